@@ -1,0 +1,190 @@
+#include "framework/DebugDraw.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace
+{
+constexpr int CircleSegments = 16;
+constexpr float CircleIncrement = 2.0f * b2_pi / CircleSegments;
+constexpr float TransformAxisLength = 0.4f;
+const b2Color TextColor(0.9f, 0.6f, 0.6f);
+
+void RimVertices(const b2Vec2& center, float radius)
+{
+	float theta = 0.0f;
+	for (int i = 0; i < CircleSegments; ++i)
+	{
+		const b2Vec2 v = center + radius * b2Vec2(cosf(theta), sinf(theta));
+		glVertex2f(v.x, v.y);
+		theta += CircleIncrement;
+	}
+}
+
+void BeginTranslucentFill(const b2Color& color)
+{
+	glEnable(GL_BLEND);
+	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+	glColor4f(0.5f * color.r, 0.5f * color.g, 0.5f * color.b, 0.5f);
+}
+
+void EndTranslucentFill(const b2Color& color)
+{
+	glDisable(GL_BLEND);
+	glColor4f(color.r, color.g, color.b, 1.0f);
+}
+} // namespace
+
+void DebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
+{
+	glColor3f(color.r, color.g, color.b);
+	glBegin(GL_LINE_LOOP);
+	for (int32 i = 0; i < vertexCount; ++i)
+	{
+		glVertex2f(vertices[i].x, vertices[i].y);
+	}
+	glEnd();
+}
+
+void DebugDraw::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
+{
+	BeginTranslucentFill(color);
+	glBegin(GL_TRIANGLE_FAN);
+	for (int32 i = 0; i < vertexCount; ++i)
+	{
+		glVertex2f(vertices[i].x, vertices[i].y);
+	}
+	glEnd();
+	EndTranslucentFill(color);
+
+	glBegin(GL_LINE_LOOP);
+	for (int32 i = 0; i < vertexCount; ++i)
+	{
+		glVertex2f(vertices[i].x, vertices[i].y);
+	}
+	glEnd();
+}
+
+void DebugDraw::DrawCircle(const b2Vec2& center, float radius, const b2Color& color)
+{
+	glColor3f(color.r, color.g, color.b);
+	glBegin(GL_LINE_LOOP);
+	RimVertices(center, radius);
+	glEnd();
+}
+
+void DebugDraw::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis, const b2Color& color)
+{
+	BeginTranslucentFill(color);
+	glBegin(GL_TRIANGLE_FAN);
+	RimVertices(center, radius);
+	glEnd();
+	EndTranslucentFill(color);
+
+	glBegin(GL_LINE_LOOP);
+	RimVertices(center, radius);
+	glEnd();
+
+	const b2Vec2 p = center + radius * axis;
+	glBegin(GL_LINES);
+	glVertex2f(center.x, center.y);
+	glVertex2f(p.x, p.y);
+	glEnd();
+}
+
+void DebugDraw::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color)
+{
+	glColor3f(color.r, color.g, color.b);
+	glBegin(GL_LINES);
+	glVertex2f(p1.x, p1.y);
+	glVertex2f(p2.x, p2.y);
+	glEnd();
+}
+
+void DebugDraw::DrawTransform(const b2Transform& xf)
+{
+	const b2Vec2 p1 = xf.p;
+	glBegin(GL_LINES);
+	glColor3f(1.0f, 0.0f, 0.0f);
+	glVertex2f(p1.x, p1.y);
+	b2Vec2 p2 = p1 + TransformAxisLength * xf.q.GetXAxis();
+	glVertex2f(p2.x, p2.y);
+
+	glColor3f(0.0f, 1.0f, 0.0f);
+	glVertex2f(p1.x, p1.y);
+	p2 = p1 + TransformAxisLength * xf.q.GetYAxis();
+	glVertex2f(p2.x, p2.y);
+	glEnd();
+}
+
+void DebugDraw::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
+{
+	glPointSize(size);
+	glBegin(GL_POINTS);
+	glColor3f(color.r, color.g, color.b);
+	glVertex2f(p.x, p.y);
+	glEnd();
+	glPointSize(1.0f);
+}
+
+void DebugDraw::DrawAABB(const b2AABB& box, const b2Color& color)
+{
+	glColor3f(color.r, color.g, color.b);
+	glBegin(GL_LINE_LOOP);
+	glVertex2f(box.lowerBound.x, box.lowerBound.y);
+	glVertex2f(box.upperBound.x, box.lowerBound.y);
+	glVertex2f(box.upperBound.x, box.upperBound.y);
+	glVertex2f(box.lowerBound.x, box.upperBound.y);
+	glEnd();
+}
+
+void (*DebugDraw::textListener)(int x, int y, const char* text) = nullptr;
+
+int FormatTextLine(char* buffer, const char* format, ...)
+{
+	va_list args;
+	va_start(args, format);
+	const int length = vsnprintf(buffer, DebugDraw::TextBufferSize, format, args);
+	va_end(args);
+	return length;
+}
+
+void DebugDraw::DrawString(int x, int y, const char* format, ...)
+{
+	char buffer[TextBufferSize];
+	va_list args;
+	va_start(args, format);
+	// vsnprintf never writes past the buffer; longer text is cut.
+	vsnprintf(buffer, sizeof(buffer), format, args);
+	va_end(args);
+	if (textListener != nullptr)
+	{
+		textListener(x, y, buffer);
+	}
+
+	glMatrixMode(GL_PROJECTION);
+	glPushMatrix();
+	glLoadIdentity();
+	const int w = glutGet(GLUT_WINDOW_WIDTH);
+	const int h = glutGet(GLUT_WINDOW_HEIGHT);
+	gluOrtho2D(0, w, h, 0);
+	glMatrixMode(GL_MODELVIEW);
+	glPushMatrix();
+	glLoadIdentity();
+
+	glColor3f(TextColor.r, TextColor.g, TextColor.b);
+	glRasterPos2i(x, y);
+	for (const char* c = buffer; *c != '\0'; ++c)
+	{
+		glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+	}
+
+	glPopMatrix();
+	glMatrixMode(GL_PROJECTION);
+	glPopMatrix();
+	glMatrixMode(GL_MODELVIEW);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <box2d/box2d.h>
+
+struct Texture;
+
+// Immediate-mode OpenGL renderer for physics primitives, status text and
+// sprites. Shapes draw in world coordinates under the current camera;
+// text switches to window pixels and restores both matrices afterwards.
+class DebugDraw : public b2Draw
+{
+public:
+	// Longest formatted text line, terminator included.
+	static constexpr int TextBufferSize = 128;
+
+	void DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color) override;
+	void DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color) override;
+	void DrawCircle(const b2Vec2& center, float radius, const b2Color& color) override;
+	void DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis, const b2Color& color) override;
+	void DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color) override;
+	void DrawTransform(const b2Transform& xf) override;
+	void DrawPoint(const b2Vec2& p, float size, const b2Color& color) override;
+
+	// printf-style text with its baseline at window pixel (x, y), y downward.
+	// Text beyond the buffer is cut off.
+	void DrawString(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+	void DrawAABB(const b2AABB& box, const b2Color& color);
+
+	// One frame of a sprite sheet of equal frames, placed with its anchor
+	// (frame pixels from the frame's lower-left corner) on position, scaled in
+	// world units per pixel (negative mirrors), turned by angle about the
+	// anchor and tinted. The caller binds the texture and enables blending.
+	void DrawSpriteFrame(const Texture& texture, const b2Vec2& frameSize, const b2Vec2& position,
+		const b2Vec2& anchor, const b2Vec2& scale, float angle, const b2Color& color, float alpha,
+		unsigned int frame);
+	// A whole image of size pixels, untinted and unrotated.
+	void DrawImage(const b2Vec2& size, const b2Vec2& position, const b2Vec2& anchor, const b2Vec2& scale);
+
+	// When set, hears every text line as it is drawn (window pixel x, y and
+	// the formatted text); lets tools and tests read the status text.
+	static void (*textListener)(int x, int y, const char* text);
+};
+
+// Formats like DrawString does, into a buffer of TextBufferSize bytes: the
+// exact text a status line shows.
+int FormatTextLine(char* buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,8 @@
+#include <SDL/SDL.h>
+
+#include "framework/Shell.h"
+
+int main(int argc, char** argv)
+{
+	return RunShell(argc, argv);
+}

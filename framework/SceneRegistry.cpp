@@ -1,0 +1,7 @@
+#include "framework/Test.h"
+#include "scenes/Tiles.h"
+
+SceneEntry sceneEntries[] = {
+	{"Tiles", Tiles::Create},
+	{nullptr, nullptr},
+};

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <box2d/box2d.h>
+
+#include "framework/DebugDraw.h"
+#include "framework/Settings.h"
+
+class Test;
+
+// Capacity of the per-step contact point buffer.
+constexpr int MaxContactPoints = 2048;
+
+struct ContactPoint
+{
+	b2Fixture* fixtureA;
+	b2Fixture* fixtureB;
+	b2Vec2 normal;
+	b2Vec2 position;
+	b2PointState state;
+};
+
+// Hears about joints and fixtures the world destroys implicitly, so a scene
+// never keeps a handle to something that is gone.
+class DestructionListener : public b2DestructionListener
+{
+public:
+	void SayGoodbye(b2Joint* joint) override;
+	void SayGoodbye(b2Fixture* fixture) override;
+
+	Test* test = nullptr;
+};
+
+// Base of every scene: owns a physics world, steps it from the harness
+// settings, writes status text, records contact points, drags bodies with
+// the mouse and throws bombs.
+class Test : public b2ContactListener
+{
+public:
+	Test();
+	~Test() override;
+
+	void BeginContact(b2Contact* contact) override;
+	void EndContact(b2Contact* contact) override;
+	void PreSolve(b2Contact* contact, const b2Manifold* oldManifold) override;
+	void PostSolve(b2Contact* contact, const b2ContactImpulse* impulse) override;
+
+	virtual void Step(Settings* settings);
+	virtual void Keyboard(unsigned char key);
+	virtual void KeyboardUp(unsigned char key);
+	virtual void MouseDown(const b2Vec2& p);
+	virtual void MouseUp(const b2Vec2& p);
+	// The world destroyed this joint together with one of its bodies.
+	virtual void JointDestroyed(b2Joint* joint);
+
+	void ShiftMouseDown(const b2Vec2& p);
+	void MouseMove(const b2Vec2& p);
+	// A bomb from a random point above the scene, falling fast.
+	void LaunchBomb();
+	// Replaces the current bomb with a new one at position, moving at velocity.
+	void LaunchBomb(const b2Vec2& position, const b2Vec2& velocity);
+	void SpawnBomb(const b2Vec2& worldPt);
+	void CompleteBombSpawn(const b2Vec2& p);
+
+	// Scenes with sprites of their own turn this off so the physics outlines
+	// stay hidden under them.
+	bool DrawsWorld() const { return drawWorld; }
+
+	// Window pixel row of the next status line; the shell resets it to 30
+	// before every step and each line adds TextLineStep.
+	static constexpr int FirstTextLine = 30;
+	static constexpr int TextLineStep = 15;
+	int textLine;
+
+	// Read-only access for the harness and tests.
+	b2World* GetWorld() const { return world; }
+	b2Body* GetBomb() const { return bomb; }
+	b2MouseJoint* GetMouseJoint() const { return mouseJoint; }
+	int GetStepCount() const { return stepCount; }
+	int GetPointCount() const { return pointCount; }
+	const ContactPoint& GetPoint(int i) const { return points[i]; }
+
+protected:
+	friend class DestructionListener;
+
+	b2Body* groundBody;
+	ContactPoint points[MaxContactPoints];
+	int pointCount;
+	DestructionListener destructionListener;
+	DebugDraw debugDraw;
+	b2World* world;
+	b2Body* bomb;
+	b2MouseJoint* mouseJoint;
+	b2Vec2 bombSpawnPoint;
+	bool bombSpawning;
+	b2Vec2 mouseWorld;
+	int stepCount;
+	b2Profile maxProfile;
+	b2Profile totalProfile;
+	// After the world step, outline bodies and joints through debugDraw.
+	bool drawWorld = true;
+};
+
+// One row of the scene registry.
+struct SceneEntry
+{
+	const char* name;
+	Test* (*create)();
+};
+
+// Every scene in display order, ending with a row whose create is null.
+extern SceneEntry sceneEntries[];

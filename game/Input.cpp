@@ -1,0 +1,105 @@
+#include "game/Input.h"
+
+#include <csignal>
+
+Input input;
+
+Input::Input()
+	: pads{}, ready(false), joysticks{nullptr, nullptr}
+{
+}
+
+Input::~Input() = default;
+
+int Input::Init()
+{
+	if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+	{
+		return 1;
+	}
+	// SDL turns SIGINT and SIGTERM into quit events, which nothing here
+	// reads; give them back their usual meaning so Ctrl-C and kill work.
+	std::signal(SIGINT, SIG_DFL);
+	std::signal(SIGTERM, SIG_DFL);
+
+	ready = true;
+	if (SDL_NumJoysticks() < 1)
+	{
+		ready = false;
+		return 1;
+	}
+	joysticks[0] = SDL_JoystickOpen(0);
+	if (joysticks[0] == nullptr)
+	{
+		ready = false;
+		return 1;
+	}
+	if (SDL_NumJoysticks() >= 2)
+	{
+		joysticks[1] = SDL_JoystickOpen(1);
+	}
+	return 0;
+}
+
+int Input::Shutdown()
+{
+	if (ready)
+	{
+		for (SDL_Joystick*& joystick : joysticks)
+		{
+			SDL_JoystickClose(joystick);
+			joystick = nullptr;
+		}
+	}
+	SDL_Quit();
+	return 0;
+}
+
+void Input::ClearChanged()
+{
+	for (PadState& pad : pads)
+	{
+		for (int32_t& changed : pad.changed)
+		{
+			changed = 0;
+		}
+	}
+}
+
+void Input::HandleEvent(const SDL_Event& event)
+{
+	switch (event.type)
+	{
+	case SDL_JOYAXISMOTION:
+	{
+		const SDL_JoyAxisEvent& axisEvent = event.jaxis;
+		if (axisEvent.which >= MaxPads || axisEvent.axis >= AxesPerPad)
+		{
+			return;
+		}
+		float& axis = pads[axisEvent.which].axes[axisEvent.axis];
+		axis = 0.0f;
+		const float v = static_cast<float>(axisEvent.value / 1000.0);
+		if (v <= -DeadZone || v >= DeadZone)
+		{
+			axis = v;
+		}
+		break;
+	}
+	case SDL_JOYBUTTONDOWN:
+	case SDL_JOYBUTTONUP:
+	{
+		const SDL_JoyButtonEvent& buttonEvent = event.jbutton;
+		if (buttonEvent.which >= MaxPads || buttonEvent.button >= ButtonsPerPad)
+		{
+			return;
+		}
+		PadState& pad = pads[buttonEvent.which];
+		pad.buttons[buttonEvent.button] = event.type == SDL_JOYBUTTONDOWN ? 1 : 0;
+		pad.changed[buttonEvent.button] = 1;
+		break;
+	}
+	default:
+		break;
+	}
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstdint>
+
+constexpr int MaxPads = 2;
+constexpr int AxesPerPad = 20;
+constexpr int ButtonsPerPad = 20;
+
+// State of one game pad as the game reads it once per frame.
+struct PadState
+{
+	// Stick readings in thousandths of the raw value (-32.768 to 32.767),
+	// exactly 0 inside the dead zone.
+	float axes[AxesPerPad];
+	// 1 while held.
+	int32_t buttons[ButtonsPerPad];
+	// 1 if the button went down or up since the last ClearChanged: with
+	// buttons 1 a press, with buttons 0 a release.
+	int32_t changed[ButtonsPerPad];
+};
+
+// The two game pads (SDL joysticks 0 and 1), fed from SDL's event queue by
+// the game step.
+class Input
+{
+public:
+	// Raw axis readings below this magnitude read as 0.
+	static constexpr float DeadZone = 4.0f;
+
+	Input();
+	virtual ~Input();
+
+	// Starts SDL's video and joystick subsystems and opens the pads.
+	// 0 when pad 0 opened, 1 otherwise.
+	int Init();
+	int Shutdown();
+	void ClearChanged();
+	// Applies one pad axis or button event; everything else, and events for
+	// pads, axes or buttons beyond the tables, is dropped.
+	void HandleEvent(const SDL_Event& event);
+
+	PadState pads[MaxPads];
+
+private:
+	bool ready;
+	SDL_Joystick* joysticks[MaxPads];
+};
+
+extern Input input;

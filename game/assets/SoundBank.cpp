@@ -1,0 +1,55 @@
+#include "game/assets/SoundBank.h"
+
+SoundBank soundBank;
+
+int SoundBank::LoadSound(const std::string& name)
+{
+	if (indexByName.count(name) != 0)
+	{
+		return -1;
+	}
+	const std::string path = "Sounds/" + name + ".wav";
+	SDL_RWops* stream = SDL_RWFromFile(path.c_str(), "rb");
+	if (stream == nullptr)
+	{
+		return -1;
+	}
+	Mix_Chunk* chunk = Mix_LoadWAV_RW(stream, 1);
+	if (chunk == nullptr)
+	{
+		return -1;
+	}
+	const int index = static_cast<int>(chunks.size());
+	indexByName[name] = index;
+	chunks.push_back(chunk);
+	return index;
+}
+
+int SoundBank::PlaySound(int index)
+{
+	Mix_Chunk* chunk = GetChunk(index);
+	if (chunk == nullptr)
+	{
+		return -1;
+	}
+	return Mix_PlayChannelTimed(-1, chunk, 0, -1);
+}
+
+Mix_Chunk* SoundBank::GetChunk(int index) const
+{
+	if (index < 0 || index >= static_cast<int>(chunks.size()))
+	{
+		return nullptr;
+	}
+	return chunks[index];
+}
+
+void SoundBank::FreeSounds()
+{
+	for (Mix_Chunk* chunk : chunks)
+	{
+		Mix_FreeChunk(chunk);
+	}
+	chunks.clear();
+	indexByName.clear();
+}

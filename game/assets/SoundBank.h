@@ -1,0 +1,30 @@
+#pragma once
+
+#include <SDL/SDL_mixer.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Short sound effects loaded once by name from "Sounds/<name>.wav" and
+// played by index on the first free mixer channel.
+class SoundBank
+{
+public:
+	// Index of the newly loaded effect, or -1 when the file does not load or
+	// the name is already in the bank.
+	int LoadSound(const std::string& name);
+	// Starts the effect; the channel used, or -1. An index outside the bank
+	// (including the -1 of a missing file) plays nothing.
+	int PlaySound(int index);
+	// The chunk at index, or null outside the bank.
+	Mix_Chunk* GetChunk(int index) const;
+	void FreeSounds();
+	int Count() const { return static_cast<int>(chunks.size()); }
+
+private:
+	std::map<std::string, int> indexByName;
+	std::vector<Mix_Chunk*> chunks;
+};
+
+extern SoundBank soundBank;

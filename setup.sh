@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the game or the tests.
+#   ./setup.sh run [contest options]   build and start the game (full screen)
+#   ./setup.sh test                    build with sanitizers and run every test
+#   ./setup.sh deps                    only install the Debian packages
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+	cmake g++ pkg-config make
+	libbox2d-dev freeglut3-dev libgl-dev libglu1-mesa-dev
+	libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
+	libpng-dev libmp3lame-dev
+	libgtest-dev xvfb xauth
+)
+
+install_packages() {
+	local missing=()
+	for package in "${packages[@]}"; do
+		if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+			missing+=("$package")
+		fi
+	done
+	[ ${#missing[@]} -eq 0 ] && return 0
+	local sudo=()
+	[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+	echo "Installing: ${missing[*]}"
+	"${sudo[@]}" apt-get update -qq
+	DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+	local dir=$1
+	shift
+	cmake -S . -B "$dir" "$@" >/dev/null
+	cmake --build "$dir" -j "$(nproc)"
+}
+
+command=${1:-run}
+[ $# -gt 0 ] && shift
+case "$command" in
+deps)
+	install_packages
+	;;
+run)
+	install_packages
+	build build -DCMAKE_BUILD_TYPE=Release -DCONTEST_TESTS=OFF
+	cd build
+	exec ./contest "$@"
+	;;
+test)
+	install_packages
+	build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCONTEST_SANITIZE=ON
+	export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+	export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+	runner=(ctest --test-dir build-test --output-on-failure -j "$(nproc)")
+	if [ -z "${DISPLAY:-}" ]; then
+		runner=(xvfb-run -a -s "-screen 0 1280x720x24" "${runner[@]}")
+	fi
+	"${runner[@]}"
+	;;
+*)
+	echo "usage: $0 [run [contest options] | test | deps]" >&2
+	exit 2
+	;;
+esac
