@@ -29,6 +29,7 @@ bool rightMouseDown = false;
 b2Vec2 lastPanPoint(0.0f, 0.0f);
 Settings settings;
 bool audioOpen = false;
+int (*modifierQuery)() = glutGetModifiers;
 
 namespace
 {
@@ -233,7 +234,7 @@ void OnMouseButton(int button, int state, int x, int y)
 	{
 		if (state == GLUT_DOWN)
 		{
-			if (glutGetModifiers() == GLUT_ACTIVE_SHIFT)
+			if (modifierQuery() == GLUT_ACTIVE_SHIFT)
 			{
 				currentScene->ShiftMouseDown(p);
 			}

@@ -37,6 +37,8 @@ extern b2Vec2 lastPanPoint;
 extern Settings settings;
 // False when the audio device could not be opened: the game runs silent.
 extern bool audioOpen;
+// Where the mouse handler reads the keyboard modifiers (freeglut's query).
+extern int (*modifierQuery)();
 
 // Re-projects the camera for a window of w x h pixels.
 void OnReshape(int w, int h);

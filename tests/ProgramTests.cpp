@@ -1,0 +1,101 @@
+// The real program, end to end, on the test's X display.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <box2d/box2d.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "tests/support/RunningProgram.h"
+
+namespace
+{
+std::string Title()
+{
+	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
+		std::to_string(b2_version.revision);
+}
+
+TEST(ProgramTest, OpensAFullScreenWindowRunsFramesAndQuitsOnEscape)
+{
+	RunningProgram program({"--scene", "Tiles"});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+
+	// Full screen: the window grows to the whole screen.
+	Display* display = program.GetDisplay();
+	const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+	const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+	XWindowAttributes attributes{};
+	for (int attempt = 0; attempt < 100; ++attempt)
+	{
+		std::this_thread::sleep_for(std::chrono::milliseconds(100));
+		XGetWindowAttributes(display, window, &attributes);
+		if (attributes.width == screenWidth && attributes.height == screenHeight)
+		{
+			break;
+		}
+	}
+	EXPECT_EQ(attributes.width, screenWidth);
+	EXPECT_EQ(attributes.height, screenHeight);
+
+	// Tiles: its ground of green-outlined squares fills the lower part and
+	// its pyramid stands in the middle.
+	std::this_thread::sleep_for(std::chrono::milliseconds(500));
+	int width = 0;
+	int height = 0;
+	const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+	int green = 0;
+	int pinkish = 0;
+	for (unsigned p : pixels)
+	{
+		const unsigned r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+		green += g > 150 && r < 160 && b < 160;
+		pinkish += r > 150 && g > 100 && b > 100 && r > g;
+	}
+	EXPECT_GT(green, 2000);
+	EXPECT_GT(pinkish, 2000) << "green " << green << " of " << pixels.size();
+
+	program.SendKey(window, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(10.0), 0);
+}
+
+TEST(ProgramTest, EndsPromptlyOnTerminateAndInterrupt)
+{
+	for (int signal : {SIGTERM, SIGINT})
+	{
+		RunningProgram program({"--scene", "Tiles"});
+		ASSERT_NE(program.WaitForWindow(Title(), 20.0), 0u) << program.ErrorOutput();
+		program.Signal(signal);
+		EXPECT_EQ(program.WaitForExit(3.0), 128 + signal);
+	}
+}
+
+TEST(ProgramTest, WithoutAnAudioDeviceItSaysSoOnceAndRunsSilent)
+{
+	RunningProgram program({"--scene", "Tiles"}, "no-such-audio-driver");
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	std::this_thread::sleep_for(std::chrono::milliseconds(300));
+	const std::string errors = program.ErrorOutput();
+	EXPECT_NE(errors.find("running without sound"), std::string::npos) << errors;
+	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+	program.SendKey(window, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(10.0), 0);
+}
+
+TEST(ProgramTest, ABadSceneIsAnErrorWithStatusTwo)
+{
+	for (const char* value : {"No Such Scene", "999"})
+	{
+		RunningProgram program({"--scene", value});
+		EXPECT_EQ(program.WaitForExit(10.0), 2);
+		EXPECT_NE(program.ErrorOutput().find(std::string("unknown scene \"") + value + "\""), std::string::npos)
+			<< program.ErrorOutput();
+	}
+}
+} // namespace

@@ -1,0 +1,329 @@
+// The shell's camera, projection and input routing, in a real window.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "framework/Shell.h"
+#include "tests/support/GlWindow.h"
+
+namespace
+{
+// Remembers what the shell forwarded to it.
+class RecordingScene : public Test
+{
+public:
+	static Test* Create() { return new RecordingScene; }
+
+	void Keyboard(unsigned char key) override { keys.push_back(key); }
+	void KeyboardUp(unsigned char key) override { keysUp.push_back(key); }
+	void MouseDown(const b2Vec2& p) override
+	{
+		++mouseDowns;
+		Test::MouseDown(p);
+	}
+	void Step(Settings* s) override
+	{
+		++steps;
+		s->viewCenter.x += centerDrift;
+	}
+
+	bool SpawningBomb() const { return bombSpawning; }
+
+	std::string keys;
+	std::string keysUp;
+	int mouseDowns = 0;
+	int steps = 0;
+	float centerDrift = 0.0f;
+};
+
+SceneEntry recorderEntry = {"Recorder", RecordingScene::Create};
+
+int shiftOnly()
+{
+	return GLUT_ACTIVE_SHIFT;
+}
+
+int shiftAndCtrl()
+{
+	return GLUT_ACTIVE_SHIFT | GLUT_ACTIVE_CTRL;
+}
+
+class ShellTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		EnsureGlWindow();
+		ResizeWindow(640, 480);
+		settings = Settings();
+		viewZoom = 1.0f;
+		rightMouseDown = false;
+		currentEntry = &recorderEntry;
+		currentScene = RecordingScene::Create();
+		OnReshape(windowWidth, windowHeight);
+	}
+
+	void TearDown() override
+	{
+		delete currentScene;
+		currentScene = nullptr;
+		modifierQuery = glutGetModifiers;
+	}
+
+	static void ResizeWindow(int w, int h)
+	{
+		glutReshapeWindow(w, h);
+		for (int i = 0; i < 200; ++i)
+		{
+			PumpWindowEvents();
+			if (glutGet(GLUT_WINDOW_WIDTH) == w && glutGet(GLUT_WINDOW_HEIGHT) == h)
+			{
+				break;
+			}
+		}
+		ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), w);
+		ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), h);
+		OnReshape(w, h);
+	}
+
+	RecordingScene& Scene() { return *static_cast<RecordingScene*>(currentScene); }
+
+	// The world point the GL projection maps to window pixel (x, y), y down.
+	static b2Vec2 UnprojectPixel(int x, int y)
+	{
+		GLdouble projection[16];
+		GLdouble modelView[16];
+		GLint viewport[4];
+		glGetDoublev(GL_PROJECTION_MATRIX, projection);
+		glMatrixMode(GL_MODELVIEW);
+		glLoadIdentity();
+		glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+		glGetIntegerv(GL_VIEWPORT, viewport);
+		GLdouble wx, wy, wz;
+		gluUnProject(x, viewport[3] - y, 0.0, modelView, projection, viewport, &wx, &wy, &wz);
+		return b2Vec2(static_cast<float>(wx), static_cast<float>(wy));
+	}
+};
+
+TEST_F(ShellTest, ScreenToWorldMatchesTheProjectionAtEveryZoomCentreAndAspect)
+{
+	const int sizes[][2] = {{640, 480}, {800, 400}, {300, 600}};
+	const float zooms[] = {0.02f, 0.5f, 1.0f, 3.7f, 20.0f};
+	const b2Vec2 centers[] = {b2Vec2(0.0f, 20.0f), b2Vec2(-123.5f, 7.25f), b2Vec2(150.0f, 250.0f)};
+	for (const auto& size : sizes)
+	{
+		ResizeWindow(size[0], size[1]);
+		for (float zoom : zooms)
+		{
+			for (const b2Vec2& center : centers)
+			{
+				viewZoom = zoom;
+				settings.viewCenter = center;
+				OnReshape(windowWidth, windowHeight);
+				const int pixels[][2] = {{0, 0}, {size[0], size[1]}, {size[0] / 3, size[1] / 5}};
+				for (const auto& pixel : pixels)
+				{
+					const b2Vec2 expected = UnprojectPixel(pixel[0], pixel[1]);
+					const b2Vec2 actual = ScreenToWorld(pixel[0], pixel[1]);
+					const float tolerance = 1e-3f * (1.0f + b2Abs(expected.x) + b2Abs(expected.y));
+					EXPECT_NEAR(actual.x, expected.x, tolerance) << size[0] << "x" << size[1] << " zoom " << zoom;
+					EXPECT_NEAR(actual.y, expected.y, tolerance) << size[0] << "x" << size[1] << " zoom " << zoom;
+				}
+				// The view is always 50 units high times the zoom.
+				EXPECT_NEAR(ScreenToWorld(0, 0).y - ScreenToWorld(0, size[1]).y, 50.0f * zoom, 1e-3f * zoom * 50.0f);
+			}
+		}
+	}
+}
+
+TEST_F(ShellTest, ZoomKeysStopAtTheirLimitsButTheWheelDoesNot)
+{
+	for (int i = 0; i < 200; ++i)
+	{
+		OnKey('z', 0, 0);
+	}
+	EXPECT_EQ(viewZoom, 20.0f);
+	OnMouseWheel(0, -1, 0, 0);
+	EXPECT_GT(viewZoom, 20.0f);
+
+	for (int i = 0; i < 400; ++i)
+	{
+		OnKey('x', 0, 0);
+	}
+	EXPECT_EQ(viewZoom, 0.02f);
+	OnMouseWheel(0, 1, 0, 0);
+	EXPECT_LT(viewZoom, 0.02f);
+	// Zoom keys are the shell's own: the scene never hears them.
+	EXPECT_TRUE(Scene().keys.empty());
+}
+
+TEST_F(ShellTest, HomeAndPanKeysMoveTheCameraAndReprojectAtOnce)
+{
+	OnSpecialKey(GLUT_KEY_LEFT, 0, 0);
+	OnSpecialKey(GLUT_KEY_F1, 0, 0);
+	OnSpecialKey(GLUT_KEY_UP, 0, 0);
+	EXPECT_FLOAT_EQ(settings.viewCenter.x, -1.0f);
+	EXPECT_FLOAT_EQ(settings.viewCenter.y, 20.5f);
+	OnSpecialKey(GLUT_KEY_RIGHT, 0, 0);
+	OnSpecialKey(GLUT_KEY_DOWN, 0, 0);
+	EXPECT_FLOAT_EQ(settings.viewCenter.x, -0.5f);
+	EXPECT_FLOAT_EQ(settings.viewCenter.y, 20.0f);
+
+	viewZoom = 7.0f;
+	settings.viewCenter.Set(40.0f, -3.0f);
+	OnSpecialKey(GLUT_KEY_HOME, 0, 0);
+	EXPECT_EQ(viewZoom, 1.0f);
+	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	const b2Vec2 middle = UnprojectPixel(windowWidth / 2, windowHeight / 2);
+	EXPECT_NEAR(middle.x, 0.0f, 1e-3f);
+	EXPECT_NEAR(middle.y, 20.0f, 1e-3f);
+
+	// Unknown special keys change nothing.
+	OnSpecialKey(GLUT_KEY_F5, 0, 0);
+	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+}
+
+TEST_F(ShellTest, RightButtonDragKeepsTheGrabbedPointUnderThePointer)
+{
+	viewZoom = 2.5f;
+	OnReshape(windowWidth, windowHeight);
+	const b2Vec2 grabbed = ScreenToWorld(100, 120);
+	OnMouseButton(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 120);
+	const int path[][2] = {{130, 100}, {400, 300}, {20, 470}};
+	for (const auto& point : path)
+	{
+		OnMouseMotion(point[0], point[1]);
+		const b2Vec2 under = ScreenToWorld(point[0], point[1]);
+		EXPECT_NEAR(under.x, grabbed.x, 1e-3f);
+		EXPECT_NEAR(under.y, grabbed.y, 1e-3f);
+	}
+	OnMouseButton(GLUT_RIGHT_BUTTON, GLUT_UP, 20, 470);
+	const b2Vec2 center = settings.viewCenter;
+	OnMouseMotion(300, 300);
+	EXPECT_EQ(settings.viewCenter, center);
+}
+
+TEST_F(ShellTest, ShellKeysStayWithTheShellAndEverythingElseReachesTheScene)
+{
+	OnKey('p', 0, 0);
+	EXPECT_EQ(settings.pause, 1);
+	OnKey('p', 0, 0);
+	EXPECT_EQ(settings.pause, 0);
+	OnKey('P', 0, 0);
+	OnKey('R', 0, 0);
+	OnKey('X', 0, 0);
+	OnKey('Z', 0, 0);
+	OnKey('a', 0, 0);
+	OnKey('1', 0, 0);
+	EXPECT_EQ(Scene().keys, "PRXZa1");
+	EXPECT_EQ(settings.pause, 0);
+	EXPECT_EQ(viewZoom, 1.0f);
+
+	OnKeyUp('p', 0, 0);
+	OnKeyUp('q', 0, 0);
+	EXPECT_EQ(Scene().keysUp, "pq");
+
+	OnKey(' ', 0, 0);
+	EXPECT_NE(Scene().GetBomb(), nullptr);
+	EXPECT_EQ(Scene().keys, "PRXZa1");
+}
+
+TEST_F(ShellTest, ShiftAloneThrowsABombWhileShiftWithCtrlDrags)
+{
+	modifierQuery = shiftOnly;
+	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
+	EXPECT_TRUE(Scene().SpawningBomb());
+	EXPECT_EQ(Scene().mouseDowns, 0);
+	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 250, 200);
+	EXPECT_FALSE(Scene().SpawningBomb());
+	ASSERT_NE(Scene().GetBomb(), nullptr);
+	// Thrown from the press towards where it came from, harder the further.
+	EXPECT_LT(Scene().GetBomb()->GetLinearVelocity().x, 0.0f);
+
+	modifierQuery = shiftAndCtrl;
+	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
+	EXPECT_EQ(Scene().mouseDowns, 1);
+	EXPECT_FALSE(Scene().SpawningBomb());
+}
+
+TEST_F(ShellTest, RestartBuildsAFreshSceneAndKeepsTheCamera)
+{
+	viewZoom = 3.0f;
+	settings.viewCenter.Set(12.0f, -4.0f);
+	settings.pause = 1;
+	Scene().keys = "marker";
+	OnKey('r', 0, 0);
+	ASSERT_NE(currentScene, nullptr);
+	EXPECT_TRUE(Scene().keys.empty());
+	EXPECT_EQ(viewZoom, 3.0f);
+	EXPECT_EQ(settings.viewCenter, b2Vec2(12.0f, -4.0f));
+	EXPECT_EQ(settings.pause, 1);
+}
+
+TEST_F(ShellTest, AFrameStepsTheSceneOnceAtSixtyHertzAndFollowsAMovedCamera)
+{
+	settings.hz = 30.0f;
+	Scene().centerDrift = 10.0f;
+	Scene().textLine = 400;
+	OnDisplay();
+	EXPECT_EQ(Scene().steps, 1);
+	EXPECT_EQ(settings.hz, 60.0f);
+	EXPECT_EQ(Scene().textLine, ::Test::FirstTextLine);
+	// The centre moved during the step, so the projection follows at once.
+	const b2Vec2 middle = UnprojectPixel(windowWidth / 2, windowHeight / 2);
+	EXPECT_NEAR(middle.x, 10.0f, 1e-3f);
+}
+
+TEST_F(ShellTest, AnEmptyViewportMapsEveryPixelToTheCentreInsteadOfDividingByZero)
+{
+	viewportHeight = 0;
+	settings.viewCenter.Set(3.0f, 4.0f);
+	const b2Vec2 p = ScreenToWorld(10, 10);
+	EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+	EXPECT_EQ(p, settings.viewCenter);
+}
+
+TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
+{
+	char program[] = "contest";
+	char scene[] = "--scene";
+	char tiles[] = "Tiles";
+	char geometry[] = "-geometry";
+	char size[] = "320x200";
+	char* argv[] = {program, geometry, size, scene, tiles, nullptr};
+	int argc = 5;
+	const CommandLine byName = ParseCommandLine(&argc, argv);
+	EXPECT_EQ(byName.action, CommandLine::Run);
+	EXPECT_STREQ(sceneEntries[byName.sceneIndex].name, "Tiles");
+	// The windowing library's options stay for it.
+	ASSERT_EQ(argc, 3);
+	EXPECT_STREQ(argv[1], "-geometry");
+	EXPECT_STREQ(argv[2], "320x200");
+
+	char number[] = "--scene=0";
+	char* argv2[] = {program, number, nullptr};
+	argc = 2;
+	EXPECT_EQ(ParseCommandLine(&argc, argv2).sceneIndex, 0);
+
+	const char* bad[][2] = {{"--scene", "9999"}, {"--scene", "-1"}, {"--scene", "No Such Scene"},
+		{"--scene", "3abc"}, {"--frobnicate", ""}};
+	for (const auto& pair : bad)
+	{
+		std::string option = pair[0];
+		std::string value = pair[1];
+		char* argv3[] = {program, option.data(), value.data(), nullptr};
+		argc = value.empty() ? 2 : 3;
+		const CommandLine result = ParseCommandLine(&argc, argv3);
+		EXPECT_EQ(result.action, CommandLine::Error) << option << " " << value;
+		EXPECT_FALSE(result.error.empty());
+	}
+
+	char* argv4[] = {program, scene, nullptr};
+	argc = 2;
+	EXPECT_EQ(ParseCommandLine(&argc, argv4).action, CommandLine::Error);
+}
+} // namespace

@@ -1,0 +1,214 @@
+#include "tests/support/RunningProgram.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <box2d/box2d.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+bool TitleMatches(Display* display, Window window, const std::string& title)
+{
+	char* name = nullptr;
+	bool match = false;
+	if (XFetchName(display, window, &name) != 0 && name != nullptr)
+	{
+		match = title == name;
+		XFree(name);
+	}
+	return match;
+}
+
+Window FindByTitle(Display* display, Window root, const std::string& title)
+{
+	Window rootReturn, parent;
+	Window* children = nullptr;
+	unsigned count = 0;
+	if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) == 0)
+	{
+		return 0;
+	}
+	Window found = 0;
+	for (unsigned i = 0; i < count && found == 0; ++i)
+	{
+		if (TitleMatches(display, children[i], title))
+		{
+			found = children[i];
+		}
+		else
+		{
+			found = FindByTitle(display, children[i], title);
+		}
+	}
+	if (children != nullptr)
+	{
+		XFree(children);
+	}
+	return found;
+}
+} // namespace
+
+RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver)
+	: pid(-1), running(false), display(XOpenDisplay(nullptr))
+{
+	if (display == nullptr)
+	{
+		throw std::runtime_error("no X display: run the tests under xvfb-run");
+	}
+	char pattern[] = "/tmp/contest-stderr-XXXXXX";
+	const int fd = mkstemp(pattern);
+	errorFile = pattern;
+
+	pid = fork();
+	if (pid == 0)
+	{
+		dup2(fd, STDERR_FILENO);
+		setenv("SDL_AUDIODRIVER", audioDriver.c_str(), 1);
+		std::vector<char*> argv;
+		std::string program = CONTEST_BINARY;
+		argv.push_back(program.data());
+		std::vector<std::string> copies(args);
+		for (std::string& arg : copies)
+		{
+			argv.push_back(arg.data());
+		}
+		argv.push_back(nullptr);
+		execv(program.c_str(), argv.data());
+		_exit(127);
+	}
+	close(fd);
+	running = pid > 0;
+}
+
+RunningProgram::~RunningProgram()
+{
+	if (running)
+	{
+		kill(pid, SIGKILL);
+		waitpid(pid, nullptr, 0);
+	}
+	XCloseDisplay(display);
+	unlink(errorFile.c_str());
+}
+
+Window RunningProgram::WaitForWindow(const std::string& title, double seconds)
+{
+	const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+	while (Clock::now() < deadline)
+	{
+		const Window window = FindByTitle(display, DefaultRootWindow(display), title);
+		if (window != 0)
+		{
+			return window;
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
+	return 0;
+}
+
+void RunningProgram::SendKey(Window window, unsigned long keysym)
+{
+	XKeyEvent event{};
+	event.display = display;
+	event.window = window;
+	event.root = DefaultRootWindow(display);
+	event.subwindow = None;
+	event.time = CurrentTime;
+	event.same_screen = True;
+	event.keycode = XKeysymToKeycode(display, keysym);
+	event.type = KeyPress;
+	XSendEvent(display, window, True, KeyPressMask, reinterpret_cast<XEvent*>(&event));
+	event.type = KeyRelease;
+	XSendEvent(display, window, True, KeyReleaseMask, reinterpret_cast<XEvent*>(&event));
+	XFlush(display);
+}
+
+int RunningProgram::WaitForExit(double seconds)
+{
+	const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+	while (running && Clock::now() < deadline)
+	{
+		int status = 0;
+		if (waitpid(pid, &status, WNOHANG) == pid)
+		{
+			running = false;
+			if (WIFEXITED(status))
+			{
+				return WEXITSTATUS(status);
+			}
+			return 128 + WTERMSIG(status);
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(20));
+	}
+	return -1;
+}
+
+void RunningProgram::Signal(int signal)
+{
+	kill(pid, signal);
+}
+
+std::string RunningProgram::ErrorOutput() const
+{
+	std::ifstream file(errorFile);
+	std::stringstream text;
+	text << file.rdbuf();
+	return text.str();
+}
+
+std::vector<unsigned> RunningProgram::Capture(Window window, int* width, int* height)
+{
+	XWindowAttributes attributes;
+	XGetWindowAttributes(display, window, &attributes);
+	*width = 0;
+	*height = 0;
+	std::vector<unsigned> pixels;
+	if (attributes.map_state != IsViewable)
+	{
+		return pixels;
+	}
+	// Read the screen where the window lies: a GL window's own contents
+	// cannot always be read back directly.
+	int x = 0;
+	int y = 0;
+	Window child;
+	XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child);
+	const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+	const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+	// Only the part of the window on the screen can be read.
+	x = b2Max(x, 0);
+	y = b2Max(y, 0);
+	*width = b2Min(attributes.width, screenWidth - x);
+	*height = b2Min(attributes.height, screenHeight - y);
+	if (*width <= 0 || *height <= 0)
+	{
+		return pixels;
+	}
+	XImage* image = XGetImage(display, attributes.root, x, y, *width, *height, AllPlanes, ZPixmap);
+	if (image == nullptr)
+	{
+		return pixels;
+	}
+	pixels.reserve(static_cast<size_t>(*width) * *height);
+	for (int row = 0; row < *height; ++row)
+	{
+		for (int column = 0; column < *width; ++column)
+		{
+			pixels.push_back(static_cast<unsigned>(XGetPixel(image, column, row)) & 0xFFFFFFu);
+		}
+	}
+	XDestroyImage(image);
+	return pixels;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// The real game program started as a child process on the test's X
+// display, with SDL's dummy audio driver, and the X window it opens.
+class RunningProgram
+{
+public:
+	// Starts the program with these arguments and SDL audio driver;
+	// standard error goes to a file the test can read.
+	explicit RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver = "dummy");
+	~RunningProgram();
+
+	// Waits for a top-level window with this title; 0 if none appears.
+	Window WaitForWindow(const std::string& title, double seconds);
+	// Sends a key press and release of the X key symbol to the window.
+	void SendKey(Window window, unsigned long keysym);
+	// Waits for the process to end: its exit status, or 128 + the signal
+	// that ended it, or -1 on time-out.
+	int WaitForExit(double seconds);
+	void Signal(int signal);
+	std::string ErrorOutput() const;
+	// The window's current picture as 0xRRGGBB values, row by row.
+	std::vector<unsigned> Capture(Window window, int* width, int* height);
+	Display* GetDisplay() const { return display; }
+
+private:
+	pid_t pid;
+	bool running;
+	std::string errorFile;
+	Display* display;
+};
