@@ -10,6 +10,7 @@
 
 #include "framework/WindowCallbacks.h"
 #include "game/Input.h"
+#include "game/KeyboardPad.h"
 
 int windowWidth = 640;
 int windowHeight = 480;
@@ -310,6 +311,10 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 		{
 			result.action = CommandLine::Help;
 		}
+		else if (std::strcmp(arg, "--keyboard") == 0)
+		{
+			result.keyboardPlay = true;
+		}
 		else if (std::strcmp(arg, "--list-scenes") == 0)
 		{
 			result.action = CommandLine::ListScenes;
@@ -357,8 +362,9 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 
 void PrintUsage(const char* program)
 {
-	std::printf("usage: %s [--scene NUMBER|NAME] [--list-scenes] [--help] [freeglut options]\n"
+	std::printf("usage: %s [--scene NUMBER|NAME] [--keyboard] [--list-scenes] [--help] [freeglut options]\n"
 				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0)\n"
+				"  --keyboard           play both fighters from the keyboard (Tab switches it in the game)\n"
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"freeglut's own options, such as -display and -geometry, are passed on.\n",
@@ -386,6 +392,7 @@ int RunShell(int argc, char** argv)
 		break;
 	}
 	sceneIndex = commandLine.sceneIndex;
+	keyboardPad.SetEnabled(commandLine.keyboardPlay);
 
 	input.Init();
 

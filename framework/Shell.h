@@ -68,6 +68,8 @@ struct CommandLine
 	};
 	Action action = Run;
 	int sceneIndex = 0;
+	// Start the game with keyboard play on.
+	bool keyboardPlay = false;
 	std::string error;
 };
 

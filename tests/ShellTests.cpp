@@ -325,5 +325,14 @@ TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 	char* argv4[] = {program, scene, nullptr};
 	argc = 2;
 	EXPECT_EQ(ParseCommandLine(&argc, argv4).action, CommandLine::Error);
+
+	char keyboard[] = "--keyboard";
+	char* argv5[] = {program, keyboard, nullptr};
+	argc = 2;
+	const CommandLine withKeyboard = ParseCommandLine(&argc, argv5);
+	EXPECT_EQ(withKeyboard.action, CommandLine::Run);
+	EXPECT_TRUE(withKeyboard.keyboardPlay);
+	EXPECT_EQ(argc, 1);
+	EXPECT_FALSE(byName.keyboardPlay);
 }
 } // namespace
