@@ -62,14 +62,7 @@ class SceneBaseTest : public ::testing::Test
 protected:
 	void SetUp() override { EnsureGlWindow(); }
 
-	static void Run(::Test& scene, Settings& s, int frames)
-	{
-		for (int i = 0; i < frames; ++i)
-		{
-			scene.textLine = ::Test::FirstTextLine;
-			scene.Step(&s);
-		}
-	}
+	static void Run(::Test& scene, Settings& s, int frames) { StepScene(&scene, s, frames); }
 };
 
 TEST_F(SceneBaseTest, PauseFreezesTheWorldButKeepsRecordingContacts)
@@ -89,9 +82,9 @@ TEST_F(SceneBaseTest, PauseFreezesTheWorldButKeepsRecordingContacts)
 	EXPECT_EQ(scene.box->GetPosition(), before);
 	EXPECT_GT(scene.GetPointCount(), 0);
 	ASSERT_FALSE(text.Lines().empty());
-	EXPECT_EQ(text.Lines()[0].text, "****PAUSED****");
-	EXPECT_EQ(text.Lines()[0].x, 5);
-	EXPECT_EQ(text.Lines()[0].y, 30);
+	EXPECT_EQ(text.Lines()[0], "****PAUSED****");
+	EXPECT_EQ(text.Entries()[0].x, 5);
+	EXPECT_EQ(text.Entries()[0].y, 30);
 	EXPECT_EQ(scene.textLine, 45);
 }
 
@@ -136,13 +129,13 @@ TEST_F(SceneBaseTest, StatisticsAndProfileLinesWithZeroAveragesBeforeTheFirstSte
 	TextCapture text;
 	Run(scene, s, 1);
 	ASSERT_EQ(text.Lines().size(), 11u);
-	EXPECT_EQ(text.Lines()[1].text, "bodies/contacts/joints = 5/1/0");
+	EXPECT_EQ(text.Lines()[1], "bodies/contacts/joints = 5/1/0");
 	EXPECT_EQ(text.Find("proxies/height/balance/quality = 4/"), 2);
 	const char* names[] = {"step", "collide", "solve", "solve init", "solve velocity", "solve position",
 		"solveTOI", "broad-phase"};
 	for (int i = 0; i < 8; ++i)
 	{
-		const CapturedLine& line = text.Lines()[3 + i];
+		const CapturedLine& line = text.Entries()[3 + i];
 		EXPECT_EQ(line.text.find(std::string(names[i]) + " [ave] (max) = "), 0u) << line.text;
 		EXPECT_NE(line.text.find("[  0.00]"), std::string::npos) << line.text;
 		EXPECT_EQ(line.y, 30 + 15 * (3 + i));
@@ -253,8 +246,8 @@ TEST_F(SceneBaseTest, TilesBuildsItsPyramidAndFramesTheBaseLinesWithItsOwn)
 	EXPECT_EQ(text.Find("bodies/contacts/joints = 212/"), 1);
 	EXPECT_EQ(text.Find("proxies/height/balance/quality = "), 2);
 	EXPECT_EQ(text.Find("create time = "), 3);
-	EXPECT_NE(text.Lines()[3].text.find(" ms, fixture count = 2210"), std::string::npos);
-	EXPECT_EQ(text.Lines()[3].y, 75);
+	EXPECT_NE(text.Lines()[3].find(" ms, fixture count = 2210"), std::string::npos);
+	EXPECT_EQ(text.Entries()[3].y, 75);
 
 	// The pyramid settles and stands: five seconds later its 20 rows are
 	// stacked one box high each.

@@ -1,38 +1,30 @@
 #include "tests/support/TextCapture.h"
 
 #include "framework/DebugDraw.h"
+#include "framework/Test.h"
 
 namespace
 {
-std::vector<CapturedLine> captured;
-
-void Record(int x, int y, const char* text)
-{
-	captured.push_back({x, y, text});
-}
+TextCapture* current = nullptr;
 } // namespace
 
 TextCapture::TextCapture()
 {
-	captured.clear();
-	DebugDraw::textListener = Record;
+	current = this;
+	DebugDraw::textListener = &TextCapture::Listen;
 }
 
 TextCapture::~TextCapture()
 {
 	DebugDraw::textListener = nullptr;
-}
-
-const std::vector<CapturedLine>& TextCapture::Lines() const
-{
-	return captured;
+	current = nullptr;
 }
 
 int TextCapture::Find(const std::string& prefix) const
 {
-	for (size_t i = 0; i < captured.size(); ++i)
+	for (size_t i = 0; i < lines.size(); ++i)
 	{
-		if (captured[i].text.compare(0, prefix.size(), prefix) == 0)
+		if (lines[i].compare(0, prefix.size(), prefix) == 0)
 		{
 			return static_cast<int>(i);
 		}
@@ -42,5 +34,24 @@ int TextCapture::Find(const std::string& prefix) const
 
 void TextCapture::Clear()
 {
-	captured.clear();
+	lines.clear();
+	entries.clear();
+}
+
+void TextCapture::Listen(int x, int y, const char* text)
+{
+	if (current != nullptr)
+	{
+		current->lines.emplace_back(text);
+		current->entries.push_back({x, y, text});
+	}
+}
+
+void StepScene(Test* scene, Settings& settings, int count)
+{
+	for (int i = 0; i < count; ++i)
+	{
+		scene->textLine = Test::FirstTextLine;
+		scene->Step(&settings);
+	}
 }

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/Settings.h"
+
+class Test;
+
 // One status text line as the renderer drew it.
 struct CapturedLine
 {
@@ -11,15 +15,30 @@ struct CapturedLine
 	std::string text;
 };
 
-// Records every DebugDraw text line while it lives.
+// Collects every status line drawn while it exists (one capture at a time).
 class TextCapture
 {
 public:
 	TextCapture();
 	~TextCapture();
+	TextCapture(const TextCapture&) = delete;
+	TextCapture& operator=(const TextCapture&) = delete;
 
-	const std::vector<CapturedLine>& Lines() const;
+	// The texts, in drawing order.
+	const std::vector<std::string>& Lines() const { return lines; }
+	// The texts with their window positions.
+	const std::vector<CapturedLine>& Entries() const { return entries; }
 	// Index of the first line that starts with prefix, or -1.
 	int Find(const std::string& prefix) const;
 	void Clear();
+
+private:
+	static void Listen(int x, int y, const char* text);
+
+	std::vector<std::string> lines;
+	std::vector<CapturedLine> entries;
 };
+
+// Runs count frames of scene as the shell does: text rows from the top,
+// then the scene's step with settings. Needs EnsureGlWindow().
+void StepScene(Test* scene, Settings& settings, int count = 1);

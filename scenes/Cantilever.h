@@ -1,0 +1,12 @@
+#pragma once
+
+#include "framework/Test.h"
+
+// Chains of planks held together by rigid and soft weld joints, some fixed
+// to the ground at one end, with a few shapes dropped on them.
+class Cantilever : public Test
+{
+public:
+	Cantilever();
+	static Test* Create();
+};

@@ -1,0 +1,125 @@
+#include "scenes/Revolute.h"
+
+namespace
+{
+constexpr float BallRadius = 0.5f;
+constexpr float BallDensity = 5.0f;
+const b2Vec2 BallStart(-10.0f, 20.0f);
+const b2Vec2 Pivot(-10.0f, 12.0f);
+constexpr float Spin = 100.0f;
+constexpr float MotorSpeed = b2_pi;
+constexpr float MaxMotorTorque = 10000.0f;
+constexpr float LowerAngle = -0.25f * b2_pi;
+constexpr float UpperAngle = 0.5f * b2_pi;
+
+constexpr float BoulderRadius = 3.0f;
+constexpr float BoulderDensity = 5.0f;
+constexpr float BoulderAngularDamping = 5.0f;
+const b2Vec2 BoulderStart(12.0f, 20.0f);
+const b2Vec2 SeeSawPivot(10.0f, 1.5f);
+constexpr float SeeSawHalfLength = 5.0f;
+constexpr float SeeSawHalfThickness = 0.25f;
+constexpr float SeeSawDensity = 2.0f;
+constexpr float SeeSawTilt = 0.1f;
+} // namespace
+
+Revolute::Revolute()
+{
+	b2Body* ground = nullptr;
+	{
+		b2BodyDef bd;
+		ground = world->CreateBody(&bd);
+
+		b2EdgeShape shape;
+		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
+		ground->CreateFixture(&shape, 0.0f);
+	}
+
+	{
+		b2CircleShape shape;
+		shape.m_radius = BallRadius;
+
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position = BallStart;
+		b2Body* body = world->CreateBody(&bd);
+		body->CreateFixture(&shape, BallDensity);
+
+		// The ball moves as it would when turning about the pivot at the spin rate.
+		const b2Vec2 arm = BallStart - Pivot;
+		body->SetAngularVelocity(Spin);
+		body->SetLinearVelocity(b2Cross(Spin, arm));
+
+		b2RevoluteJointDef rjd;
+		rjd.Initialize(ground, body, Pivot);
+		rjd.motorSpeed = MotorSpeed;
+		rjd.maxMotorTorque = MaxMotorTorque;
+		// Switched on by key: with the library's solver this motor is
+		// stronger than the limits that hold a body this light on so long
+		// an arm.
+		rjd.enableMotor = false;
+		rjd.lowerAngle = LowerAngle;
+		rjd.upperAngle = UpperAngle;
+		rjd.enableLimit = true;
+		joint = static_cast<b2RevoluteJoint*>(world->CreateJoint(&rjd));
+	}
+
+	{
+		b2CircleShape shape;
+		shape.m_radius = BoulderRadius;
+
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position = BoulderStart;
+		bd.angularDamping = BoulderAngularDamping;
+		world->CreateBody(&bd)->CreateFixture(&shape, BoulderDensity);
+	}
+
+	{
+		b2PolygonShape shape;
+		shape.SetAsBox(SeeSawHalfLength, SeeSawHalfThickness);
+
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position = SeeSawPivot;
+		b2Body* seeSaw = world->CreateBody(&bd);
+		seeSaw->CreateFixture(&shape, SeeSawDensity);
+
+		b2RevoluteJointDef rjd;
+		rjd.Initialize(ground, seeSaw, SeeSawPivot);
+		rjd.lowerAngle = -SeeSawTilt;
+		rjd.upperAngle = SeeSawTilt;
+		rjd.enableLimit = true;
+		world->CreateJoint(&rjd);
+	}
+}
+
+Test* Revolute::Create()
+{
+	return new Revolute;
+}
+
+void Revolute::Keyboard(unsigned char key)
+{
+	switch (key)
+	{
+	case 'l':
+		joint->EnableLimit(!joint->IsLimitEnabled());
+		break;
+
+	case 'm':
+		joint->EnableMotor(!joint->IsMotorEnabled());
+		break;
+
+	default:
+		break;
+	}
+}
+
+void Revolute::Step(Settings* settings)
+{
+	Test::Step(settings);
+
+	debugDraw.DrawString(5, textLine, "Keys: (l) limits, (m) motor");
+	textLine += TextLineStep;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "framework/Test.h"
+
+// A column of balls thrown down onto the ground together.
+class SphereStack : public Test
+{
+public:
+	SphereStack();
+	static Test* Create();
+};

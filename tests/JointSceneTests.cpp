@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "scenes/Car.h"
+#include "scenes/Gears.h"
+#include "scenes/Pinball.h"
+#include "scenes/Pulleys.h"
+#include "scenes/RopeJoint.h"
+#include "scenes/Web.h"
+#include "tests/support/GlWindow.h"
+#include "tests/support/TextCapture.h"
+
+namespace
+{
+template <typename Scene>
+std::unique_ptr<Scene> Make()
+{
+	EnsureGlWindow();
+	return std::unique_ptr<Scene>(static_cast<Scene*>(Scene::Create()));
+}
+
+int CountJoints(b2World* world)
+{
+	int count = 0;
+	for (b2Joint* j = world->GetJointList(); j != nullptr; j = j->GetNext())
+	{
+		++count;
+	}
+	return count;
+}
+
+bool JointIsLive(b2World* world, b2Joint* joint)
+{
+	for (b2Joint* j = world->GetJointList(); j != nullptr; j = j->GetNext())
+	{
+		if (j == joint)
+		{
+			return true;
+		}
+	}
+	return false;
+}
+
+// Every filled slot of the web holds a joint the world still has, and the
+// world has no joint the web has lost track of.
+void ExpectWebSlotsMatchWorld(const Web& web)
+{
+	b2World* world = web.GetWorld();
+	int filled = 0;
+	for (int i = 0; i < Web::JointCount; ++i)
+	{
+		if (web.GetJoint(i) != nullptr)
+		{
+			EXPECT_TRUE(JointIsLive(world, web.GetJoint(i))) << "slot " << i;
+			++filled;
+		}
+	}
+	EXPECT_EQ(filled, CountJoints(world));
+}
+
+int CountBodies(const Web& web)
+{
+	int count = 0;
+	for (int i = 0; i < Web::BodyCount; ++i)
+	{
+		count += web.GetBody(i) != nullptr ? 1 : 0;
+	}
+	return count;
+}
+} // namespace
+
+TEST(WebScene, EachJointKeyRemovesOneJointUntilNoneAreLeft)
+{
+	auto web = Make<Web>();
+	Settings settings;
+	ASSERT_EQ(Web::JointCount, CountJoints(web->GetWorld()));
+
+	for (int press = 1; press <= Web::JointCount + 2; ++press)
+	{
+		web->Keyboard('j');
+		StepScene(web.get(), settings);
+		EXPECT_EQ(std::max(0, Web::JointCount - press), CountJoints(web->GetWorld())) << "press " << press;
+		ExpectWebSlotsMatchWorld(*web);
+	}
+	EXPECT_EQ(Web::BodyCount, CountBodies(*web));
+}
+
+TEST(WebScene, DeletingABodyClearsTheSlotsOfTheJointsThatDiedWithIt)
+{
+	auto web = Make<Web>();
+	Settings settings;
+	const int worldBodies = web->GetWorld()->GetBodyCount();
+
+	// Box 0 hangs on three joints: one to the ground and one to each neighbour.
+	web->Keyboard('b');
+	EXPECT_EQ(nullptr, web->GetBody(0));
+	EXPECT_EQ(worldBodies - 1, web->GetWorld()->GetBodyCount());
+	EXPECT_EQ(Web::JointCount - 3, CountJoints(web->GetWorld()));
+	ExpectWebSlotsMatchWorld(*web);
+
+	// The next joint key must skip the cleared slots and hit a live joint.
+	web->Keyboard('j');
+	EXPECT_EQ(Web::JointCount - 4, CountJoints(web->GetWorld()));
+	ExpectWebSlotsMatchWorld(*web);
+	StepScene(web.get(), settings, 10);
+
+	for (int press = 2; press <= Web::BodyCount + 2; ++press)
+	{
+		web->Keyboard('b');
+		StepScene(web.get(), settings);
+		EXPECT_EQ(std::max(0, Web::BodyCount - press), CountBodies(*web)) << "press " << press;
+		ExpectWebSlotsMatchWorld(*web);
+	}
+	EXPECT_EQ(worldBodies - Web::BodyCount, web->GetWorld()->GetBodyCount());
+	EXPECT_EQ(0, CountJoints(web->GetWorld()));
+
+	// Nothing is left to remove; the keys must do nothing.
+	web->Keyboard('j');
+	web->Keyboard('b');
+	StepScene(web.get(), settings);
+}
+
+TEST(CarScene, FrequencyKeysNeverMakeTheSpringsNegative)
+{
+	auto car = Make<Car>();
+	Settings settings;
+	TextCapture capture;
+
+	for (int i = 0; i < 10; ++i)
+	{
+		car->Keyboard('q');
+	}
+	capture.Clear();
+	StepScene(car.get(), settings, 60);
+	ASSERT_GE(capture.Lines().size(), 2u);
+	EXPECT_EQ("frequency = 0 hz, damping ratio = 0.7", capture.Lines().back());
+	for (int i = 0; i < 2; ++i)
+	{
+		EXPECT_EQ(0.0f, car->GetSpring(i)->GetStiffness());
+		EXPECT_EQ(0.0f, car->GetSpring(i)->GetDamping());
+	}
+
+	car->Keyboard('e');
+	capture.Clear();
+	StepScene(car.get(), settings);
+	EXPECT_EQ("frequency = 1 hz, damping ratio = 0.7", capture.Lines().back());
+	EXPECT_GT(car->GetSpring(0)->GetStiffness(), 0.0f);
+	EXPECT_GT(car->GetSpring(1)->GetDamping(), 0.0f);
+}
+
+TEST(CarScene, DriveKeysTurnTheDrivenWheelAndTheCameraFollows)
+{
+	auto car = Make<Car>();
+	Settings settings;
+
+	car->Keyboard('d');
+	EXPECT_EQ(-50.0f, car->GetSpring(0)->GetMotorSpeed());
+	StepScene(car.get(), settings, 120);
+	const float x = car->GetSpring(0)->GetBodyA()->GetPosition().x;
+	EXPECT_GT(x, 2.0f);
+	EXPECT_NEAR(settings.viewCenter.x, x, 1.0f);
+
+	car->Keyboard('s');
+	EXPECT_EQ(0.0f, car->GetSpring(0)->GetMotorSpeed());
+	car->Keyboard('a');
+	EXPECT_EQ(50.0f, car->GetSpring(0)->GetMotorSpeed());
+	EXPECT_FALSE(car->GetSpring(1)->IsMotorEnabled());
+}
+
+TEST(RopeJointScene, TheRopeKeyTogglesTheRopeAndTheWeightsReach)
+{
+	auto scene = Make<RopeJoint>();
+	Settings settings;
+	TextCapture capture;
+	const b2Vec2 anchor = scene->GetRopeAnchor();
+	const float ropeLength = scene->GetRopeLength();
+	EXPECT_FLOAT_EQ(9.01f, ropeLength);
+
+	auto maxReach = [&](int steps) {
+		float reach = 0.0f;
+		for (int i = 0; i < steps; ++i)
+		{
+			StepScene(scene.get(), settings);
+			reach = std::max(reach, b2Distance(anchor, scene->GetWeight()->GetPosition()));
+		}
+		return reach;
+	};
+
+	ASSERT_NE(nullptr, scene->GetRope());
+	const float tiedReach = maxReach(300);
+	EXPECT_LE(tiedReach, ropeLength + 0.05f);
+	EXPECT_EQ("Rope ON", capture.Lines().back());
+
+	const int joints = CountJoints(scene->GetWorld());
+	scene->Keyboard('j');
+	EXPECT_EQ(nullptr, scene->GetRope());
+	EXPECT_EQ(joints - 1, CountJoints(scene->GetWorld()));
+	const float freeReach = maxReach(300);
+	EXPECT_GT(freeReach, ropeLength + 0.3f);
+	EXPECT_EQ("Rope OFF", capture.Lines().back());
+
+	scene->Keyboard('j');
+	ASSERT_NE(nullptr, scene->GetRope());
+	EXPECT_EQ(joints, CountJoints(scene->GetWorld()));
+	maxReach(120);
+	EXPECT_LE(maxReach(300), ropeLength + 0.05f);
+	EXPECT_EQ("Rope ON", capture.Lines().back());
+}
+
+TEST(PinballScene, FlippersRiseWhileTheKeyIsHeldAndFallWhenReleased)
+{
+	auto pinball = Make<Pinball>();
+	Settings settings;
+	const float tolerance = 0.05f;
+	b2RevoluteJoint* left = pinball->GetLeftJoint();
+	b2RevoluteJoint* right = pinball->GetRightJoint();
+
+	StepScene(pinball.get(), settings, 60);
+	EXPECT_NEAR(left->GetLowerLimit(), left->GetJointAngle(), tolerance);
+	EXPECT_NEAR(right->GetUpperLimit(), right->GetJointAngle(), tolerance);
+
+	for (unsigned char key : {'a', 'A'})
+	{
+		pinball->Keyboard(key);
+		StepScene(pinball.get(), settings, 30);
+		EXPECT_NEAR(left->GetUpperLimit(), left->GetJointAngle(), tolerance) << key;
+		EXPECT_NEAR(right->GetLowerLimit(), right->GetJointAngle(), tolerance) << key;
+
+		pinball->KeyboardUp(key);
+		StepScene(pinball.get(), settings, 60);
+		EXPECT_NEAR(left->GetLowerLimit(), left->GetJointAngle(), tolerance) << key;
+		EXPECT_NEAR(right->GetUpperLimit(), right->GetJointAngle(), tolerance) << key;
+	}
+
+	// Other keys leave the flippers down.
+	pinball->Keyboard('b');
+	StepScene(pinball.get(), settings, 30);
+	EXPECT_NEAR(left->GetLowerLimit(), left->GetJointAngle(), tolerance);
+}
+
+TEST(PinballScene, TheBallStaysOnTheTable)
+{
+	auto pinball = Make<Pinball>();
+	Settings settings;
+	for (int i = 0; i < 600; ++i)
+	{
+		pinball->Keyboard(i % 40 < 20 ? 'a' : 'x');
+		if (i % 40 >= 20)
+		{
+			pinball->KeyboardUp('a');
+		}
+		StepScene(pinball.get(), settings);
+		const b2Vec2 p = pinball->GetBall()->GetPosition();
+		ASSERT_TRUE(p.x > -8.0f && p.x < 8.0f && p.y > -2.0f && p.y < 20.0f) << p.x << ", " << p.y << " at " << i;
+	}
+}
+
+// The text lines state the invariant each coupling keeps; they must hold it.
+TEST(CouplingScenes, GearAndPulleyRelationsStayConstant)
+{
+	Settings settings;
+	TextCapture capture;
+
+	auto gears = Make<Gears>();
+	StepScene(gears.get(), settings);
+	ASSERT_EQ(2u, capture.Lines().size());
+	EXPECT_EQ("theta1 + 2.00 * theta2 = 0.00", capture.Lines()[0]);
+	EXPECT_EQ("theta2 + -0.50 * delta = 0.00", capture.Lines()[1]);
+	StepScene(gears.get(), settings, 300);
+	capture.Clear();
+	StepScene(gears.get(), settings);
+	EXPECT_EQ("theta1 + 2.00 * theta2 = 0.00", capture.Lines()[0]);
+	EXPECT_EQ("theta2 + -0.50 * delta = 0.00", capture.Lines()[1]);
+
+	auto pulleys = Make<Pulleys>();
+	capture.Clear();
+	StepScene(pulleys.get(), settings);
+	ASSERT_EQ(1u, capture.Lines().size());
+	const std::string first = capture.Lines()[0];
+	EXPECT_EQ("L1 + 1.50 * L2 = 30.00", first);
+	StepScene(pulleys.get(), settings, 300);
+	capture.Clear();
+	StepScene(pulleys.get(), settings);
+	EXPECT_EQ(first, capture.Lines()[0]);
+}
