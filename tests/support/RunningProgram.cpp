@@ -67,8 +67,15 @@ Window FindByTitle(Display* display, Window root, const std::string& title)
 } // namespace
 
 RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver)
-	: pid(-1), running(false), display(XOpenDisplay(nullptr))
+	: pid(-1), running(false), display(nullptr)
 {
+	// The X server resets when its last client leaves and refuses
+	// connections for a moment while it does.
+	const auto deadline = Clock::now() + std::chrono::seconds(10);
+	while ((display = XOpenDisplay(nullptr)) == nullptr && Clock::now() < deadline)
+	{
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
 	if (display == nullptr)
 	{
 		throw std::runtime_error("no X display: run the tests under xvfb-run");
