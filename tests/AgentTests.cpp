@@ -5,7 +5,6 @@
 #include "game/GameGlobals.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
-#include "game/objects/Proj.h"
 #include "game/objects/Shield.h"
 #include "tests/support/Fighters.h"
 #include "tests/support/TestSounds.h"
@@ -75,21 +74,6 @@ TEST(AgentWalking, TheImpulseFollowsTheGroundTangent)
 	EXPECT_FLOAT_EQ(1.0f, s.knight->facing);
 }
 
-TEST(AgentWalking, WalkingUpASlopeStaysOnIt)
-{
-	ObjectWorld arena;
-	ControlState control;
-	Knight* knight = KnightOnSlope(arena, control, 0.0f, 30.0f);
-	Frames(arena, control, 5);
-	control.stick.x = 5.0f;
-	Frames(arena, control, 20);
-
-	const b2Vec2 v = knight->fixture->GetBody()->GetLinearVelocity();
-	EXPECT_GT(v.x, 1.0f);
-	EXPECT_NEAR(std::tan(30.0f * Pi / 180.0f), v.y / v.x, 0.05f);
-	EXPECT_EQ(Agent::GroundGraceFrames, knight->groundTimer);
-}
-
 TEST(AgentWalking, FullStickStopsAddingAtTheSpeedLimit)
 {
 	Standing s;
@@ -121,18 +105,6 @@ TEST(AgentWalking, NoFrictionWhilePushingFullFrictionWhenReleased)
 	EXPECT_NEAR(0.0f, s.body->GetLinearVelocity().x, 0.01f);
 }
 
-TEST(AgentWalking, BlockingTurnsAndAnimatesWithoutPushing)
-{
-	Standing s;
-	s.body->SetLinearVelocity(b2Vec2(8.0f, 0.0f));
-	s.control.held[2] = true;
-	s.control.stick.x = -5.0f;
-	Frame(s.arena, s.control);
-	EXPECT_FLOAT_EQ(-1.0f, s.knight->facing);
-	EXPECT_FALSE(s.knight->pushing);
-	EXPECT_GT(s.knight->walkPhase, 0.0f);
-}
-
 TEST(AgentWalking, AStickWithinAThousandthDoesNothing)
 {
 	for (float stick : {0.001f, -0.001f})
@@ -154,21 +126,6 @@ TEST(AgentWalking, AStickWithinAThousandthDoesNothing)
 	}
 }
 
-TEST(AgentWalking, BobbingNeedsRecentGround)
-{
-	Standing s;
-	s.body->SetLinearVelocity(b2Vec2(10.0f, 0.0f));
-	s.knight->walkPhase = 0.2f;
-	s.knight->Move(1.0f, false);
-	EXPECT_NE(0.0f, s.knight->bob);
-
-	s.knight->groundTimer = 0;
-	s.knight->Move(1.0f, false);
-	EXPECT_EQ(0.0f, s.knight->bob);
-	EXPECT_GE(s.knight->walkPhase, 0.0f);
-	EXPECT_LT(s.knight->walkPhase, 1.0f);
-}
-
 TEST(AgentJumping, APressOnTheGroundGivesTenFramesOfImpulse)
 {
 	Standing s;
@@ -188,18 +145,6 @@ TEST(AgentJumping, APressOnTheGroundGivesTenFramesOfImpulse)
 	Frame(s.arena, s.control);
 	EXPECT_EQ(0, s.knight->jumpTimer);
 	EXPECT_NEAR(expected - 2.0f * 0.5f, s.body->GetLinearVelocity().y, 0.05f);
-}
-
-TEST(AgentJumping, AReleaseCutsTheJumpShort)
-{
-	Standing s;
-	const float mass = s.body->GetMass();
-	Press(s.control, Jump);
-	Frames(s.arena, s.control, 3);
-	Release(s.control, Jump);
-	Frames(s.arena, s.control, 3);
-	const float expected = 3.0f * 20.0f / mass - 6.0f * 0.5f;
-	EXPECT_NEAR(expected, s.body->GetLinearVelocity().y, 0.05f);
 }
 
 TEST(AgentJumping, HoldingTheButtonFromBeforeLandingDoesNotJump)
@@ -231,33 +176,6 @@ TEST(AgentGround, SlopesSteeperThanAbout45Point6DegreesAreNotGround)
 			EXPECT_NEAR(-std::sin(degrees * Pi / 180.0f), knight->groundNormal.x, 1e-3f);
 		}
 	}
-}
-
-TEST(AgentGround, WallsAndCeilingsLeaveTheGroundStateAlone)
-{
-	ObjectWorld arena;
-	ControlState control;
-	arena.AddGroundEdge(b2Vec2(10.0f, 0.0f), b2Vec2(10.0f, 20.0f));
-	arena.AddGroundEdge(b2Vec2(0.0f, 12.0f), b2Vec2(20.0f, 12.0f));
-	Knight* knight = AddAgent<Knight>(arena, 10.0f - Agent::Radius, 8.0f, &control);
-	knight->fixture->GetBody()->SetGravityScale(0.0f);
-	arena.PhysicsPass();
-	EXPECT_FALSE(knight->onGround);
-	Place(knight->fixture->GetBody(), b2Vec2(5.0f, 12.0f - Agent::Radius));
-	arena.PhysicsPass();
-	ASSERT_NE(nullptr, GroundContact(knight->fixture->GetBody()));
-	EXPECT_FALSE(knight->onGround);
-	EXPECT_EQ(0, knight->groundTimer);
-}
-
-TEST(AgentGround, ContactNormalPointsTowardsSelf)
-{
-	Standing s;
-	b2Contact* contact = GroundContact(s.body);
-	ASSERT_NE(nullptr, contact);
-	b2Fixture* other = contact->GetFixtureA() == s.knight->fixture ? contact->GetFixtureB() : contact->GetFixtureA();
-	EXPECT_NEAR(1.0f, ContactNormal(contact, s.knight->fixture).y, 1e-4f);
-	EXPECT_NEAR(-1.0f, ContactNormal(contact, other).y, 1e-4f);
 }
 
 // Harm: every frame touched costs 0.01, recovery is 0.001 per frame.
@@ -294,29 +212,13 @@ TEST_F(FighterHarm, AHitCostsAHundredthAndCriesOut)
 	EXPECT_NEAR(0.004f, knight->hurt, 1e-6f);
 	Frames(arena, control, 10);
 	EXPECT_EQ(0.0f, knight->hurt);
-	EXPECT_EQ(1, FighterCries());
-}
 
-TEST_F(FighterHarm, ARealProjectileHurtsEveryFrameItTouches)
-{
-	Proj* fireball = new Proj();
-	CreateProjectileBall(fireball, b2Vec2(0.0f, 2.0f * Agent::Radius + Proj::Radius - 0.1f), b2Vec2(0.0f, -12.0f), 1.0f);
-	fireball->flags |= EnemyShotFlag;
-	fireball->kind = KindFireball;
-	GameWorldInstance->Add(fireball);
-	Frame(arena, control);
-	ASSERT_TRUE(knight->Has(HitFlag));
-	Frame(arena, control);
-	EXPECT_NEAR(0.009f, knight->hurt, 1e-6f);
-}
-
-TEST_F(FighterHarm, GodModeTakesNoHarmButStillCries)
-{
+	// No harm in god mode, but the cry all the same.
 	GodMode = true;
 	archer->flags |= HitFlag;
 	Frame(arena, control);
 	EXPECT_EQ(0.0f, archer->hurt);
-	EXPECT_EQ(1, FighterCries());
+	EXPECT_EQ(2, FighterCries());
 }
 
 TEST_F(FighterHarm, TheKnightGoesDownAtOne)

@@ -100,13 +100,6 @@ TEST_F(ArcherTest, ATapLoosesOneQuickArrowFortyFiveDegreesUpOnTheFacingSide)
 	EXPECT_EQ(2, Plays(soundArrow));
 }
 
-TEST_F(ArcherTest, TwoQuickTapsLooseTwoArrows)
-{
-	EXPECT_EQ(1u, Tap().size());
-	EXPECT_EQ(1u, Tap().size());
-	EXPECT_EQ(2u, Arrows().size());
-}
-
 TEST_F(ArcherTest, AHoldOfFifteenFramesTakesTheStanceAndItsReleaseFiresNothing)
 {
 	Press(control, Fire);
@@ -151,16 +144,6 @@ TEST_F(ArcherTest, TapsInTheStanceShootAlongTheAim)
 		EXPECT_FALSE(archer->bowDown);
 	}
 	EXPECT_EQ(2, Plays(soundArrow));
-}
-
-TEST_F(ArcherTest, TheStanceWalksNoMoreButStillTurns)
-{
-	TakeStance();
-	control.stick.x = -10.0f;
-	Frames(arena, control, 10);
-	EXPECT_FLOAT_EQ(-1.0f, archer->facing);
-	EXPECT_NEAR(0.0f, body->GetLinearVelocity().x, 0.01f);
-	EXPECT_FALSE(archer->bowDown);
 }
 
 TEST_F(ArcherTest, CentringTheStickLeavesTheStance)
@@ -223,14 +206,6 @@ TEST_F(ArcherTest, SprintingAndFourteenFramesAfterBlockShotsAndStance)
 	EXPECT_TRUE(Tap().empty());
 	EXPECT_EQ(1u, Tap().size());
 	EXPECT_EQ(1, Plays(soundArrow));
-}
-
-TEST_F(ArcherTest, SprintingPushesHarderAndFaster)
-{
-	control.held[Sprint] = true;
-	control.stick.x = 32.767f;
-	Frames(arena, control, 120);
-	EXPECT_GT(body->GetLinearVelocity().x, Archer::WalkSpeed + 10.0f);
 }
 
 TEST_F(ArcherTest, ArrowsPassThroughBothPlayers)

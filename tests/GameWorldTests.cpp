@@ -84,21 +84,6 @@ TEST(GameWorldTests, OnePurgeRemovesAdjacentDeadObjectsAndADeadLastObject)
 	EXPECT_EQ(expected, left);
 }
 
-TEST(GameWorldTests, AllDeadEmptiesTheList)
-{
-	ObjectWorld arena;
-	int deleted = 0;
-	for (int i = 0; i < 3; ++i)
-	{
-		Probe* probe = new Probe(&deleted);
-		probe->flags |= DeadFlag;
-		arena.gameWorld.Add(probe);
-	}
-	arena.gameWorld.Purge();
-	EXPECT_EQ(3, deleted);
-	EXPECT_TRUE(arena.gameWorld.objects.empty());
-}
-
 TEST(GameWorldTests, AnObjectCreatedDuringTheUpdatePassIsUpdatedInThatPass)
 {
 	ObjectWorld arena;

@@ -52,20 +52,17 @@ protected:
 	b2Body* shieldBody = nullptr;
 };
 
-TEST_F(KnightTest, ConstructionRegistersTheShieldFirst)
+TEST_F(KnightTest, HoldingTheButtonSwingsOnceAndBlockingSwingsNot)
 {
-	ASSERT_EQ(2u, arena.gameWorld.objects.size());
-	EXPECT_EQ(knight->shield, arena.gameWorld.objects[0]);
-	EXPECT_EQ(KindShield, knight->shield->kind);
-	EXPECT_EQ(KindKnight, knight->kind);
-	EXPECT_TRUE(knight->Has(PlayerFlag));
-	EXPECT_FALSE(shieldBody->IsEnabled());
-	EXPECT_EQ(b2_kinematicBody, shieldBody->GetType());
-	EXPECT_NEAR(8.04f, body->GetMass(), 0.01f);
-}
+	control.held[Block] = true;
+	Press(control, Swing);
+	Frame(arena, control);
+	EXPECT_EQ(nullptr, Mace());
+	EXPECT_EQ(0, Plays(soundMace));
+	control.held[Block] = false;
+	Release(control, Swing);
+	Frame(arena, control);
 
-TEST_F(KnightTest, HoldingTheButtonSwingsOnce)
-{
 	Press(control, Swing);
 	arena.UpdatePass();
 	Proj* mace = Mace();
@@ -93,17 +90,6 @@ TEST_F(KnightTest, HoldingTheButtonSwingsOnce)
 	Frame(arena, control);
 	EXPECT_EQ(mace, Mace());
 	EXPECT_EQ(1, Plays(soundMace));
-}
-
-TEST_F(KnightTest, NoSwingWhileBlocking)
-{
-	control.held[Block] = true;
-	Frame(arena, control);
-	Press(control, Swing);
-	Frame(arena, control);
-	EXPECT_EQ(nullptr, Mace());
-	EXPECT_FALSE(knight->attacking);
-	EXPECT_EQ(0, Plays(soundMace));
 }
 
 TEST_F(KnightTest, TheMaceSwingsOnItsTetherAndEndsWhenSlow)
@@ -205,21 +191,6 @@ TEST_F(KnightTest, BlockingDuringASwingKeepsTheSwingAndItsMaceBouncesOffTheShiel
 	}
 	EXPECT_TRUE(bounced);
 	EXPECT_GE(Plays(soundBounce), 1);
-}
-
-TEST_F(KnightTest, ADefeatDuringASwingKeepsAttackingUntilTheMaceEnds)
-{
-	Press(control, Swing);
-	Frame(arena, control);
-	knight->flags |= DyingFlag;
-	Frame(arena, control);
-	EXPECT_TRUE(knight->attacking);
-	for (int frame = 0; frame < 600 && Mace() != nullptr; ++frame)
-	{
-		Frame(arena, control);
-	}
-	EXPECT_EQ(nullptr, Mace());
-	EXPECT_FALSE(knight->attacking);
 }
 
 TEST(OtherTests, AnOtherIsAKnightWithItsOwnKindThatNeverActs)

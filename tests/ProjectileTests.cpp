@@ -85,21 +85,6 @@ TEST_F(ProjectileTest, FireballsPassThroughZombiesAndFireballs)
 	EXPECT_EQ(0.0f, zombie->damage);
 }
 
-TEST_F(ProjectileTest, AFireballAndAnArrowCollideAndMarkEachOtherHit)
-{
-	Proj* arrow = AddShot(KindArrow, b2Vec2(-3.0f, 10.0f), b2Vec2(30.0f, 0.0f));
-	Proj* fireball = AddShot(KindFireball, b2Vec2(3.0f, 10.0f), b2Vec2(-30.0f, 0.0f));
-	for (int frame = 0; frame < 10 && !arrow->Has(HitFlag); ++frame)
-	{
-		arena.Step();
-	}
-	EXPECT_TRUE(arrow->Has(HitFlag));
-	EXPECT_TRUE(fireball->Has(HitFlag));
-	// Whichever hook runs first, the arrow's strike is the larger.
-	EXPECT_FLOAT_EQ(Proj::ArrowStrike, fireball->damage);
-	EXPECT_GT(VelocityOf(fireball).x, 0.0f);
-}
-
 TEST_F(ProjectileTest, AStrikeLandsOnceUntilTheProjectileTouchesGround)
 {
 	std::unique_ptr<Zombie> first = Bystander(b2Vec2(0.0f, 10.0f));
@@ -193,18 +178,6 @@ TEST_F(ProjectileTest, WhilePausedAProjectileAgainstAShieldBouncesEveryFrame)
 		arena.Step(true);
 	}
 	EXPECT_EQ(5, Plays(soundBounce));
-}
-
-TEST_F(ProjectileTest, TheShieldPassesThroughTheGround)
-{
-	Knight* knight = AddAgent<Knight>(arena, 0.0f, Agent::Radius, &control);
-	control.stick.Set(0.0f, 20.0f);
-	control.held[Block] = true;
-	arena.Steps(30);
-	b2Body* shieldBody = knight->shield->fixture->GetBody();
-	ASSERT_TRUE(shieldBody->IsEnabled());
-	EXPECT_LT(shieldBody->GetPosition().y, 0.0f);
-	EXPECT_NEAR(Agent::Radius, knight->fixture->GetBody()->GetPosition().y, 0.05f);
 }
 
 TEST_F(ProjectileTest, AMaceEndsWhenSlowRelativeToItsKnight)

@@ -73,19 +73,6 @@ protected:
 	Zombie::MyRayCastClosestCallback ray;
 };
 
-TEST_F(ZombieTest, ConstructionFloatsWithoutFriction)
-{
-	Zombie* zombie = Spawn(b2Vec2(0.0f, 20.0f));
-	EXPECT_EQ(KindZombie, zombie->kind);
-	EXPECT_TRUE(zombie->Has(EnemyFlag));
-	EXPECT_EQ(0.0f, zombie->fixture->GetFriction());
-	EXPECT_EQ(0.0f, zombie->fixture->GetBody()->GetGravityScale());
-	EXPECT_GE(zombie->laughTimer, Zombie::PeriodBase);
-	EXPECT_LT(zombie->laughTimer, Zombie::PeriodBase + Zombie::PeriodSpread);
-	EXPECT_GE(zombie->orbitTimer, Zombie::PeriodBase);
-	EXPECT_LT(zombie->orbitTimer, Zombie::PeriodBase + Zombie::PeriodSpread);
-}
-
 TEST_F(ZombieTest, OneMaceTwoArrowsOrFourDeflectedFireballsDefeatIt)
 {
 	const struct
@@ -108,27 +95,6 @@ TEST_F(ZombieTest, OneMaceTwoArrowsOrFourDeflectedFireballsDefeatIt)
 		arena.Step();
 	}
 	EXPECT_EQ(3u, KillCount);
-}
-
-TEST_F(ZombieTest, TwoRealArrowsDefeatIt)
-{
-	Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
-	for (int shot = 0; shot < 2; ++shot)
-	{
-		const b2Vec2 at = zombie->fixture->GetBody()->GetPosition();
-		Proj* arrow = new Proj();
-		CreateProjectileBall(arrow, at - b2Vec2(0.0f, 3.0f), b2Vec2(0.0f, 40.0f), Archer::ArrowDensity);
-		arrow->kind = KindArrow;
-		arrow->flags |= PlayerShotFlag;
-		GameWorldInstance->Add(arrow);
-		for (int frame = 0; frame < 10 && !arrow->Has(SpentFlag); ++frame)
-		{
-			arena.Step();
-		}
-		arena.Step();
-	}
-	EXPECT_TRUE(zombie->Has(DyingFlag));
-	EXPECT_EQ(1u, KillCount);
 }
 
 TEST_F(ZombieTest, ASpentHitPlaysButCostsNothing)
@@ -270,30 +236,6 @@ TEST_F(ZombieTest, AChargeOfTwentyFramesThrowsAFireballThatLeadsTheTarget)
 	arena.Step();
 	EXPECT_FALSE(zombie->Has(HitFlag));
 	EXPECT_EQ(1.0f, zombie->health);
-}
-
-TEST_F(ZombieTest, InSightItStopsToChargeThenSteersTowardsTheTarget)
-{
-	Zombie* zombie = Spawn(b2Vec2(20.0f, Height));
-	b2Body* body = zombie->fixture->GetBody();
-	arena.Steps(20);
-	EXPECT_EQ(0.0f, body->GetLinearVelocity().Length());
-	EXPECT_TRUE(Fireballs().empty());
-
-	// The throw and the first steering impulse, capped at 10, come together.
-	arena.Step();
-	ASSERT_EQ(1u, Fireballs().size());
-	b2Vec2 toTarget = archer->fixture->GetBody()->GetPosition() - b2Vec2(20.0f, Height);
-	toTarget.Normalize();
-	const b2Vec2 v = body->GetLinearVelocity();
-	EXPECT_NEAR(Zombie::MaxCorrection / body->GetMass(), v.Length(), 1e-3f);
-	EXPECT_NEAR(1.0f, b2Dot(v, toTarget) / v.Length(), 1e-3f);
-	// A projectile on the sight line would hide the target.
-	Fireballs()[0]->flags |= DeadFlag;
-	arena.gameWorld.Purge();
-	arena.Steps(5);
-	EXPECT_NEAR(6.0f * Zombie::MaxCorrection / body->GetMass(), body->GetLinearVelocity().Length(), 0.1f);
-	EXPECT_FALSE(zombie->charging);
 }
 
 TEST_F(ZombieTest, OutOfSightItNeitherSteersNorStartsACharge)
