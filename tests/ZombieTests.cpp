@@ -203,6 +203,11 @@ TEST_F(ZombieTest, ItSeesThroughZombiesAndShieldsOnly)
 
 	arena.AddGroundEdge(b2Vec2(15.0f, 0.0f), b2Vec2(15.0f, 10.0f));
 	EXPECT_FALSE(Sees(zombie, archer));
+
+	// A ray of no length (the zombie right on a target that is down and
+	// collides no more) sees nothing instead of asserting.
+	Place(zombie->fixture->GetBody(), archer->fixture->GetBody()->GetPosition());
+	EXPECT_FALSE(Sees(zombie, archer));
 }
 
 TEST_F(ZombieTest, AChargeOfTwentyFramesThrowsAFireballThatLeadsTheTarget)
