@@ -5,7 +5,7 @@ namespace
 const b2Vec2 HalfSizeA(5.0f, 2.5f);
 const b2Vec2 CenterA(0.0f, 17.0f);
 const b2Vec2 HalfSizeB(2.5f, 1.5f);
-// Starts tilted into the top face of the first box: two contact points.
+// Starts with one corner pressed into the top face of the first box.
 const b2Vec2 StartB(1.0f, 21.0f);
 constexpr float StartAngleB = 0.3f;
 constexpr float MoveStep = 0.1f;

@@ -14,7 +14,7 @@ const b2Vec2 CenterA(0.0f, 8.0f);
 constexpr float AngleA = 0.0f;
 const b2Vec2 StartB(-15.0f, 38.0f);
 constexpr float StartAngleB = 0.0f;
-const b2Vec2 EndB(12.0f, -2.0f);
+const b2Vec2 EndB(10.0f, 1.0f);
 constexpr float EndAngleB = 2.0f;
 const b2Color ColorA(0.9f, 0.9f, 0.9f);
 const b2Color ColorStart(0.4f, 0.9f, 0.4f);
