@@ -130,7 +130,7 @@ TEST_F(SceneBaseTest, StatisticsAndProfileLinesWithZeroAveragesBeforeTheFirstSte
 	Run(scene, s, 1);
 	ASSERT_EQ(text.Lines().size(), 11u);
 	EXPECT_EQ(text.Lines()[1], "bodies/contacts/joints = 5/1/0");
-	EXPECT_EQ(text.Find("proxies/height/balance/quality = 4/"), 2);
+	EXPECT_EQ(text.IndexOf("proxies/height/balance/quality = 4/"), 2);
 	const char* names[] = {"step", "collide", "solve", "solve init", "solve velocity", "solve position",
 		"solveTOI", "broad-phase"};
 	for (int i = 0; i < 8; ++i)
@@ -242,10 +242,10 @@ TEST_F(SceneBaseTest, TilesBuildsItsPyramidAndFramesTheBaseLinesWithItsOwn)
 	TextCapture text;
 	Run(scene, s, 1);
 	ASSERT_EQ(text.Lines().size(), 4u);
-	EXPECT_EQ(text.Find("dynamic tree height = "), 0);
-	EXPECT_EQ(text.Find("bodies/contacts/joints = 212/"), 1);
-	EXPECT_EQ(text.Find("proxies/height/balance/quality = "), 2);
-	EXPECT_EQ(text.Find("create time = "), 3);
+	EXPECT_EQ(text.IndexOf("dynamic tree height = "), 0);
+	EXPECT_EQ(text.IndexOf("bodies/contacts/joints = 212/"), 1);
+	EXPECT_EQ(text.IndexOf("proxies/height/balance/quality = "), 2);
+	EXPECT_EQ(text.IndexOf("create time = "), 3);
 	EXPECT_NE(text.Lines()[3].find(" ms, fixture count = 2210"), std::string::npos);
 	EXPECT_EQ(text.Entries()[3].y, 75);
 

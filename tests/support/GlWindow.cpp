@@ -1,13 +1,38 @@
 #include "tests/support/GlWindow.h"
 
 #include <GL/freeglut.h>
+#include <gtest/gtest.h>
 
 #include "framework/Shell.h"
 
+namespace
+{
+bool windowOpen = false;
+
+// Closes the window after the last test, while the GL driver is still
+// whole: left to freeglut's exit handler, the driver's code generator is
+// already torn down and the process crashes on its way out.
+class GlWindowEnvironment : public ::testing::Environment
+{
+public:
+	void TearDown() override
+	{
+		if (windowOpen)
+		{
+			glFinish();
+			glutDestroyWindow(mainWindow);
+			glutExit();
+			windowOpen = false;
+		}
+	}
+};
+
+::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new GlWindowEnvironment);
+} // namespace
+
 void EnsureGlWindow()
 {
-	static bool open = false;
-	if (open)
+	if (windowOpen)
 	{
 		glutSetWindow(mainWindow);
 		return;
@@ -22,7 +47,7 @@ void EnsureGlWindow()
 	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 	glutDisplayFunc([] {});
 	OnReshape(windowWidth, windowHeight);
-	open = true;
+	windowOpen = true;
 }
 
 void PumpWindowEvents()

@@ -20,7 +20,7 @@ TextCapture::~TextCapture()
 	current = nullptr;
 }
 
-int TextCapture::Find(const std::string& prefix) const
+int TextCapture::IndexOf(const std::string& prefix) const
 {
 	for (size_t i = 0; i < lines.size(); ++i)
 	{
@@ -30,6 +30,24 @@ int TextCapture::Find(const std::string& prefix) const
 		}
 	}
 	return -1;
+}
+
+std::string TextCapture::Find(const std::string& prefix) const
+{
+	const int index = IndexOf(prefix);
+	return index < 0 ? std::string() : lines[index];
+}
+
+bool TextCapture::Has(const std::string& text) const
+{
+	for (const std::string& line : lines)
+	{
+		if (line == text)
+		{
+			return true;
+		}
+	}
+	return false;
 }
 
 void TextCapture::Clear()
@@ -54,4 +72,9 @@ void StepScene(Test* scene, Settings& settings, int count)
 		scene->textLine = Test::FirstTextLine;
 		scene->Step(&settings);
 	}
+}
+
+void StepScene(Test* scene, Settings* settings, int count)
+{
+	StepScene(scene, *settings, count);
 }

@@ -29,7 +29,11 @@ public:
 	// The texts with their window positions.
 	const std::vector<CapturedLine>& Entries() const { return entries; }
 	// Index of the first line that starts with prefix, or -1.
-	int Find(const std::string& prefix) const;
+	int IndexOf(const std::string& prefix) const;
+	// The first line that starts with prefix, or "" when none does.
+	std::string Find(const std::string& prefix) const;
+	// True when some line equals text exactly.
+	bool Has(const std::string& text) const;
 	void Clear();
 
 private:
@@ -42,3 +46,4 @@ private:
 // Runs count frames of scene as the shell does: text rows from the top,
 // then the scene's step with settings. Needs EnsureGlWindow().
 void StepScene(Test* scene, Settings& settings, int count = 1);
+void StepScene(Test* scene, Settings* settings, int count = 1);

@@ -1,0 +1,103 @@
+#include "scenes/Bridge.h"
+
+namespace
+{
+constexpr float GroundHalfWidth = 40.0f;
+constexpr float PlankHalfWidth = 0.5f;
+constexpr float PlankHalfHeight = 0.125f;
+constexpr float PlankDensity = 20.0f;
+constexpr float PlankFriction = 0.2f;
+constexpr float BridgeLeft = -15.0f;
+constexpr float BridgeHeight = 5.0f;
+constexpr int MiddleIndex = 15;
+constexpr float LoadFriction = 0.2f;
+constexpr float CircleRadius = 0.5f;
+const b2Vec2 TrianglePositions[2] = {b2Vec2(-8.0f, 12.0f), b2Vec2(0.0f, 12.0f)};
+const b2Vec2 CirclePositions[3] = {b2Vec2(-6.0f, 10.0f), b2Vec2(0.0f, 10.0f), b2Vec2(6.0f, 10.0f)};
+} // namespace
+
+Bridge::Bridge()
+	: middle(nullptr)
+{
+	b2Body* ground;
+	{
+		b2BodyDef bd;
+		ground = world->CreateBody(&bd);
+		b2EdgeShape edge;
+		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
+		ground->CreateFixture(&edge, 0.0f);
+	}
+
+	{
+		b2PolygonShape plank;
+		plank.SetAsBox(PlankHalfWidth, PlankHalfHeight);
+
+		b2FixtureDef fd;
+		fd.shape = &plank;
+		fd.density = PlankDensity;
+		fd.friction = PlankFriction;
+
+		b2RevoluteJointDef jd;
+		b2Body* previous = ground;
+		for (int i = 0; i < PlankCount; ++i)
+		{
+			b2BodyDef bd;
+			bd.type = b2_dynamicBody;
+			bd.position.Set(BridgeLeft + PlankHalfWidth + i, BridgeHeight);
+			b2Body* body = world->CreateBody(&bd);
+			body->CreateFixture(&fd);
+
+			jd.Initialize(previous, body, b2Vec2(BridgeLeft + i, BridgeHeight));
+			world->CreateJoint(&jd);
+
+			if (i == MiddleIndex)
+			{
+				middle = body;
+			}
+			previous = body;
+		}
+
+		jd.Initialize(previous, ground, b2Vec2(BridgeLeft + PlankCount, BridgeHeight));
+		world->CreateJoint(&jd);
+	}
+
+	{
+		const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};
+		b2PolygonShape triangle;
+		triangle.Set(vertices, 3);
+
+		b2FixtureDef fd;
+		fd.shape = &triangle;
+		fd.density = 1.0f;
+		fd.friction = LoadFriction;
+		for (const b2Vec2& position : TrianglePositions)
+		{
+			b2BodyDef bd;
+			bd.type = b2_dynamicBody;
+			bd.position = position;
+			world->CreateBody(&bd)->CreateFixture(&fd);
+		}
+	}
+
+	{
+		b2CircleShape circle;
+		circle.m_radius = CircleRadius;
+
+		b2FixtureDef fd;
+		fd.shape = &circle;
+		fd.density = 1.0f;
+		fd.friction = LoadFriction;
+		for (const b2Vec2& position : CirclePositions)
+		{
+			b2BodyDef bd;
+			bd.type = b2_dynamicBody;
+			bd.position = position;
+			world->CreateBody(&bd)->CreateFixture(&fd);
+		}
+	}
+}
+
+Test* Bridge::Create()
+{
+	return new Bridge;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "framework/Test.h"
+
+// Pairs of triangles, boxes and circles whose group indices and category
+// bits decide who collides with whom.
+class CollisionFiltering : public Test
+{
+public:
+	CollisionFiltering();
+	static Test* Create();
+};

@@ -1,0 +1,89 @@
+#include "scenes/PolyCollision.h"
+
+namespace
+{
+const b2Vec2 HalfSizeA(5.0f, 2.5f);
+const b2Vec2 CenterA(0.0f, 17.0f);
+const b2Vec2 HalfSizeB(2.5f, 1.5f);
+// Starts with one corner pressed into the top face of the first box.
+const b2Vec2 StartB(1.0f, 21.0f);
+constexpr float StartAngleB = 0.3f;
+constexpr float MoveStep = 0.1f;
+constexpr float TurnStep = 0.1f * b2_pi;
+constexpr float PointSize = 6.0f;
+const b2Color ShapeColor(0.9f, 0.9f, 0.9f);
+const b2Color PointColor(1.0f, 0.3f, 0.3f);
+
+void DrawShape(DebugDraw& debugDraw, const b2PolygonShape& shape, const b2Transform& xf)
+{
+	b2Vec2 vertices[b2_maxPolygonVertices];
+	for (int32 i = 0; i < shape.m_count; ++i)
+	{
+		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
+	}
+	debugDraw.DrawPolygon(vertices, shape.m_count, ShapeColor);
+}
+} // namespace
+
+PolyCollision::PolyCollision()
+	: positionB(StartB), angleB(StartAngleB), manifoldPointCount(0)
+{
+	polygonA.SetAsBox(HalfSizeA.x, HalfSizeA.y);
+	polygonB.SetAsBox(HalfSizeB.x, HalfSizeB.y);
+	transformA.Set(CenterA, 0.0f);
+	transformB.Set(positionB, angleB);
+}
+
+Test* PolyCollision::Create()
+{
+	return new PolyCollision;
+}
+
+void PolyCollision::Step(Settings*)
+{
+	b2Manifold manifold;
+	b2CollidePolygons(&manifold, &polygonA, transformA, &polygonB, transformB);
+	manifoldPointCount = manifold.pointCount;
+
+	b2WorldManifold worldManifold;
+	worldManifold.Initialize(&manifold, transformA, polygonA.m_radius, transformB, polygonB.m_radius);
+
+	debugDraw.DrawString(5, textLine, "point count = %d", manifold.pointCount);
+	textLine += TextLineStep;
+
+	DrawShape(debugDraw, polygonA, transformA);
+	DrawShape(debugDraw, polygonB, transformB);
+
+	for (int32 i = 0; i < manifold.pointCount; ++i)
+	{
+		debugDraw.DrawPoint(worldManifold.points[i], PointSize, PointColor);
+	}
+}
+
+void PolyCollision::Keyboard(unsigned char key)
+{
+	switch (key)
+	{
+	case 'a':
+		positionB.x -= MoveStep;
+		break;
+	case 'd':
+		positionB.x += MoveStep;
+		break;
+	case 's':
+		positionB.y -= MoveStep;
+		break;
+	case 'w':
+		positionB.y += MoveStep;
+		break;
+	case 'q':
+		angleB += TurnStep;
+		break;
+	case 'e':
+		angleB -= TurnStep;
+		break;
+	default:
+		return;
+	}
+	transformB.Set(positionB, angleB);
+}
