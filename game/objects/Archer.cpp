@@ -1,0 +1,154 @@
+#include "game/objects/Archer.h"
+
+#include <cmath>
+
+#include "game/GameGlobals.h"
+#include "game/assets/SoundBank.h"
+#include "game/objects/GameWorld.h"
+#include "game/objects/Proj.h"
+
+namespace
+{
+constexpr int FireButton = 0;
+constexpr int SprintButton = 2;
+
+void CountDown(int32_t& timer)
+{
+	if (timer > 0)
+	{
+		--timer;
+	}
+}
+}
+
+Archer::Archer()
+{
+	b2BodyDef bodyDef;
+	bodyDef.type = b2_kinematicBody;
+	bodyDef.position = fixture->GetBody()->GetPosition();
+	bodyDef.allowSleep = false;
+	bodyDef.awake = true;
+	bowBody = GameWorldInstance->world->CreateBody(&bodyDef);
+	bowBody->SetEnabled(false);
+	bowBody->SetGravityScale(0.0f);
+
+	flags |= PlayerFlag;
+	kind = KindArcher;
+}
+
+void Archer::Update()
+{
+	b2Body* body = fixture->GetBody();
+	if (!SufferHarm(hurt, fade, bowBody))
+	{
+		return;
+	}
+
+	moveScale = 1.0f;
+	maxSpeed = WalkSpeed;
+	if (control->held[SprintButton])
+	{
+		sprintCooldown = TimerFrames;
+		moveScale = SprintScale;
+		maxSpeed = SprintSpeed;
+	}
+
+	Move(control->stick.x, bowDown);
+	StartJump();
+	EndFrame();
+
+	const bool fireHeld = control->held[FireButton];
+	const bool fireChanged = control->changed[FireButton];
+	if (fireHeld && fireChanged)
+	{
+		holdTimer = TimerFrames;
+	}
+
+	if (fireHeld && bowDown && !drawLatch && holdTimer <= 0 && groundTimer > 0 && sprintCooldown <= 0)
+	{
+		bowDown = false;
+		aimGiven = false;
+		drawLatch = true;
+	}
+
+	b2Vec2 a(control->stick.x, -control->stick.y);
+	if (a.Length() > 1.0f)
+	{
+		aim = a;
+		if (drawLatch)
+		{
+			aimGiven = true;
+		}
+	}
+	else
+	{
+		a = aim;
+		if (aimGiven)
+		{
+			bowDown = true;
+		}
+	}
+
+	if (groundTimer <= 0)
+	{
+		bowDown = true;
+	}
+
+	bowBody->SetEnabled(false);
+	if (!bowDown)
+	{
+		a.Normalize();
+		const b2Vec2 offset = BowDistance * a;
+		bowBody->SetEnabled(true);
+		bowBody->SetTransform(body->GetPosition() + offset, std::atan2(offset.y, offset.x));
+		bowShowTimer = 0;
+	}
+
+	if (!fireHeld && fireChanged)
+	{
+		if (!bowDown)
+		{
+			if (!aimGiven || body->GetLinearVelocity().Length() > AimedShotSpeed)
+			{
+				bowDown = true;
+			}
+			if (!bowDown && !drawLatch && sprintCooldown <= 0)
+			{
+				soundBank.PlaySound(soundArrow);
+				bowBody->SetEnabled(true);
+				aim.Normalize();
+				Shoot(aim);
+			}
+		}
+		else if (!drawLatch && sprintCooldown <= 0)
+		{
+			soundBank.PlaySound(soundArrow);
+			b2Vec2 d(facing, 1.0f);
+			d.Normalize();
+			Shoot(d);
+			bowShowTimer = TimerFrames;
+			bowOffset = BowDistance * d;
+		}
+		drawLatch = false;
+	}
+
+	if (bowShowTimer > 0)
+	{
+		bowBody->SetEnabled(true);
+		bowBody->SetTransform(body->GetPosition() + bowOffset, std::atan2(bowOffset.y, bowOffset.x));
+	}
+
+	CountDown(holdTimer);
+	CountDown(bowShowTimer);
+	CountDown(sprintCooldown);
+}
+
+void Archer::Shoot(b2Vec2 dir)
+{
+	b2Body* body = fixture->GetBody();
+	Proj* arrow = new Proj();
+	CreateProjectileBall(arrow, body->GetPosition(), body->GetLinearVelocity() + ArrowSpeed * dir, ArrowDensity);
+	arrow->flags |= PlayerShotFlag;
+	arrow->kind = KindArrow;
+	Launch(arrow);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <box2d/box2d.h>
+
+#include <cstdint>
+
+#include "game/objects/Agent.h"
+
+// Player two's fighter: sprints, looses quick arrows upwards on its facing
+// side, or takes an aiming stance in which each tap shoots along the stick.
+class Archer : public Agent
+{
+public:
+	Archer();
+
+	void Update() override;
+	// Launches one arrow along the unit vector dir.
+	void Shoot(b2Vec2 dir);
+
+	static constexpr int32_t TimerFrames = 15;
+	static constexpr float SprintScale = 1.5f;
+	static constexpr float WalkSpeed = 20.0f;
+	static constexpr float SprintSpeed = 40.0f;
+	// Above this body speed a release drops the stance instead of shooting.
+	static constexpr float AimedShotSpeed = 20.0f;
+	static constexpr float ArrowSpeed = 60.0f;
+	static constexpr float ArrowDensity = 10.0f;
+	static constexpr float BowDistance = 3.2f;
+
+	// Set on entering the stance; the release that ends that hold fires
+	// nothing.
+	bool drawLatch = false;
+	// Not in the aiming stance.
+	bool bowDown = true;
+	// The stick was deflected while drawLatch was set.
+	bool aimGiven = false;
+	int32_t bowShowTimer = 0;
+	int32_t holdTimer = 0;
+	int32_t sprintCooldown = 0;
+	// Last stick direction (y up) longer than 1; in front of the figure
+	// until the stick first says otherwise.
+	b2Vec2 aim{1.0f, 0.0f};
+	b2Vec2 bowOffset{0.0f, 0.0f};
+	// Carries the bow's transform for drawing; no fixture.
+	b2Body* bowBody = nullptr;
+	float hurt = 0.0f;
+	float fade = 1.0f;
+};

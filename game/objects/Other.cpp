@@ -1,0 +1,6 @@
+#include "game/objects/Other.h"
+
+Other::Other()
+{
+	kind = KindOther;
+}

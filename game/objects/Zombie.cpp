@@ -1,0 +1,195 @@
+#include "game/objects/Zombie.h"
+
+#include <cstdlib>
+
+#include "game/GameGlobals.h"
+#include "game/assets/SoundBank.h"
+#include "game/objects/GameWorld.h"
+#include "game/objects/Proj.h"
+
+namespace
+{
+int32_t DrawPeriod()
+{
+	return Zombie::PeriodBase + rand() % Zombie::PeriodSpread;
+}
+
+// Counts a timer down; true when it has just run out.
+bool RunOut(int32_t& timer)
+{
+	if (timer <= 0)
+	{
+		return false;
+	}
+	--timer;
+	return timer == 0;
+}
+}
+
+float Zombie::MyRayCastClosestCallback::ReportFixture(b2Fixture* fixture, const b2Vec2&, const b2Vec2&, float fraction)
+{
+	// A fixture without object (the bomb) blocks the view like any body.
+	const int32_t kind = GameObject::KindOf(fixture);
+	if (kind == KindZombie)
+	{
+		return -1.0f;
+	}
+	if (kind == KindShield)
+	{
+		shieldSeen = true;
+		return -1.0f;
+	}
+	hit = true;
+	this->fixture = fixture;
+	return fraction;
+}
+
+Zombie::Zombie()
+{
+	flags |= EnemyFlag;
+	kind = KindZombie;
+	b2Body* body = fixture->GetBody();
+	fixture->SetFriction(0.0f);
+	body->ResetMassData();
+	body->SetGravityScale(0.0f);
+	laughTimer = DrawPeriod();
+	orbitTimer = DrawPeriod();
+}
+
+void Zombie::Update()
+{
+	if (Has(DyingFlag))
+	{
+		health -= FadeRate;
+		if (health <= 0.0f)
+		{
+			flags |= DeadFlag;
+		}
+		return;
+	}
+
+	if (Has(HitFlag))
+	{
+		health -= damage;
+		soundBank.PlaySound(soundEnemyHit);
+		if (health <= 0.0f && !Has(DyingFlag))
+		{
+			soundBank.PlaySound(soundEnemyDeath);
+			flags &= ~HitFlag;
+			flags |= DyingFlag;
+			++KillCount;
+			health = 1.0f;
+			return;
+		}
+	}
+	flags &= ~HitFlag;
+	damage = 0.0f;
+
+	b2Body* body = fixture->GetBody();
+	const b2Vec2 position = body->GetPosition();
+	if (!targetA->Has(DyingFlag) && !targetB->Has(DyingFlag))
+	{
+		const float distanceA = b2Distance(position, targetA->fixture->GetBody()->GetPosition());
+		const float distanceB = b2Distance(position, targetB->fixture->GetBody()->GetPosition());
+		target = distanceA <= distanceB ? targetA : targetB;
+	}
+	else
+	{
+		target = targetB->Has(DyingFlag) ? targetA : targetB;
+	}
+
+	MyRayCastClosestCallback ray;
+	const bool inSight = Sees(ray);
+
+	b2Body* targetBody = target->fixture->GetBody();
+	if (charging)
+	{
+		charge += ChargeRate;
+		if (charge >= 1.0f)
+		{
+			const b2Vec2 leadPoint = targetBody->GetPosition() + targetBody->GetLinearVelocity();
+			Attack(leadPoint - position);
+			charging = false;
+			soundBank.PlaySound(soundFireball);
+		}
+	}
+	else if (charge > 0.0f)
+	{
+		charge -= ChargeDecay;
+	}
+
+	if (inSight)
+	{
+		if (RunOut(laughTimer))
+		{
+			soundBank.PlaySound(soundGhostFix);
+			laughTimer = DrawPeriod();
+		}
+		if (RunOut(orbitTimer))
+		{
+			orbitLeft = !orbitLeft;
+			orbitTimer = DrawPeriod();
+		}
+		if (charge <= 0.0f)
+		{
+			charging = true;
+		}
+		evading = ray.shieldSeen;
+		if (!charging)
+		{
+			b2Vec2 d = targetBody->GetPosition() - position;
+			d.Normalize();
+			if (evading)
+			{
+				d = orbitLeft ? b2Vec2(-d.y, d.x) : b2Vec2(d.y, -d.x);
+			}
+			b2Vec2 correction = SteerSpeed * d - body->GetLinearVelocity();
+			if (correction.Length() > MaxCorrection)
+			{
+				correction *= MaxCorrection / correction.Length();
+			}
+			body->ApplyLinearImpulse(correction, b2Vec2(0.0f, 0.0f), true);
+		}
+	}
+
+	if (reverseCooldown > 0)
+	{
+		--reverseCooldown;
+	}
+}
+
+void Zombie::OnContact(b2Contact* contact, b2Fixture*, b2Fixture* other)
+{
+	if (!contact->IsEnabled() || (FlagsOf(other) & GroundFlag) == 0)
+	{
+		return;
+	}
+	if (evading && reverseCooldown <= 0)
+	{
+		reverseCooldown = ReverseCooldownFrames;
+		orbitLeft = !orbitLeft;
+	}
+}
+
+void Zombie::Attack(b2Vec2 offset)
+{
+	b2Body* body = fixture->GetBody();
+	Proj* fireball = new Proj();
+	CreateProjectileBall(fireball, body->GetPosition(), body->GetLinearVelocity() + FireballFactor * offset, FireballDensity);
+	fireball->flags |= EnemyShotFlag;
+	fireball->kind = KindFireball;
+	GameWorldInstance->Add(fireball);
+}
+
+bool Zombie::Sees(MyRayCastClosestCallback& ray) const
+{
+	const b2Vec2 from = fixture->GetBody()->GetPosition();
+	const b2Vec2 to = target->fixture->GetBody()->GetPosition();
+	// A ray of no length has no direction to search along.
+	if (b2DistanceSquared(from, to) <= b2_epsilon * b2_epsilon)
+	{
+		return false;
+	}
+	GameWorldInstance->world->RayCast(&ray, from, to);
+	return ray.hit && GameObject::Owner(ray.fixture) == target;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <box2d/box2d.h>
+
+#include <cstdint>
+
+#include "game/objects/Agent.h"
+
+// The floating enemy: chases the nearer living fighter it can see, circles
+// a raised shield, charges and throws fireballs that lead the target, and
+// fades out when its health is gone.
+class Zombie : public Agent
+{
+public:
+	// Sight ray: the closest fixture that blocks the view. Zombies and
+	// shields do not block it, but a shield on the ray is noted.
+	class MyRayCastClosestCallback : public b2RayCastCallback
+	{
+	public:
+		float ReportFixture(b2Fixture* fixture, const b2Vec2& point, const b2Vec2& normal, float fraction) override;
+
+		bool hit = false;
+		bool shieldSeen = false;
+		b2Fixture* fixture = nullptr;
+	};
+
+	Zombie();
+
+	void Update() override;
+	// Grazing the ground while circling a shield turns the orbit back.
+	void OnContact(b2Contact* contact, b2Fixture* self, b2Fixture* other) override;
+	// Launches one fireball with velocity 90 times offset on top of the
+	// zombie's own.
+	void Attack(b2Vec2 offset);
+	// Casts the sight ray to target into ray; true when target is what it
+	// meets first.
+	bool Sees(MyRayCastClosestCallback& ray) const;
+
+	static constexpr float ChargeRate = 0.05f;
+	static constexpr float ChargeDecay = 0.01f;
+	static constexpr float FireballFactor = 90.0f;
+	static constexpr float FireballDensity = 1.0f;
+	static constexpr float SteerSpeed = 16.0f;
+	static constexpr float MaxCorrection = 10.0f;
+	static constexpr float FadeRate = 0.05f;
+	static constexpr int32_t PeriodBase = 480;
+	static constexpr int32_t PeriodSpread = 120;
+	static constexpr int32_t ReverseCooldownFrames = 10;
+
+	int32_t laughTimer = 0;
+	int32_t orbitTimer = 0;
+	int32_t reverseCooldown = 0;
+	bool evading = false;
+	bool orbitLeft = false;
+	// Hit points; after defeat the fading opacity.
+	float health = 1.0f;
+	bool charging = false;
+	float charge = 0.0f;
+	Agent* targetA = nullptr;
+	Agent* targetB = nullptr;
+	Agent* target = nullptr;
+};
