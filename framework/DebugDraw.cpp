@@ -3,6 +3,8 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include "game/assets/Texture.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -13,6 +15,7 @@ constexpr int CircleSegments = 16;
 constexpr float CircleIncrement = 2.0f * b2_pi / CircleSegments;
 constexpr float TransformAxisLength = 0.4f;
 const b2Color TextColor(0.9f, 0.6f, 0.6f);
+constexpr float DegreesPerRadian = 57.295826f;
 
 void RimVertices(const b2Vec2& center, float radius)
 {
@@ -187,4 +190,53 @@ void DebugDraw::DrawString(int x, int y, const char* format, ...)
 	glMatrixMode(GL_PROJECTION);
 	glPopMatrix();
 	glMatrixMode(GL_MODELVIEW);
+}
+
+void DebugDraw::DrawSpriteFrame(const Texture& texture, const b2Vec2& frameSize, const b2Vec2& position,
+	const b2Vec2& anchor, const b2Vec2& scale, float angle, const b2Color& color, float alpha,
+	unsigned int frame)
+{
+	glColor4f(color.r, color.g, color.b, alpha);
+	SheetFrame f;
+	if (!LocateSheetFrame(texture, frameSize.x, frameSize.y, frame, &f))
+	{
+		return;
+	}
+	glPushMatrix();
+	glTranslatef(position.x, position.y, 0.0f);
+	glRotatef(angle * DegreesPerRadian, 0.0f, 0.0f, 1.0f);
+	glTranslatef(-anchor.x * scale.x, -anchor.y * scale.y, 0.0f);
+	glScalef(scale.x, scale.y, 1.0f);
+	// The image's top row (t0) goes to the quad's upper edge.
+	glBegin(GL_QUADS);
+	glTexCoord2f(f.s0, f.t1);
+	glVertex2f(0.0f, 0.0f);
+	glTexCoord2f(f.s0, f.t0);
+	glVertex2f(0.0f, frameSize.y);
+	glTexCoord2f(f.s1, f.t0);
+	glVertex2f(frameSize.x, frameSize.y);
+	glTexCoord2f(f.s1, f.t1);
+	glVertex2f(frameSize.x, 0.0f);
+	glEnd();
+	glPopMatrix();
+}
+
+void DebugDraw::DrawImage(const b2Vec2& size, const b2Vec2& position, const b2Vec2& anchor, const b2Vec2& scale)
+{
+	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+	glPushMatrix();
+	glTranslatef(position.x, position.y, 0.0f);
+	glTranslatef(-anchor.x * scale.x, -anchor.y * scale.y, 0.0f);
+	glScalef(scale.x, scale.y, 1.0f);
+	glBegin(GL_QUADS);
+	glTexCoord2f(0.0f, 1.0f);
+	glVertex2f(0.0f, 0.0f);
+	glTexCoord2f(0.0f, 0.0f);
+	glVertex2f(0.0f, size.y);
+	glTexCoord2f(1.0f, 0.0f);
+	glVertex2f(size.x, size.y);
+	glTexCoord2f(1.0f, 1.0f);
+	glVertex2f(size.x, 0.0f);
+	glEnd();
+	glPopMatrix();
 }

@@ -30,6 +30,7 @@ public:
 	// (frame pixels from the frame's lower-left corner) on position, scaled in
 	// world units per pixel (negative mirrors), turned by angle about the
 	// anchor and tinted. The caller binds the texture and enables blending.
+	// A texture that holds no whole frame (the empty record too) draws nothing.
 	void DrawSpriteFrame(const Texture& texture, const b2Vec2& frameSize, const b2Vec2& position,
 		const b2Vec2& anchor, const b2Vec2& scale, float angle, const b2Color& color, float alpha,
 		unsigned int frame);

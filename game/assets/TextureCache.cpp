@@ -1,0 +1,126 @@
+#include "game/assets/TextureCache.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <GL/glx.h>
+#include <SDL/SDL_image.h>
+
+#include <cstdint>
+#include <cstdio>
+
+TextureCache textureCache;
+
+namespace
+{
+constexpr Uint32 RedInLowestByte = 0x000000FF;
+
+// Colour bytes times alpha, shifted down by 8 bits, so blending with
+// source-alpha factors needs no extra work at the texture's soft edges.
+// (An opaque 255 becomes 254: the shift divides by 256.)
+void Premultiply(SDL_Surface* surface)
+{
+	for (int y = 0; y < surface->h; ++y)
+	{
+		uint8_t* pixel = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch;
+		for (int x = 0; x < surface->w; ++x, pixel += 4)
+		{
+			const unsigned int alpha = pixel[3];
+			for (int c = 0; c < 3; ++c)
+			{
+				pixel[c] = static_cast<uint8_t>((pixel[c] * alpha) >> 8);
+			}
+		}
+	}
+}
+
+// Palette and 16-bit images: the raw pixels would upload as garbage, so they
+// are turned into the RGBA layout the rest of the loader handles.
+SDL_Surface* ToRgba(SDL_Surface* surface)
+{
+	SDL_PixelFormat format = {};
+	format.BitsPerPixel = 32;
+	format.BytesPerPixel = 4;
+	format.Rmask = 0x000000FF;
+	format.Gmask = 0x0000FF00;
+	format.Bmask = 0x00FF0000;
+	format.Amask = 0xFF000000;
+	format.Gshift = 8;
+	format.Bshift = 16;
+	format.Ashift = 24;
+	format.alpha = 255;
+	SDL_Surface* converted = SDL_ConvertSurface(surface, &format, SDL_SWSURFACE);
+	SDL_FreeSurface(surface);
+	return converted;
+}
+} // namespace
+
+TextureCache::~TextureCache()
+{
+	if (glXGetCurrentContext() != nullptr)
+	{
+		for (const auto& entry : textures)
+		{
+			glDeleteTextures(1, &entry.second.id);
+		}
+	}
+	textures.clear();
+}
+
+Texture TextureCache::GetTexture(const std::string& name)
+{
+	if (name == NoTextureName)
+	{
+		return Texture();
+	}
+	const auto found = textures.find(name);
+	if (found != textures.end())
+	{
+		return found->second;
+	}
+
+	const std::string path = "Textures/" + name + ".png";
+	SDL_Surface* surface = IMG_Load(path.c_str());
+	if (surface == nullptr)
+	{
+		return Texture();
+	}
+
+	const int bytesPerPixel = surface->format->BytesPerPixel;
+	if (bytesPerPixel != 3 && bytesPerPixel != 4)
+	{
+		printf("warning: the image is not truecolor..  this will probably break\n");
+		surface = ToRgba(surface);
+		if (surface == nullptr)
+		{
+			return Texture();
+		}
+	}
+	const bool redFirst = surface->format->Rmask == RedInLowestByte;
+	GLenum format = GL_RGB;
+	if (surface->format->BytesPerPixel == 4)
+	{
+		format = redFirst ? GL_RGBA : GL_BGRA;
+		if (redFirst)
+		{
+			Premultiply(surface);
+		}
+	}
+	else
+	{
+		format = redFirst ? GL_RGB : GL_BGR;
+	}
+
+	Texture texture;
+	texture.width = surface->w;
+	texture.height = surface->h;
+	glGenTextures(1, &texture.id);
+	glBindTexture(GL_TEXTURE_2D, texture.id);
+	gluBuild2DMipmaps(GL_TEXTURE_2D, surface->format->BytesPerPixel, surface->w, surface->h, format,
+		GL_UNSIGNED_BYTE, surface->pixels);
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+	textures[name] = texture;
+	SDL_FreeSurface(surface);
+	return texture;
+}
