@@ -182,8 +182,12 @@ bool Agent::SufferHarm(float& hurt, float& fade, b2Body* extraBody)
 		}
 		if (hurt >= 1.0f)
 		{
+			// The rest of the update would raise the shield or show the bow
+			// again, and a fighter that is down never updates it after.
 			flags |= DyingFlag;
 			extraBody->SetEnabled(false);
+			flags &= ~HitFlag;
+			return false;
 		}
 		else
 		{

@@ -64,8 +64,8 @@ protected:
 	// jump; a release cuts it short.
 	void StartJump();
 	// The fighters' harm and defeat rule on their own hurt and fade and
-	// their extra body. Returns false when the fighter is down and its
-	// update ends here.
+	// their extra body. Returns false when the fighter is down, including
+	// the frame of the defeating hit, and its update ends here.
 	bool SufferHarm(float& hurt, float& fade, b2Body* extraBody);
 	// Makes this agent the projectile's owner and registers the projectile.
 	void Launch(Proj* projectile);

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "game/objects/GameWorld.h"
+#include "tests/support/ObjectWorld.h"
+
+namespace
+{
+// Counts the hooks the frame calls on it; a small dynamic ball that rests
+// on the floor, so it has a touching ground contact every frame.
+class Probe : public GameObject
+{
+public:
+	explicit Probe(int* deleted = nullptr) : deleted(deleted)
+	{
+		b2BodyDef bodyDef;
+		bodyDef.type = b2_dynamicBody;
+		bodyDef.position.Set(10.0f, 0.5f);
+		bodyDef.allowSleep = false;
+		body = GameWorldInstance->world->CreateBody(&bodyDef);
+		b2CircleShape circle;
+		circle.m_radius = 0.5f;
+		b2FixtureDef fixtureDef;
+		fixtureDef.shape = &circle;
+		fixtureDef.density = 1.0f;
+		fixtureDef.userData = UserData();
+		body->CreateFixture(&fixtureDef);
+	}
+	~Probe() override
+	{
+		GameWorldInstance->world->DestroyBody(body);
+		if (deleted != nullptr)
+		{
+			++*deleted;
+		}
+	}
+	void Update() override
+	{
+		++updates;
+		if (spawnOnUpdate)
+		{
+			spawnOnUpdate = false;
+			spawned = new Probe();
+			GameWorldInstance->Add(spawned);
+		}
+	}
+	void OnPreSolve(b2Contact*, const b2Manifold*, b2Fixture*, b2Fixture*) override { ++preSolves; }
+	void OnContact(b2Contact*, b2Fixture*, b2Fixture*) override { ++contacts; }
+
+	int* deleted;
+	b2Body* body = nullptr;
+	int updates = 0;
+	int preSolves = 0;
+	int contacts = 0;
+	bool spawnOnUpdate = false;
+	Probe* spawned = nullptr;
+};
+
+TEST(GameWorldTests, OnePurgeRemovesAdjacentDeadObjectsAndADeadLastObject)
+{
+	ObjectWorld arena;
+	int deleted = 0;
+	std::vector<Probe*> probes;
+	for (int i = 0; i < 6; ++i)
+	{
+		probes.push_back(new Probe(&deleted));
+		arena.gameWorld.Add(probes.back());
+	}
+	const int bodies = arena.world.GetBodyCount();
+	probes[1]->flags |= DeadFlag;
+	probes[2]->flags |= DeadFlag;
+	probes[5]->flags |= DeadFlag;
+
+	arena.gameWorld.Purge();
+
+	EXPECT_EQ(3, deleted);
+	EXPECT_EQ(bodies - 3, arena.world.GetBodyCount());
+	std::vector<GameObject*> expected = {probes[0], probes[3], probes[4]};
+	std::vector<GameObject*> left = arena.gameWorld.objects;
+	std::sort(expected.begin(), expected.end());
+	std::sort(left.begin(), left.end());
+	EXPECT_EQ(expected, left);
+}
+
+TEST(GameWorldTests, AllDeadEmptiesTheList)
+{
+	ObjectWorld arena;
+	int deleted = 0;
+	for (int i = 0; i < 3; ++i)
+	{
+		Probe* probe = new Probe(&deleted);
+		probe->flags |= DeadFlag;
+		arena.gameWorld.Add(probe);
+	}
+	arena.gameWorld.Purge();
+	EXPECT_EQ(3, deleted);
+	EXPECT_TRUE(arena.gameWorld.objects.empty());
+}
+
+TEST(GameWorldTests, AnObjectCreatedDuringTheUpdatePassIsUpdatedInThatPass)
+{
+	ObjectWorld arena;
+	Probe* parent = new Probe();
+	parent->spawnOnUpdate = true;
+	arena.gameWorld.Add(parent);
+
+	arena.Step();
+
+	ASSERT_NE(nullptr, parent->spawned);
+	EXPECT_EQ(1, parent->spawned->updates);
+	EXPECT_EQ(2u, arena.gameWorld.objects.size());
+}
+
+TEST(GameWorldTests, PausedFramesOnlyPreSolve)
+{
+	ObjectWorld arena;
+	int deleted = 0;
+	Probe* resting = new Probe();
+	arena.gameWorld.Add(resting);
+	arena.Steps(30);
+	ASSERT_GT(resting->preSolves, 0);
+	ASSERT_GT(resting->contacts, 0);
+
+	Probe* doomed = new Probe(&deleted);
+	doomed->body->SetTransform(b2Vec2(20.0f, 0.5f), 0.0f);
+	arena.gameWorld.Add(doomed);
+	doomed->flags |= DeadFlag;
+	const int updates = resting->updates;
+	const int contacts = resting->contacts;
+	const int preSolves = resting->preSolves;
+
+	for (int i = 0; i < 5; ++i)
+	{
+		arena.Step(true);
+	}
+
+	EXPECT_EQ(updates, resting->updates);
+	EXPECT_EQ(contacts, resting->contacts);
+	EXPECT_EQ(preSolves + 5, resting->preSolves);
+	EXPECT_EQ(0, deleted);
+	EXPECT_EQ(2u, arena.gameWorld.objects.size());
+
+	arena.Step();
+	EXPECT_EQ(1, deleted);
+	EXPECT_EQ(updates + 1, resting->updates);
+}
+}
