@@ -323,6 +323,10 @@ void Contest::MoveCamera(Settings* settings)
 	camZoom = Approach(camZoom, camTargetZoom, ZoomStep);
 	settings->viewCenter = camCenter;
 	viewZoom = camZoom;
+	// This frame is culled for the new camera, so it must also be drawn
+	// with it; the shell alone would apply it only after the frame, and a
+	// change of zoom alone not at all.
+	OnReshape(windowWidth, windowHeight);
 }
 
 void Contest::UpdateObjects()

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
 #include <SDL/SDL_mixer.h>
 
 #include <cmath>
@@ -526,4 +527,28 @@ TEST_F(ContestTest, PreSolveHandsEachObjectItsOwnFixtureFirst)
 	EXPECT_EQ(recorder.contacts, contacts);
 	EXPECT_GT(recorder.calls, calls);
 	game->GetWorld()->DestroyBody(box);
+}
+
+TEST_F(ContestTest, EachFrameIsDrawnWithTheCameraItMovedTo)
+{
+	PressKey('e');
+	RunFrame();
+	b2Body* knightBody = game->knight->fixture->GetBody();
+	b2Body* archerBody = game->archer->fixture->GetBody();
+	ASSERT_EQ(game->camCenter, b2Vec2(128.0f, 4.8f));
+	// The fighters move apart about the same midpoint: only the zoom changes.
+	knightBody->SetEnabled(false);
+	archerBody->SetEnabled(false);
+	knightBody->SetTransform(b2Vec2(80.0f, 4.8f), 0.0f);
+	archerBody->SetTransform(b2Vec2(176.0f, 4.8f), 0.0f);
+	RunFrame();
+	EXPECT_FLOAT_EQ(game->camZoom, 1.1f);
+	EXPECT_EQ(game->camCenter, b2Vec2(128.0f, 4.8f));
+
+	float m[16];
+	glGetFloatv(GL_PROJECTION_MATRIX, m);
+	const float viewHeight = 2.0f / m[5];
+	EXPECT_NEAR(viewHeight, 50.0f * 1.1f, 1e-3f);
+	EXPECT_NEAR(-m[12] / m[0], 128.0f, 1e-3f);
+	EXPECT_NEAR(-m[13] / m[5], 4.8f, 1e-3f);
 }

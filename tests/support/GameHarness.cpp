@@ -31,6 +31,8 @@ void StartGameHarness()
 	started = true;
 	EnterAssetDir();
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
+	// SDL only carries the pad events here; the window is freeglut's.
+	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	if (input.Init() != 0 && SDL_WasInit(SDL_INIT_VIDEO) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
@@ -118,11 +120,19 @@ void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
 	}
 }
 
-FrameStats ReadFrameStats()
+FrameStats RunFrameAndRead()
 {
+	glutSetWindow(mainWindow);
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	glMatrixMode(GL_MODELVIEW);
+	glLoadIdentity();
+	currentScene->textLine = Test::FirstTextLine;
+	settings.hz = settingsHz;
+	currentScene->Step(&settings);
+	OnReshape(windowWidth, windowHeight);
+
 	std::vector<unsigned char> pixels(static_cast<size_t>(windowWidth) * windowHeight * 4);
-	// The display handler has swapped: the frame is in front.
-	glReadBuffer(GL_FRONT);
+	glReadBuffer(GL_BACK);
 	glPixelStorei(GL_PACK_ALIGNMENT, 1);
 	glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 	size_t coloured = 0;

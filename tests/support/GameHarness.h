@@ -31,10 +31,12 @@ void PushButton(uint8_t pad, uint8_t button, bool down);
 void PushAxis(uint8_t pad, uint8_t axis, int16_t value);
 
 // Fraction of window pixels that differ from the clear colour, and the
-// number of distinct colours among them, of the frame last drawn.
+// number of distinct colours among them.
 struct FrameStats
 {
 	double coloured;
 	int colours;
 };
-FrameStats ReadFrameStats();
+// Runs one frame like RunFrame but reads it back before the buffer swap,
+// after which the drawing is gone.
+FrameStats RunFrameAndRead();
