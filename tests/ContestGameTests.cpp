@@ -14,7 +14,9 @@
 #define CONTEST_ASAN 1
 #endif
 #ifdef CONTEST_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count of live heap bytes (its header is not
+// installed with GCC).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif

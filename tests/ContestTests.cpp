@@ -552,3 +552,30 @@ TEST_F(ContestTest, EachFrameIsDrawnWithTheCameraItMovedTo)
 	EXPECT_NEAR(-m[12] / m[0], 128.0f, 1e-3f);
 	EXPECT_NEAR(-m[13] / m[5], 4.8f, 1e-3f);
 }
+
+TEST_F(ContestTest, WithoutAnAudioDeviceTheGameRunsSilently)
+{
+	EndGame();
+	Mix_CloseAudio();
+	ASSERT_FALSE(MixerOpen());
+
+	game = NewGame();
+	EXPECT_EQ(game->mainMusic, nullptr);
+	EXPECT_EQ(game->winMusic, nullptr);
+	EXPECT_EQ(game->laughSound, -1);
+	EXPECT_EQ(soundEnemyHit, -1);
+	PressKey('2');
+	RunFrames(30);
+	KillCount = 20;
+	RunFrame();
+	PressKey('a');
+	PressKey('k');
+	RunFrame();
+	EXPECT_TRUE(game->ended);
+	EXPECT_EQ(game->overlays, Contest::WinOverlay | Contest::EndOverlay);
+	EndGame();
+
+	ASSERT_NE(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096), -1);
+	game = NewGame();
+	EXPECT_EQ(game->laughSound, 9);
+}
