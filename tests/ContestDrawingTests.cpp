@@ -195,13 +195,3 @@ TEST_F(ContestDrawingTest, ObjectsOutsideTheViewAreSkipped)
 	DrawAt(b2Vec2(120.0f - 1.7f - halfWidth, 4.8f), 1.0f);
 	EXPECT_EQ(game->renderer.spritesDrawn, 1);
 }
-
-TEST_F(ContestDrawingTest, TheSheetIsDrawnOverTheClearedScreen)
-{
-	const FrameStats waiting = RunFrameAndRead();
-	EXPECT_EQ(game->overlays, Contest::StartOverlay);
-	// Tiles, fighters and the start picture: the view's upper half shows
-	// the arena, the lower half lies below it.
-	EXPECT_GT(waiting.coloured, 0.5);
-	EXPECT_GT(waiting.colours, 50);
-}

@@ -326,31 +326,6 @@ TEST_F(GroundTest, EdgeEndsAtTheBorderOfAOneTileWallAreLoggedAndLeftTwoSided)
 	EXPECT_EQ(LogText(), "Pt1 broken queryPt0 broken queryPt0 broken queryPt1 broken query");
 }
 
-TEST_F(GroundTest, FourEdgesAtOneCornerBreakEveryQueryThere)
-{
-	// Two solid cells touching only at a corner.
-	const int level[] = {
-		Open, Open, Open, Open,
-		Open, Open, Solid, Open,
-		Open, Solid, Open, Open,
-		Open, Open, Open, Open,
-	};
-	ground.Build(level, 4, 4);
-
-	ASSERT_EQ(ground.GetEdgeLinks().size(), 8u);
-	const b2Vec2 corner = Ground::Corner(2, 2);
-	for (const Ground::EdgeLink& link : ground.GetEdgeLinks())
-	{
-		const b2EdgeShape* e = EdgeOf(link.fixture);
-		EXPECT_EQ(link.start, !(e->m_vertex1 == corner));
-		EXPECT_EQ(link.end, !(e->m_vertex2 == corner));
-	}
-	const std::string twice = "QUERY GOT BROKEN!QUERY GOT BROKEN!";
-	EXPECT_EQ(LogText(),
-		twice + "Pt1 broken query" + twice + "Pt0 broken query" + twice + "Pt1 broken query" + twice +
-			"Pt0 broken query");
-}
-
 TEST_F(GroundTest, RelinkingFindsThreeEdgesAtACornerAndNeighboursThatMissTheQueriedEnd)
 {
 	// An all-solid level has no edges of its own; place edges by hand.
