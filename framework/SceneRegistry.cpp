@@ -1,4 +1,5 @@
 #include "framework/Test.h"
+#include "game/Contest.h"
 #include "scenes/AddPair.h"
 #include "scenes/ApplyForce.h"
 #include "scenes/BodyTypes.h"
@@ -45,6 +46,7 @@
 #include "scenes/Web.h"
 
 SceneEntry sceneEntries[] = {
+	{"Contest", Contest::Create},
 	{"Tumbler", Tumbler::Create},
 	{"Tiles", Tiles::Create},
 	{"Dump Shell", DumpShell::Create},

@@ -1,0 +1,536 @@
+#include "game/Contest.h"
+
+#include <SDL/SDL.h>
+
+#include <cstdlib>
+#include <utility>
+
+#include "framework/Shell.h"
+#include "game/GameGlobals.h"
+#include "game/Input.h"
+#include "game/assets/SoundBank.h"
+#include "game/objects/Archer.h"
+#include "game/objects/Knight.h"
+#include "game/objects/Other.h"
+#include "game/objects/Zombie.h"
+
+namespace
+{
+constexpr int WaveKeyFactor = 10;
+constexpr uint32_t SingleWaveSize = 1;
+constexpr uint32_t HordeWaveSize = 1000;
+constexpr float KnightStartX = 120.0f;
+constexpr float ArcherStartX = 136.0f;
+
+struct FigureStart
+{
+	float x;
+	int32_t tile;
+};
+constexpr FigureStart FigureStarts[] = {{152.0f, 10}, {104.0f, 14}};
+
+// The mixer may be closed (no audio device): then no music is loaded or
+// played and the game runs silent.
+bool MixerOpen()
+{
+	int frequency = 0;
+	Uint16 format = 0;
+	int channels = 0;
+	return Mix_QuerySpec(&frequency, &format, &channels) != 0;
+}
+
+Mix_Music* LoadMusic(const char* path)
+{
+	return MixerOpen() ? Mix_LoadMUS(path) : nullptr;
+}
+
+void HaltMusic()
+{
+	if (MixerOpen() && Mix_PlayingMusic())
+	{
+		Mix_HaltMusic();
+	}
+}
+
+void PlayMusic(Mix_Music* music)
+{
+	if (MixerOpen() && music != nullptr)
+	{
+		Mix_PlayMusic(music, -1);
+	}
+}
+
+void FreeMusic(Mix_Music*& music)
+{
+	if (music != nullptr)
+	{
+		Mix_FreeMusic(music);
+		music = nullptr;
+	}
+}
+
+bool IsProjectile(const GameObject* object)
+{
+	return object->kind == KindMace || object->kind == KindFireball || object->kind == KindArrow;
+}
+
+// Moves value towards target by at most step.
+float Approach(float value, float target, float step)
+{
+	if (target - value >= step)
+	{
+		return value + step;
+	}
+	if (value - target >= step)
+	{
+		return value - step;
+	}
+	return target;
+}
+} // namespace
+
+Contest::Contest()
+	: renderer(debugDraw)
+{
+	drawWorld = false;
+
+	mainMusic = LoadMusic("music.mp3");
+	winMusic = LoadMusic("winmusic.mp3");
+
+	soundEnemyHit = soundBank.LoadSound("enemyhit");
+	soundFireball = soundBank.LoadSound("fireball");
+	soundGhostFix = soundBank.LoadSound("ghostfix");
+	soundEnemyDeath = soundBank.LoadSound("enemydeath");
+	soundBounce = soundBank.LoadSound("bounce");
+	soundP1 = soundBank.LoadSound("p1");
+	soundP2 = soundBank.LoadSound("p2");
+	soundMace = soundBank.LoadSound("mace");
+	soundArrow = soundBank.LoadSound("arrow");
+	laughSound = soundBank.LoadSound("laugh");
+
+	PlayMusic(mainMusic);
+
+	world->SetGravity(b2Vec2(0.0f, Gravity));
+	gameWorld.world = world;
+	GameWorldInstance = &gameWorld;
+
+	ground.Build();
+
+	for (const FigureStart& start : FigureStarts)
+	{
+		Other* other = new Other();
+		other->control = &extraControl;
+		b2Body* body = other->fixture->GetBody();
+		body->SetTransform(b2Vec2(start.x, StartHeight), 0.0f);
+		body->SetEnabled(false);
+		other->tile = start.tile;
+		gameWorld.Add(other);
+	}
+
+	knight = new Knight();
+	knight->control = &knightControl;
+	knight->fixture->GetBody()->SetTransform(b2Vec2(KnightStartX, StartHeight), 0.0f);
+	gameWorld.Add(knight);
+
+	archer = new Archer();
+	archer->control = &archerControl;
+	archer->fixture->GetBody()->SetTransform(b2Vec2(ArcherStartX, StartHeight), 0.0f);
+	gameWorld.Add(archer);
+
+	// A wave key may start the game before the first frame, which would
+	// otherwise be the first to aim the camera.
+	SnapCamera();
+}
+
+Contest::~Contest()
+{
+	HaltMusic();
+	FreeMusic(mainMusic);
+	FreeMusic(winMusic);
+	soundBank.FreeSounds();
+	DeleteObjects();
+}
+
+Test* Contest::Create()
+{
+	return new Contest;
+}
+
+void Contest::DeleteObjects()
+{
+	// The objects' destructors reach the world through the registry.
+	GameWorld* const previous = GameWorldInstance;
+	GameWorldInstance = &gameWorld;
+
+	std::vector<GameObject*> objects = std::move(gameWorld.objects);
+	gameWorld.objects.clear();
+	for (GameObject*& object : objects)
+	{
+		if (IsProjectile(object))
+		{
+			delete object;
+			object = nullptr;
+		}
+	}
+	for (GameObject* object : objects)
+	{
+		delete object;
+	}
+	knight = nullptr;
+	archer = nullptr;
+
+	GameWorldInstance = previous == &gameWorld ? nullptr : previous;
+}
+
+void Contest::Step(Settings* settings)
+{
+	b2Timer timer;
+
+	ReadPads();
+
+	const PadState& pad0 = input.pads[0];
+	const PadState& pad1 = input.pads[1];
+	if ((pad0.buttons[PauseButton] && pad0.changed[PauseButton]) ||
+		(pad1.buttons[PauseButton] && pad1.changed[PauseButton]))
+	{
+		paused = !paused;
+	}
+
+	settings->pause = !started || paused ? 1 : 0;
+
+	if (!started)
+	{
+		WaitForStart();
+	}
+
+	FillControls();
+	MoveCamera(settings);
+
+	timer.Reset();
+	if (settings->pause == 0)
+	{
+		UpdateObjects();
+	}
+	profile.update = timer.GetMilliseconds();
+
+	timer.Reset();
+	Test::Step(settings);
+	profile.step = timer.GetMilliseconds();
+
+	timer.Reset();
+	if (settings->pause == 0)
+	{
+		ForwardContacts();
+	}
+	profile.contacts = timer.GetMilliseconds();
+
+	timer.Reset();
+	Draw();
+	profile.drawing = timer.GetMilliseconds();
+}
+
+void Contest::ReadPads()
+{
+	input.ClearChanged();
+	SDL_Event event;
+	while (SDL_PollEvent(&event))
+	{
+		input.HandleEvent(event);
+	}
+}
+
+void Contest::SnapCamera()
+{
+	const b2Vec2 k = knight->fixture->GetBody()->GetPosition();
+	const b2Vec2 a = archer->fixture->GetBody()->GetPosition();
+	camTarget = 0.5f * (k + a);
+	camTargetZoom = b2Max((k - a).Length() / CameraDistancePerZoom, MinCameraZoom);
+	camCenter = camTarget;
+	camZoom = camTargetZoom;
+}
+
+void Contest::WaitForStart()
+{
+	SnapCamera();
+
+	bool start = false;
+	for (int b = 0; b < StartButtons; ++b)
+	{
+		for (PadState& pad : input.pads)
+		{
+			start = start || pad.buttons[b] != 0;
+		}
+		// A button held through the start must be pressed again to act.
+		for (PadState& pad : input.pads)
+		{
+			pad.buttons[b] = 0;
+		}
+	}
+	if (start)
+	{
+		started = true;
+		waveSize = PadStartWaveSize;
+		SpawnWave();
+	}
+}
+
+void Contest::FillControls()
+{
+	const PadState& knightPad = input.pads[swapPads ? 1 : 0];
+	const PadState& archerPad = input.pads[swapPads ? 0 : 1];
+	const std::pair<ControlState*, const PadState*> fighters[] = {
+		{&knightControl, &knightPad}, {&archerControl, &archerPad}};
+	for (const auto& [control, pad] : fighters)
+	{
+		control->stick.Set(pad->axes[0], pad->axes[1]);
+		for (int b = 0; b < FighterButtons; ++b)
+		{
+			control->held[b] = pad->buttons[b] != 0;
+			control->changed[b] = pad->changed[b] != 0;
+		}
+		const float length = control->stick.Length();
+		if (length > MaxStickLength)
+		{
+			control->stick *= MaxStickLength / length;
+		}
+	}
+}
+
+void Contest::MoveCamera(Settings* settings)
+{
+	const bool knightDown = knight->Has(DyingFlag);
+	const bool archerDown = archer->Has(DyingFlag);
+	const b2Vec2 k = knight->fixture->GetBody()->GetPosition();
+	const b2Vec2 a = archer->fixture->GetBody()->GetPosition();
+	if (!knightDown && !archerDown)
+	{
+		camTarget = 0.5f * (k + a);
+		camTargetZoom = b2Max((k - a).Length() / CameraDistancePerZoom, MinCameraZoom);
+	}
+	else if (!knightDown)
+	{
+		camTarget = k;
+		camTargetZoom = MinCameraZoom;
+	}
+	else if (!archerDown)
+	{
+		camTarget = a;
+		camTargetZoom = MinCameraZoom;
+	}
+
+	camCenter.x = Approach(camCenter.x, camTarget.x, CameraStep);
+	camCenter.y = Approach(camCenter.y, camTarget.y, CameraStep);
+	camZoom = Approach(camZoom, camTargetZoom, ZoomStep);
+	settings->viewCenter = camCenter;
+	viewZoom = camZoom;
+	// This frame is culled for the new camera, so it must also be drawn
+	// with it; the shell alone would apply it only after the frame, and a
+	// change of zoom alone not at all.
+	OnReshape(windowWidth, windowHeight);
+}
+
+void Contest::UpdateObjects()
+{
+	// Objects added during the pass (new projectiles) update in it too.
+	for (size_t i = 0; i < gameWorld.objects.size(); ++i)
+	{
+		gameWorld.objects[i]->Update();
+	}
+	gameWorld.Purge();
+}
+
+void Contest::ForwardContacts()
+{
+	for (b2Contact* contact = world->GetContactList(); contact != nullptr; contact = contact->GetNext())
+	{
+		if (!contact->IsTouching())
+		{
+			continue;
+		}
+		b2Fixture* fixtureA = contact->GetFixtureA();
+		b2Fixture* fixtureB = contact->GetFixtureB();
+		GameObject* ownerA = GameObject::Owner(fixtureA);
+		GameObject* ownerB = GameObject::Owner(fixtureB);
+		if (ownerA != nullptr)
+		{
+			ownerA->OnContact(contact, fixtureA, fixtureB);
+		}
+		if (ownerB != nullptr)
+		{
+			ownerB->OnContact(contact, fixtureB, fixtureA);
+		}
+	}
+}
+
+void Contest::PreSolve(b2Contact* contact, const b2Manifold* oldManifold)
+{
+	Test::PreSolve(contact, oldManifold);
+	if (!contact->IsTouching())
+	{
+		return;
+	}
+	b2Fixture* fixtureA = contact->GetFixtureA();
+	b2Fixture* fixtureB = contact->GetFixtureB();
+	GameObject* ownerA = GameObject::Owner(fixtureA);
+	GameObject* ownerB = GameObject::Owner(fixtureB);
+	if (ownerA != nullptr)
+	{
+		ownerA->OnPreSolve(contact, oldManifold, fixtureA, fixtureB);
+	}
+	if (ownerB != nullptr)
+	{
+		ownerB->OnPreSolve(contact, oldManifold, fixtureB, fixtureA);
+	}
+}
+
+void Contest::Draw()
+{
+	const b2Vec2 lower = ScreenToWorld(0, windowHeight);
+	const b2Vec2 upper = ScreenToWorld(windowWidth, 0);
+	overlays = 0;
+
+	renderer.Begin();
+	renderer.DrawTiles(ground, lower, upper);
+	renderer.DrawObjects(gameWorld.objects, lower, upper);
+
+	if (!started)
+	{
+		renderer.DrawOverlay("start", camCenter, camZoom);
+		overlays |= StartOverlay;
+	}
+	if (started && KillCount >= waveSize)
+	{
+		renderer.DrawOverlay("win", camCenter, camZoom);
+		overlays |= WinOverlay;
+		PlayWinMusic();
+	}
+	if (started && knight->Has(DyingFlag) && archer->Has(DyingFlag))
+	{
+		renderer.DrawOverlay("end", camCenter, camZoom);
+		overlays |= EndOverlay;
+		PlayDefeatLaugh();
+	}
+	renderer.End();
+}
+
+void Contest::PlayWinMusic()
+{
+	if (ended)
+	{
+		return;
+	}
+	HaltMusic();
+	PlayMusic(winMusic);
+	ended = true;
+}
+
+void Contest::PlayDefeatLaugh()
+{
+	if (ended)
+	{
+		return;
+	}
+	HaltMusic();
+	Mix_Chunk* laugh = soundBank.GetChunk(laughSound);
+	if (laugh != nullptr && MixerOpen())
+	{
+		Mix_PlayChannelTimed(LaughChannel, laugh, 0, -1);
+	}
+	ended = true;
+}
+
+void Contest::SpawnWave()
+{
+	KillCount = 0;
+	ground.spawnPoolSize = static_cast<int>(ground.openTiles.size());
+	const unsigned int bandStart = ground.width * SpawnFirstRow;
+
+	uint32_t spawned = 0;
+	while (spawned < waveSize)
+	{
+		// Built before its tile is drawn: its own timers draw from the same
+		// generator, and keeping that order keeps the placements.
+		Zombie* zombie = new Zombie();
+
+		bool found = false;
+		int tile = 0;
+		while (!found && ground.spawnPoolSize > 0)
+		{
+			const int r = rand() % ground.spawnPoolSize;
+			tile = ground.openTiles[r];
+			std::swap(ground.openTiles[r], ground.openTiles[ground.spawnPoolSize - 1]);
+			--ground.spawnPoolSize;
+			found = static_cast<unsigned int>(tile) >= bandStart;
+		}
+		if (!found)
+		{
+			// The band has no free tile left: the wave is what it is.
+			delete zombie;
+			break;
+		}
+
+		const float x = static_cast<float>(static_cast<unsigned int>(tile) % ground.width) * Ground::TileSize;
+		const float y = static_cast<float>(static_cast<unsigned int>(tile) / ground.width) * Ground::TileSize;
+		const float half = 0.5f * Ground::TileSize;
+		zombie->fixture->GetBody()->SetTransform(b2Vec2(x + half, y + half), 0.0f);
+		zombie->targetA = knight;
+		zombie->targetB = archer;
+		gameWorld.Add(zombie);
+		++spawned;
+	}
+	waveSize = spawned;
+}
+
+void Contest::StartWave(uint32_t size)
+{
+	waveSize = size;
+	if (!started)
+	{
+		started = true;
+		SpawnWave();
+	}
+}
+
+void Contest::Keyboard(unsigned char key)
+{
+	if (key >= '1' && key <= '9')
+	{
+		StartWave(static_cast<uint32_t>(WaveKeyFactor * (key - '0')));
+		return;
+	}
+	switch (key)
+	{
+	case 'e':
+		StartWave(SingleWaveSize);
+		return;
+	case 'h':
+		StartWave(HordeWaveSize);
+		return;
+	default:
+		break;
+	}
+	if (!started)
+	{
+		return;
+	}
+	switch (key)
+	{
+	case 'a':
+		archer->flags |= DyingFlag;
+		break;
+	case 'k':
+		knight->flags |= DyingFlag;
+		break;
+	case 'l':
+		GodMode = !GodMode;
+		break;
+	case 'm':
+		paused = !paused;
+		break;
+	case 's':
+		swapPads = !swapPads;
+		break;
+	default:
+		break;
+	}
+}

@@ -1,0 +1,150 @@
+#include "tests/support/GameHarness.h"
+
+#include <GL/freeglut.h>
+#include <SDL/SDL_mixer.h>
+
+#include <cstdlib>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+#include "framework/Shell.h"
+#include "game/Contest.h"
+#include "game/GameGlobals.h"
+#include "game/Input.h"
+#include "tests/support/AssetDir.h"
+#include "tests/support/GlWindow.h"
+
+namespace
+{
+constexpr int AudioFrequency = 22050;
+constexpr int AudioChunkSize = 4096;
+}
+
+void StartGameHarness()
+{
+	static bool started = false;
+	if (started)
+	{
+		return;
+	}
+	started = true;
+	EnterAssetDir();
+	setenv("SDL_AUDIODRIVER", "dummy", 0);
+	// SDL only carries the pad events here; the window is freeglut's.
+	setenv("SDL_VIDEODRIVER", "dummy", 0);
+	if (input.Init() != 0 && SDL_WasInit(SDL_INIT_VIDEO) == 0)
+	{
+		throw std::runtime_error("SDL did not start");
+	}
+	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, 2, AudioChunkSize) != -1;
+	EnsureGlWindow();
+}
+
+Contest* NewGame()
+{
+	EndGame();
+	settings = Settings();
+	viewZoom = 1.0f;
+	KillCount = 0;
+	GodMode = false;
+	for (PadState& pad : input.pads)
+	{
+		pad = PadState{};
+	}
+	SDL_Event event;
+	while (SDL_PollEvent(&event))
+	{
+	}
+	currentEntry = &sceneEntries[0];
+	currentScene = currentEntry->create();
+	OnReshape(windowWidth, windowHeight);
+	return CurrentGame();
+}
+
+void EndGame()
+{
+	delete currentScene;
+	currentScene = nullptr;
+}
+
+Contest* CurrentGame()
+{
+	return dynamic_cast<Contest*>(currentScene);
+}
+
+void RunFrame()
+{
+	glutSetWindow(mainWindow);
+	OnDisplay();
+}
+
+void RunFrames(int count)
+{
+	for (int i = 0; i < count; ++i)
+	{
+		RunFrame();
+	}
+}
+
+void PressKey(unsigned char key)
+{
+	OnKey(key, 0, 0);
+}
+
+void PushButton(uint8_t pad, uint8_t button, bool down)
+{
+	SDL_Event event{};
+	event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+	event.jbutton.type = event.type;
+	event.jbutton.which = pad;
+	event.jbutton.button = button;
+	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+	if (SDL_PushEvent(&event) != 0)
+	{
+		throw std::runtime_error("SDL_PushEvent failed");
+	}
+}
+
+void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
+{
+	SDL_Event event{};
+	event.type = SDL_JOYAXISMOTION;
+	event.jaxis.type = event.type;
+	event.jaxis.which = pad;
+	event.jaxis.axis = axis;
+	event.jaxis.value = value;
+	if (SDL_PushEvent(&event) != 0)
+	{
+		throw std::runtime_error("SDL_PushEvent failed");
+	}
+}
+
+FrameStats RunFrameAndRead()
+{
+	glutSetWindow(mainWindow);
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	glMatrixMode(GL_MODELVIEW);
+	glLoadIdentity();
+	currentScene->textLine = Test::FirstTextLine;
+	settings.hz = settingsHz;
+	currentScene->Step(&settings);
+	OnReshape(windowWidth, windowHeight);
+
+	std::vector<unsigned char> pixels(static_cast<size_t>(windowWidth) * windowHeight * 4);
+	glReadBuffer(GL_BACK);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+	size_t coloured = 0;
+	std::set<unsigned int> colours;
+	for (size_t i = 0; i < pixels.size(); i += 4)
+	{
+		const unsigned int rgb = pixels[i] << 16 | pixels[i + 1] << 8 | pixels[i + 2];
+		if (rgb != 0)
+		{
+			++coloured;
+			colours.insert(rgb);
+		}
+	}
+	return FrameStats{static_cast<double>(coloured) / (pixels.size() / 4), static_cast<int>(colours.size())};
+}
