@@ -2,12 +2,16 @@
 
 #include <SDL/SDL.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <utility>
 
 #include "framework/Shell.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
+#include "game/KeyboardPad.h"
 #include "game/assets/SoundBank.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
@@ -17,6 +21,10 @@
 namespace
 {
 constexpr int WaveKeyFactor = 10;
+constexpr unsigned char TabKey = '\t';
+// The operator keys, which keyboard play suspends: its letters are the
+// players' now.
+constexpr const char* OperatorLetters = "aklmseh";
 constexpr uint32_t SingleWaveSize = 1;
 constexpr uint32_t HordeWaveSize = 1000;
 constexpr float KnightStartX = 120.0f;
@@ -227,6 +235,41 @@ void Contest::Step(Settings* settings)
 	timer.Reset();
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
+
+	if (!started)
+	{
+		DrawHelp();
+	}
+}
+
+void Contest::DrawHelp()
+{
+	debugDraw.DrawString(5, textLine, "Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies");
+	textLine += TextLineStep;
+	if (!keyboardPad.IsEnabled())
+	{
+		debugDraw.DrawString(5, textLine, "Tab: play both fighters from the keyboard");
+		textLine += TextLineStep;
+		return;
+	}
+	const char* const names[] = {"Knight", "Archer"};
+	for (int pad = 0; pad < 2; ++pad)
+	{
+		std::string line = std::string(names[pad]) + ":";
+		for (int i = 0; i < KeyboardPad::bindingCount; ++i)
+		{
+			const KeyboardPad::Binding& binding = KeyboardPad::bindings[i];
+			if (binding.pad == pad)
+			{
+				line += std::string(" ") + static_cast<char>(std::toupper(binding.key)) + " " + binding.action + ",";
+			}
+		}
+		line.pop_back();
+		debugDraw.DrawString(5, textLine, "%s", line.c_str());
+		textLine += TextLineStep;
+	}
+	debugDraw.DrawString(5, textLine, "Tab: keyboard play off (pads only)");
+	textLine += TextLineStep;
 }
 
 void Contest::ReadPads()
@@ -493,6 +536,19 @@ void Contest::StartWave(uint32_t size)
 
 void Contest::Keyboard(unsigned char key)
 {
+	if (key == TabKey)
+	{
+		keyboardPad.SetEnabled(!keyboardPad.IsEnabled());
+		return;
+	}
+	if (keyboardPad.KeyDown(key))
+	{
+		return;
+	}
+	if (keyboardPad.IsEnabled() && key != 0 && std::strchr(OperatorLetters, key) != nullptr)
+	{
+		return;
+	}
 	if (key >= '1' && key <= '9')
 	{
 		StartWave(static_cast<uint32_t>(WaveKeyFactor * (key - '0')));
@@ -533,4 +589,9 @@ void Contest::Keyboard(unsigned char key)
 	default:
 		break;
 	}
+}
+
+void Contest::KeyboardUp(unsigned char key)
+{
+	keyboardPad.KeyUp(key);
 }

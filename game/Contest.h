@@ -63,7 +63,10 @@ public:
 	static Test* Create();
 
 	void Step(Settings* settings) override;
+	// Tab switches keyboard play; with it on, the letter keys drive the
+	// fighters and the operator letters are suspended.
 	void Keyboard(unsigned char key) override;
+	void KeyboardUp(unsigned char key) override;
 	// Hands every touching contact to the game objects of both fixtures.
 	void PreSolve(b2Contact* contact, const b2Manifold* oldManifold) override;
 
@@ -113,6 +116,8 @@ private:
 	void UpdateObjects();
 	void ForwardContacts();
 	void Draw();
+	// While waiting for the start: how to start, and the play keys.
+	void DrawHelp();
 	void PlayWinMusic();
 	void PlayDefeatLaugh();
 	// Starts the game with a wave of the given size unless it runs already;
