@@ -162,6 +162,11 @@ void OnKey(unsigned char key, int, int)
 	{
 	case EscapeKey:
 		glutLeaveMainLoop();
+		// Close the window while the GL driver is whole: at exit the
+		// driver's code generator may be torn down before freeglut closes
+		// the display, and the process would crash on its way out.
+		glFinish();
+		glutDestroyWindow(mainWindow);
 		std::exit(0);
 	case ' ':
 		if (currentScene != nullptr)

@@ -6,6 +6,7 @@
 #include <box2d/box2d.h>
 
 #include <algorithm>
+#include <set>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -86,6 +87,36 @@ TEST(ProgramTest, WithoutAnAudioDeviceItSaysSoOnceAndRunsSilent)
 	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 	program.SendKey(window, XK_Escape);
 	EXPECT_EQ(program.WaitForExit(10.0), 0);
+}
+
+TEST(ProgramTest, StartsWithTheGameDrawnFromItsAssets)
+{
+	RunningProgram program({});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+	int width = 0;
+	int height = 0;
+	const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+	ASSERT_FALSE(pixels.empty());
+	// The arena's tiles, figures and the start picture: far more than the
+	// handful of colours of outlines and text.
+	std::set<unsigned> colours(pixels.begin(), pixels.end());
+	EXPECT_GT(colours.size(), 100u);
+	const size_t black = std::count(pixels.begin(), pixels.end(), 0u);
+	EXPECT_LT(black, pixels.size() * 3 / 4);
+	program.SendKey(window, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(10.0), 0);
+}
+
+TEST(ProgramTest, ListsEveryScene)
+{
+	RunningProgram program({"--list-scenes"});
+	EXPECT_EQ(program.WaitForExit(10.0), 0);
+	const std::string listing = program.Output();
+	EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 45);
+	EXPECT_NE(listing.find(" 0  Contest\n"), std::string::npos) << listing;
+	EXPECT_NE(listing.find("44  Add Pair Stress Test\n"), std::string::npos) << listing;
 }
 
 TEST(ProgramTest, ABadSceneIsAnErrorWithStatusTwo)

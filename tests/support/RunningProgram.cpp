@@ -84,11 +84,15 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 	char pattern[] = "/tmp/contest-stderr-XXXXXX";
 	const int fd = mkstemp(pattern);
 	errorFile = pattern;
+	char outputPattern[] = "/tmp/contest-stdout-XXXXXX";
+	const int outputFd = mkstemp(outputPattern);
+	outputFile = outputPattern;
 
 	pid = fork();
 	if (pid == 0)
 	{
 		dup2(fd, STDERR_FILENO);
+		dup2(outputFd, STDOUT_FILENO);
 		setenv("SDL_AUDIODRIVER", audioDriver.c_str(), 1);
 		std::vector<char*> argv;
 		std::string program = CONTEST_BINARY;
@@ -103,6 +107,7 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 		_exit(127);
 	}
 	close(fd);
+	close(outputFd);
 	running = pid > 0;
 }
 
@@ -115,6 +120,7 @@ RunningProgram::~RunningProgram()
 	}
 	XCloseDisplay(display);
 	unlink(errorFile.c_str());
+	unlink(outputFile.c_str());
 }
 
 Window RunningProgram::WaitForWindow(const std::string& title, double seconds)
@@ -174,12 +180,25 @@ void RunningProgram::Signal(int signal)
 	kill(pid, signal);
 }
 
-std::string RunningProgram::ErrorOutput() const
+namespace
 {
-	std::ifstream file(errorFile);
+std::string ReadFile(const std::string& path)
+{
+	std::ifstream file(path);
 	std::stringstream text;
 	text << file.rdbuf();
 	return text.str();
+}
+} // namespace
+
+std::string RunningProgram::ErrorOutput() const
+{
+	return ReadFile(errorFile);
+}
+
+std::string RunningProgram::Output() const
+{
+	return ReadFile(outputFile);
 }
 
 std::vector<unsigned> RunningProgram::Capture(Window window, int* width, int* height)

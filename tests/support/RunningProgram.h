@@ -12,7 +12,7 @@ class RunningProgram
 {
 public:
 	// Starts the program with these arguments and SDL audio driver;
-	// standard error goes to a file the test can read.
+	// standard output and error go to files the test can read.
 	explicit RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver = "dummy");
 	~RunningProgram();
 
@@ -25,6 +25,7 @@ public:
 	int WaitForExit(double seconds);
 	void Signal(int signal);
 	std::string ErrorOutput() const;
+	std::string Output() const;
 	// The window's current picture as 0xRRGGBB values, row by row.
 	std::vector<unsigned> Capture(Window window, int* width, int* height);
 	Display* GetDisplay() const { return display; }
@@ -33,5 +34,6 @@ private:
 	pid_t pid;
 	bool running;
 	std::string errorFile;
+	std::string outputFile;
 	Display* display;
 };
