@@ -103,6 +103,16 @@ Test::~Test()
 	world = nullptr;
 }
 
+b2Body* Test::CreateEdgeGround(const b2Vec2& from, const b2Vec2& to)
+{
+	b2BodyDef bd;
+	b2Body* ground = world->CreateBody(&bd);
+	b2EdgeShape edge;
+	edge.SetTwoSided(from, to);
+	ground->CreateFixture(&edge, 0.0f);
+	return ground;
+}
+
 void Test::BeginContact(b2Contact*)
 {
 }

@@ -82,6 +82,10 @@ public:
 protected:
 	friend class DestructionListener;
 
+	// A new static body at the origin holding one two-sided edge from `from`
+	// to `to`: the plain ground most scenes stand on.
+	b2Body* CreateEdgeGround(const b2Vec2& from, const b2Vec2& to);
+
 	b2Body* groundBody;
 	ContactPoint points[MaxContactPoints];
 	int pointCount;

@@ -19,14 +19,7 @@ const b2Vec2 CirclePositions[3] = {b2Vec2(-6.0f, 10.0f), b2Vec2(0.0f, 10.0f), b2
 Bridge::Bridge()
 	: middle(nullptr)
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	{
 		b2PolygonShape plank;

@@ -18,12 +18,7 @@ const b2Vec2 BulletVelocity(0.0f, -50.0f);
 BulletTest::BulletTest()
 {
 	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
+		b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 		b2PolygonShape wall;
 		wall.SetAsBox(WallHalfSize.x, WallHalfSize.y, WallCenter, 0.0f);

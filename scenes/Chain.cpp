@@ -13,14 +13,7 @@ constexpr float ChainHeight = 25.0f;
 Chain::Chain()
 	: lastLink(nullptr)
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	b2PolygonShape link;
 	link.SetAsBox(LinkHalfWidth, LinkHalfHeight);

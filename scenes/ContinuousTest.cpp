@@ -17,12 +17,7 @@ constexpr float MaxSpin = 50.0f;
 ContinuousTest::ContinuousTest()
 {
 	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
+		b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 		b2PolygonShape wall;
 		wall.SetAsBox(WallHalfSize.x, WallHalfSize.y, WallCenter, 0.0f);

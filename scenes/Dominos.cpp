@@ -46,14 +46,7 @@ void Pin(b2World* world, b2Body* a, b2Body* b, const b2Vec2& anchor)
 Dominos::Dominos()
 	: firstDomino(nullptr)
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	CreateStaticBox(world, b2Vec2(-1.5f, 10.0f), 6.0f, 0.25f, 0.0f);
 

@@ -84,14 +84,7 @@ void PolyShapesCallback::DrawFixture(b2Fixture* fixture)
 PolyShapes::PolyShapes()
 	: bodyIndex(0), bodies{}, highlightCount(0)
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	{
 		const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};

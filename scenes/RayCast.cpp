@@ -45,11 +45,7 @@ float RayCast::RayCastMultipleCallback::ReportFixture(b2Fixture*, const b2Vec2& 
 RayCast::RayCast()
 	: angle(0.0f), mode(Closest), hitCount(0)
 {
-	b2BodyDef bd;
-	b2Body* ground = world->CreateBody(&bd);
-	b2EdgeShape edge;
-	edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-	ground->CreateFixture(&edge, 0.0f);
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 }
 
 Test* RayCast::Create()

@@ -21,13 +21,7 @@ void CreateStaticBox(b2World* world, const b2Vec2& position, float angle, float 
 
 VaryingFriction::VaryingFriction()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	CreateStaticBox(world, b2Vec2(-4.0f, 22.0f), -0.25f, 13.0f, 0.25f);
 	CreateStaticBox(world, b2Vec2(10.5f, 19.0f), 0.0f, 0.25f, 1.0f);
