@@ -17,16 +17,6 @@ const b2Color ShapeColor(0.9f, 0.9f, 0.9f);
 const b2Color PointColorA(1.0f, 0.3f, 0.3f);
 const b2Color PointColorB(1.0f, 1.0f, 0.3f);
 const b2Color LinkColor(0.5f, 0.9f, 0.9f);
-
-void DrawShape(DebugDraw& debugDraw, const b2PolygonShape& shape, const b2Transform& xf)
-{
-	b2Vec2 vertices[b2_maxPolygonVertices];
-	for (int32 i = 0; i < shape.m_count; ++i)
-	{
-		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
-	}
-	debugDraw.DrawPolygon(vertices, shape.m_count, ShapeColor);
-}
 } // namespace
 
 DistanceTest::DistanceTest()
@@ -65,8 +55,8 @@ void DistanceTest::Step(Settings* settings)
 	debugDraw.DrawString(5, textLine, "iterations = %d", output.iterations);
 	textLine += TextLineStep;
 
-	DrawShape(debugDraw, polygonA, transformA);
-	DrawShape(debugDraw, polygonB, transformB);
+	debugDraw.DrawPolygonShape(polygonA, transformA, ShapeColor);
+	debugDraw.DrawPolygonShape(polygonB, transformB, ShapeColor);
 
 	debugDraw.DrawSegment(output.pointA, output.pointB, LinkColor);
 	debugDraw.DrawPoint(output.pointA, PointSize, PointColorA);

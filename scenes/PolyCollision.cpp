@@ -13,16 +13,6 @@ constexpr float TurnStep = 0.1f * b2_pi;
 constexpr float PointSize = 6.0f;
 const b2Color ShapeColor(0.9f, 0.9f, 0.9f);
 const b2Color PointColor(1.0f, 0.3f, 0.3f);
-
-void DrawShape(DebugDraw& debugDraw, const b2PolygonShape& shape, const b2Transform& xf)
-{
-	b2Vec2 vertices[b2_maxPolygonVertices];
-	for (int32 i = 0; i < shape.m_count; ++i)
-	{
-		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
-	}
-	debugDraw.DrawPolygon(vertices, shape.m_count, ShapeColor);
-}
 } // namespace
 
 PolyCollision::PolyCollision()
@@ -51,8 +41,8 @@ void PolyCollision::Step(Settings*)
 	debugDraw.DrawString(5, textLine, "point count = %d", manifold.pointCount);
 	textLine += TextLineStep;
 
-	DrawShape(debugDraw, polygonA, transformA);
-	DrawShape(debugDraw, polygonB, transformB);
+	debugDraw.DrawPolygonShape(polygonA, transformA, ShapeColor);
+	debugDraw.DrawPolygonShape(polygonB, transformB, ShapeColor);
 
 	for (int32 i = 0; i < manifold.pointCount; ++i)
 	{

@@ -67,12 +67,7 @@ void PolyShapesCallback::DrawFixture(b2Fixture* fixture)
 	case b2Shape::e_polygon:
 	{
 		const b2PolygonShape* shape = static_cast<const b2PolygonShape*>(fixture->GetShape());
-		b2Vec2 vertices[b2_maxPolygonVertices];
-		for (int32 i = 0; i < shape->m_count; ++i)
-		{
-			vertices[i] = b2Mul(xf, shape->m_vertices[i]);
-		}
-		draw->DrawPolygon(vertices, shape->m_count, HighlightColor);
+		draw->DrawPolygonShape(*shape, xf, HighlightColor);
 		break;
 	}
 
