@@ -113,6 +113,30 @@ b2Body* Test::CreateEdgeGround(const b2Vec2& from, const b2Vec2& to)
 	return ground;
 }
 
+std::vector<b2Body*> Test::CreateLinkRow(b2Body* anchor, const b2FixtureDef& link, const b2Vec2& left,
+	float spacing, int count)
+{
+	std::vector<b2Body*> links;
+	links.reserve(count);
+	b2RevoluteJointDef jd;
+	b2Body* previous = anchor;
+	for (int i = 0; i < count; ++i)
+	{
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position.Set(left.x + 0.5f * spacing + spacing * i, left.y);
+		b2Body* body = world->CreateBody(&bd);
+		body->CreateFixture(&link);
+
+		jd.Initialize(previous, body, b2Vec2(left.x + spacing * i, left.y));
+		world->CreateJoint(&jd);
+
+		links.push_back(body);
+		previous = body;
+	}
+	return links;
+}
+
 void Test::BeginContact(b2Contact*)
 {
 }

@@ -30,27 +30,12 @@ Bridge::Bridge()
 		fd.density = PlankDensity;
 		fd.friction = PlankFriction;
 
+		const std::vector<b2Body*> planks =
+			CreateLinkRow(ground, fd, b2Vec2(BridgeLeft, BridgeHeight), 2.0f * PlankHalfWidth, PlankCount);
+		middle = planks[MiddleIndex];
+
 		b2RevoluteJointDef jd;
-		b2Body* previous = ground;
-		for (int i = 0; i < PlankCount; ++i)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position.Set(BridgeLeft + PlankHalfWidth + i, BridgeHeight);
-			b2Body* body = world->CreateBody(&bd);
-			body->CreateFixture(&fd);
-
-			jd.Initialize(previous, body, b2Vec2(BridgeLeft + i, BridgeHeight));
-			world->CreateJoint(&jd);
-
-			if (i == MiddleIndex)
-			{
-				middle = body;
-			}
-			previous = body;
-		}
-
-		jd.Initialize(previous, ground, b2Vec2(BridgeLeft + PlankCount, BridgeHeight));
+		jd.Initialize(planks.back(), ground, b2Vec2(BridgeLeft + PlankCount, BridgeHeight));
 		world->CreateJoint(&jd);
 	}
 

@@ -7,6 +7,7 @@ constexpr float LinkHalfWidth = 0.6f;
 constexpr float LinkHalfHeight = 0.125f;
 constexpr float LinkDensity = 20.0f;
 constexpr float LinkFriction = 0.2f;
+constexpr float LinkSpacing = 1.0f;
 constexpr float ChainHeight = 25.0f;
 } // namespace
 
@@ -23,23 +24,8 @@ Chain::Chain()
 	fd.density = LinkDensity;
 	fd.friction = LinkFriction;
 
-	b2RevoluteJointDef jd;
-	jd.collideConnected = false;
-
-	b2Body* previous = ground;
-	for (int i = 0; i < LinkCount; ++i)
-	{
-		b2BodyDef bd;
-		bd.type = b2_dynamicBody;
-		bd.position.Set(0.5f + i, ChainHeight);
-		b2Body* body = world->CreateBody(&bd);
-		body->CreateFixture(&fd);
-
-		jd.Initialize(previous, body, b2Vec2(static_cast<float>(i), ChainHeight));
-		world->CreateJoint(&jd);
-		previous = body;
-	}
-	lastLink = previous;
+	// Links a unit apart but longer than that, so neighbours overlap.
+	lastLink = CreateLinkRow(ground, fd, b2Vec2(0.0f, ChainHeight), LinkSpacing, LinkCount).back();
 }
 
 Test* Chain::Create()
