@@ -10,8 +10,6 @@ const b2Vec2 CenterA(0.0f, 15.0f);
 const b2Vec2 TriangleB[3] = {b2Vec2(-1.5f, -1.0f), b2Vec2(1.5f, -1.0f), b2Vec2(0.0f, 1.5f)};
 const b2Vec2 StartB(3.0f, 21.0f);
 constexpr float StartAngleB = 0.2f;
-constexpr float MoveStep = 0.1f;
-constexpr float TurnStep = 0.1f * b2_pi;
 constexpr float PointSize = 6.0f;
 const b2Color ShapeColor(0.9f, 0.9f, 0.9f);
 const b2Color PointColorA(1.0f, 0.3f, 0.3f);
@@ -20,12 +18,11 @@ const b2Color LinkColor(0.5f, 0.9f, 0.9f);
 } // namespace
 
 DistanceTest::DistanceTest()
-	: positionB(StartB), angleB(StartAngleB), distance(0.0f)
+	: poseB(StartB, StartAngleB), distance(0.0f)
 {
 	polygonA.SetAsBox(HalfSizeA.x, HalfSizeA.y);
 	polygonB.Set(TriangleB, 3);
 	transformA.Set(CenterA, 0.0f);
-	transformB.Set(positionB, angleB);
 }
 
 Test* DistanceTest::Create()
@@ -41,7 +38,7 @@ void DistanceTest::Step(Settings* settings)
 	input.proxyA.Set(&polygonA, 0);
 	input.proxyB.Set(&polygonB, 0);
 	input.transformA = transformA;
-	input.transformB = transformB;
+	input.transformB = poseB.GetTransform();
 	input.useRadii = true;
 	b2SimplexCache cache;
 	cache.count = 0;
@@ -56,7 +53,7 @@ void DistanceTest::Step(Settings* settings)
 	textLine += TextLineStep;
 
 	debugDraw.DrawPolygonShape(polygonA, transformA, ShapeColor);
-	debugDraw.DrawPolygonShape(polygonB, transformB, ShapeColor);
+	debugDraw.DrawPolygonShape(polygonB, poseB.GetTransform(), ShapeColor);
 
 	debugDraw.DrawSegment(output.pointA, output.pointB, LinkColor);
 	debugDraw.DrawPoint(output.pointA, PointSize, PointColorA);
@@ -65,28 +62,5 @@ void DistanceTest::Step(Settings* settings)
 
 void DistanceTest::Keyboard(unsigned char key)
 {
-	switch (key)
-	{
-	case 'a':
-		positionB.x -= MoveStep;
-		break;
-	case 'd':
-		positionB.x += MoveStep;
-		break;
-	case 's':
-		positionB.y -= MoveStep;
-		break;
-	case 'w':
-		positionB.y += MoveStep;
-		break;
-	case 'q':
-		angleB += TurnStep;
-		break;
-	case 'e':
-		angleB -= TurnStep;
-		break;
-	default:
-		return;
-	}
-	transformB.Set(positionB, angleB);
+	poseB.Keyboard(key);
 }
