@@ -113,6 +113,18 @@ b2Body* Test::CreateEdgeGround(const b2Vec2& from, const b2Vec2& to)
 	return ground;
 }
 
+b2Body* Test::CreateStaticBox(const b2Vec2& position, float hx, float hy, float angle)
+{
+	b2BodyDef bd;
+	bd.position = position;
+	bd.angle = angle;
+	b2Body* body = world->CreateBody(&bd);
+	b2PolygonShape box;
+	box.SetAsBox(hx, hy);
+	body->CreateFixture(&box, 0.0f);
+	return body;
+}
+
 std::vector<b2Body*> Test::CreateLinkRow(b2Body* anchor, const b2FixtureDef& link, const b2Vec2& left,
 	float spacing, int count)
 {

@@ -87,6 +87,9 @@ protected:
 	// A new static body at the origin holding one two-sided edge from `from`
 	// to `to`: the plain ground most scenes stand on.
 	b2Body* CreateEdgeGround(const b2Vec2& from, const b2Vec2& to);
+	// A new static body at position, turned by angle, holding one box of half
+	// sizes hx and hy.
+	b2Body* CreateStaticBox(const b2Vec2& position, float hx, float hy, float angle);
 	// A row of count dynamic links made of the fixture link, spacing apart
 	// along y = left.y with the first link's left end at left. Each link is
 	// pinned at its left end to the one before it, the first one to anchor.
