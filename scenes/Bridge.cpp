@@ -14,6 +14,23 @@ constexpr float LoadFriction = 0.2f;
 constexpr float CircleRadius = 0.5f;
 const b2Vec2 TrianglePositions[2] = {b2Vec2(-8.0f, 12.0f), b2Vec2(0.0f, 12.0f)};
 const b2Vec2 CirclePositions[3] = {b2Vec2(-6.0f, 10.0f), b2Vec2(0.0f, 10.0f), b2Vec2(6.0f, 10.0f)};
+
+// One dynamic body of shape at each of positions, dropped on the bridge.
+template <int Count>
+void DropLoads(b2World* world, const b2Shape& shape, const b2Vec2 (&positions)[Count])
+{
+	b2FixtureDef fd;
+	fd.shape = &shape;
+	fd.density = 1.0f;
+	fd.friction = LoadFriction;
+	for (const b2Vec2& position : positions)
+	{
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position = position;
+		world->CreateBody(&bd)->CreateFixture(&fd);
+	}
+}
 } // namespace
 
 Bridge::Bridge()
@@ -39,40 +56,14 @@ Bridge::Bridge()
 		world->CreateJoint(&jd);
 	}
 
-	{
-		const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};
-		b2PolygonShape triangle;
-		triangle.Set(vertices, 3);
+	const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};
+	b2PolygonShape triangle;
+	triangle.Set(vertices, 3);
+	DropLoads(world, triangle, TrianglePositions);
 
-		b2FixtureDef fd;
-		fd.shape = &triangle;
-		fd.density = 1.0f;
-		fd.friction = LoadFriction;
-		for (const b2Vec2& position : TrianglePositions)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position = position;
-			world->CreateBody(&bd)->CreateFixture(&fd);
-		}
-	}
-
-	{
-		b2CircleShape circle;
-		circle.m_radius = CircleRadius;
-
-		b2FixtureDef fd;
-		fd.shape = &circle;
-		fd.density = 1.0f;
-		fd.friction = LoadFriction;
-		for (const b2Vec2& position : CirclePositions)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position = position;
-			world->CreateBody(&bd)->CreateFixture(&fd);
-		}
-	}
+	b2CircleShape circle;
+	circle.m_radius = CircleRadius;
+	DropLoads(world, circle, CirclePositions);
 }
 
 Test* Bridge::Create()
