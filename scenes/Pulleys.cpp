@@ -15,6 +15,7 @@ constexpr float BoxY = 16.0f;
 Pulleys::Pulleys()
 {
 	b2Body* ground = CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
+
 	{
 		b2CircleShape circle;
 		circle.m_radius = WheelRadius;
