@@ -145,6 +145,16 @@ void DebugDraw::DrawAABB(const b2AABB& box, const b2Color& color)
 	glEnd();
 }
 
+void DebugDraw::DrawPolygonShape(const b2PolygonShape& shape, const b2Transform& xf, const b2Color& color)
+{
+	b2Vec2 vertices[b2_maxPolygonVertices];
+	for (int32 i = 0; i < shape.m_count; ++i)
+	{
+		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
+	}
+	DrawPolygon(vertices, shape.m_count, color);
+}
+
 void (*DebugDraw::textListener)(int x, int y, const char* text) = nullptr;
 
 int FormatTextLine(char* buffer, const char* format, ...)

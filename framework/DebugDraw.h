@@ -25,6 +25,8 @@ public:
 	// Text beyond the buffer is cut off.
 	void DrawString(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
 	void DrawAABB(const b2AABB& box, const b2Color& color);
+	// The outline of a polygon shape placed in the world by xf.
+	void DrawPolygonShape(const b2PolygonShape& shape, const b2Transform& xf, const b2Color& color);
 
 	// One frame of a sprite sheet of equal frames, placed with its anchor
 	// (frame pixels from the frame's lower-left corner) on position, scaled in

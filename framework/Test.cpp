@@ -103,6 +103,52 @@ Test::~Test()
 	world = nullptr;
 }
 
+b2Body* Test::CreateEdgeGround(const b2Vec2& from, const b2Vec2& to)
+{
+	b2BodyDef bd;
+	b2Body* ground = world->CreateBody(&bd);
+	b2EdgeShape edge;
+	edge.SetTwoSided(from, to);
+	ground->CreateFixture(&edge, 0.0f);
+	return ground;
+}
+
+b2Body* Test::CreateStaticBox(const b2Vec2& position, float hx, float hy, float angle)
+{
+	b2BodyDef bd;
+	bd.position = position;
+	bd.angle = angle;
+	b2Body* body = world->CreateBody(&bd);
+	b2PolygonShape box;
+	box.SetAsBox(hx, hy);
+	body->CreateFixture(&box, 0.0f);
+	return body;
+}
+
+std::vector<b2Body*> Test::CreateLinkRow(b2Body* anchor, const b2FixtureDef& link, const b2Vec2& left,
+	float spacing, int count)
+{
+	std::vector<b2Body*> links;
+	links.reserve(count);
+	b2RevoluteJointDef jd;
+	b2Body* previous = anchor;
+	for (int i = 0; i < count; ++i)
+	{
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position.Set(left.x + 0.5f * spacing + spacing * i, left.y);
+		b2Body* body = world->CreateBody(&bd);
+		body->CreateFixture(&link);
+
+		jd.Initialize(previous, body, b2Vec2(left.x + spacing * i, left.y));
+		world->CreateJoint(&jd);
+
+		links.push_back(body);
+		previous = body;
+	}
+	return links;
+}
+
 void Test::BeginContact(b2Contact*)
 {
 }

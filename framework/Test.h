@@ -2,6 +2,8 @@
 
 #include <box2d/box2d.h>
 
+#include <vector>
+
 #include "framework/DebugDraw.h"
 #include "framework/Settings.h"
 
@@ -81,6 +83,19 @@ public:
 
 protected:
 	friend class DestructionListener;
+
+	// A new static body at the origin holding one two-sided edge from `from`
+	// to `to`: the plain ground most scenes stand on.
+	b2Body* CreateEdgeGround(const b2Vec2& from, const b2Vec2& to);
+	// A new static body at position, turned by angle, holding one box of half
+	// sizes hx and hy.
+	b2Body* CreateStaticBox(const b2Vec2& position, float hx, float hy, float angle);
+	// A row of count dynamic links made of the fixture link, spacing apart
+	// along y = left.y with the first link's left end at left. Each link is
+	// pinned at its left end to the one before it, the first one to anchor.
+	// Returns the links from left to right.
+	std::vector<b2Body*> CreateLinkRow(b2Body* anchor, const b2FixtureDef& link, const b2Vec2& left, float spacing,
+		int count);
 
 	b2Body* groundBody;
 	ContactPoint points[MaxContactPoints];

@@ -15,15 +15,7 @@ const b2Vec2 Hinge(0.0f, 5.0f);
 BodyTypes::BodyTypes()
 	: attachment(nullptr), platform(nullptr), speed(PlatformSpeed)
 {
-	b2Body* ground = nullptr;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-20.0f, 0.0f), b2Vec2(20.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-20.0f, 0.0f), b2Vec2(20.0f, 0.0f));
 
 	{
 		b2BodyDef bd;

@@ -14,13 +14,7 @@ constexpr float PieceDensity = 1.0f;
 Breakable::Breakable()
 	: velocity(0.0f, 0.0f), angularVelocity(0.0f), breakRequested(false), broken(false)
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	b2BodyDef bd;
 	bd.type = b2_dynamicBody;

@@ -14,19 +14,29 @@ constexpr float LoadFriction = 0.2f;
 constexpr float CircleRadius = 0.5f;
 const b2Vec2 TrianglePositions[2] = {b2Vec2(-8.0f, 12.0f), b2Vec2(0.0f, 12.0f)};
 const b2Vec2 CirclePositions[3] = {b2Vec2(-6.0f, 10.0f), b2Vec2(0.0f, 10.0f), b2Vec2(6.0f, 10.0f)};
+
+// One dynamic body of shape at each of positions, dropped on the bridge.
+template <int Count>
+void DropLoads(b2World* world, const b2Shape& shape, const b2Vec2 (&positions)[Count])
+{
+	b2FixtureDef fd;
+	fd.shape = &shape;
+	fd.density = 1.0f;
+	fd.friction = LoadFriction;
+	for (const b2Vec2& position : positions)
+	{
+		b2BodyDef bd;
+		bd.type = b2_dynamicBody;
+		bd.position = position;
+		world->CreateBody(&bd)->CreateFixture(&fd);
+	}
+}
 } // namespace
 
 Bridge::Bridge()
 	: middle(nullptr)
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	{
 		b2PolygonShape plank;
@@ -37,64 +47,23 @@ Bridge::Bridge()
 		fd.density = PlankDensity;
 		fd.friction = PlankFriction;
 
+		const std::vector<b2Body*> planks =
+			CreateLinkRow(ground, fd, b2Vec2(BridgeLeft, BridgeHeight), 2.0f * PlankHalfWidth, PlankCount);
+		middle = planks[MiddleIndex];
+
 		b2RevoluteJointDef jd;
-		b2Body* previous = ground;
-		for (int i = 0; i < PlankCount; ++i)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position.Set(BridgeLeft + PlankHalfWidth + i, BridgeHeight);
-			b2Body* body = world->CreateBody(&bd);
-			body->CreateFixture(&fd);
-
-			jd.Initialize(previous, body, b2Vec2(BridgeLeft + i, BridgeHeight));
-			world->CreateJoint(&jd);
-
-			if (i == MiddleIndex)
-			{
-				middle = body;
-			}
-			previous = body;
-		}
-
-		jd.Initialize(previous, ground, b2Vec2(BridgeLeft + PlankCount, BridgeHeight));
+		jd.Initialize(planks.back(), ground, b2Vec2(BridgeLeft + PlankCount, BridgeHeight));
 		world->CreateJoint(&jd);
 	}
 
-	{
-		const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};
-		b2PolygonShape triangle;
-		triangle.Set(vertices, 3);
+	const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};
+	b2PolygonShape triangle;
+	triangle.Set(vertices, 3);
+	DropLoads(world, triangle, TrianglePositions);
 
-		b2FixtureDef fd;
-		fd.shape = &triangle;
-		fd.density = 1.0f;
-		fd.friction = LoadFriction;
-		for (const b2Vec2& position : TrianglePositions)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position = position;
-			world->CreateBody(&bd)->CreateFixture(&fd);
-		}
-	}
-
-	{
-		b2CircleShape circle;
-		circle.m_radius = CircleRadius;
-
-		b2FixtureDef fd;
-		fd.shape = &circle;
-		fd.density = 1.0f;
-		fd.friction = LoadFriction;
-		for (const b2Vec2& position : CirclePositions)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position = position;
-			world->CreateBody(&bd)->CreateFixture(&fd);
-		}
-	}
+	b2CircleShape circle;
+	circle.m_radius = CircleRadius;
+	DropLoads(world, circle, CirclePositions);
 }
 
 Test* Bridge::Create()

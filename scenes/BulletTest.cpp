@@ -1,12 +1,7 @@
 #include "scenes/BulletTest.h"
 
-#include "scenes/CollisionStatistics.h"
-
 namespace
 {
-constexpr float GroundHalfWidth = 10.0f;
-const b2Vec2 WallHalfSize(0.2f, 1.0f);
-const b2Vec2 WallCenter(0.5f, 1.0f);
 const b2Vec2 BarHalfSize(2.0f, 0.1f);
 const b2Vec2 BarPosition(0.0f, 4.0f);
 constexpr float BulletHalfSize = 0.25f;
@@ -17,19 +12,6 @@ const b2Vec2 BulletVelocity(0.0f, -50.0f);
 
 BulletTest::BulletTest()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-
-		b2PolygonShape wall;
-		wall.SetAsBox(WallHalfSize.x, WallHalfSize.y, WallCenter, 0.0f);
-		ground->CreateFixture(&wall, 0.0f);
-	}
-
 	{
 		b2BodyDef bd;
 		bd.type = b2_dynamicBody;
@@ -53,17 +35,9 @@ BulletTest::BulletTest()
 		box.SetAsBox(BulletHalfSize, BulletHalfSize);
 		bullet->CreateFixture(&box, BulletDensity);
 	}
-
-	CollisionStatistics::Reset();
 }
 
 Test* BulletTest::Create()
 {
 	return new BulletTest;
-}
-
-void BulletTest::Step(Settings* settings)
-{
-	Test::Step(settings);
-	CollisionStatistics::Draw(debugDraw, textLine);
 }

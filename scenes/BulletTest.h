@@ -1,16 +1,14 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "scenes/ContinuousCollisionScene.h"
 
 // A heavy fast box dropped on a thin bar: continuous collision keeps the
 // bullet from tunnelling through.
-class BulletTest : public Test
+class BulletTest : public ContinuousCollisionScene
 {
 public:
 	BulletTest();
 	static Test* Create();
-
-	void Step(Settings* settings) override;
 
 	b2Body* GetBullet() const { return bullet; }
 

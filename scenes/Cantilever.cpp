@@ -56,15 +56,7 @@ void MakeChain(b2World* world, b2Body* anchor, int count, float halfWidth, const
 
 Cantilever::Cantilever()
 {
-	b2Body* ground = nullptr;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	MakeChain(world, ground, LongChainCount, 0.5f, b2Vec2(-14.5f, 5.0f), 0.0f);
 	MakeChain(world, ground, ShortChainCount, 1.0f, b2Vec2(-14.0f, 15.0f), SoftLongFrequencyHz);

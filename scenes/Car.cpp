@@ -113,24 +113,10 @@ Car::Car()
 		fd.density = 1.0f;
 		fd.friction = PlankFriction;
 
-		b2Body* prevBody = ground;
-		for (int i = 0; i < BridgePlanks; ++i)
-		{
-			b2BodyDef bd;
-			bd.type = b2_dynamicBody;
-			bd.position.Set(161.0f + 2.0f * i, BridgeY);
-			b2Body* body = world->CreateBody(&bd);
-			body->CreateFixture(&fd);
-
-			b2RevoluteJointDef jd;
-			jd.Initialize(prevBody, body, b2Vec2(160.0f + 2.0f * i, BridgeY));
-			world->CreateJoint(&jd);
-
-			prevBody = body;
-		}
+		const std::vector<b2Body*> planks = CreateLinkRow(ground, fd, b2Vec2(160.0f, BridgeY), 2.0f, BridgePlanks);
 
 		b2RevoluteJointDef jd;
-		jd.Initialize(prevBody, ground, b2Vec2(160.0f + 2.0f * BridgePlanks, BridgeY));
+		jd.Initialize(planks.back(), ground, b2Vec2(160.0f + 2.0f * BridgePlanks, BridgeY));
 		world->CreateJoint(&jd);
 	}
 

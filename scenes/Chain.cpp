@@ -7,20 +7,14 @@ constexpr float LinkHalfWidth = 0.6f;
 constexpr float LinkHalfHeight = 0.125f;
 constexpr float LinkDensity = 20.0f;
 constexpr float LinkFriction = 0.2f;
+constexpr float LinkSpacing = 1.0f;
 constexpr float ChainHeight = 25.0f;
 } // namespace
 
 Chain::Chain()
 	: lastLink(nullptr)
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	b2PolygonShape link;
 	link.SetAsBox(LinkHalfWidth, LinkHalfHeight);
@@ -30,23 +24,8 @@ Chain::Chain()
 	fd.density = LinkDensity;
 	fd.friction = LinkFriction;
 
-	b2RevoluteJointDef jd;
-	jd.collideConnected = false;
-
-	b2Body* previous = ground;
-	for (int i = 0; i < LinkCount; ++i)
-	{
-		b2BodyDef bd;
-		bd.type = b2_dynamicBody;
-		bd.position.Set(0.5f + i, ChainHeight);
-		b2Body* body = world->CreateBody(&bd);
-		body->CreateFixture(&fd);
-
-		jd.Initialize(previous, body, b2Vec2(static_cast<float>(i), ChainHeight));
-		world->CreateJoint(&jd);
-		previous = body;
-	}
-	lastLink = previous;
+	// Links a unit apart but longer than that, so neighbours overlap.
+	lastLink = CreateLinkRow(ground, fd, b2Vec2(0.0f, ChainHeight), LinkSpacing, LinkCount).back();
 }
 
 Test* Chain::Create()

@@ -40,12 +40,7 @@ b2Body* MakeCharacter(b2World* world, const b2Vec2& position, const b2Shape& sha
 
 CharacterCollision::CharacterCollision()
 {
-	{
-		b2Body* ground = MakeStatic(world);
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-20.0f, 0.0f), b2Vec2(20.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-20.0f, 0.0f), b2Vec2(20.0f, 0.0f));
 
 	// Collinear edges: boxes may catch on their seams.
 	{

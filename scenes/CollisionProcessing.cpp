@@ -35,13 +35,7 @@ b2Body* CreateAtRandom(b2World* world, const b2Shape& shape)
 
 CollisionProcessing::CollisionProcessing()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	b2Vec2 vertices[3] = {b2Vec2(-1.0f, 0.0f), b2Vec2(1.0f, 0.0f), b2Vec2(0.0f, 2.0f)};
 	b2PolygonShape polygon;

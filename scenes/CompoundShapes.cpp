@@ -24,13 +24,7 @@ b2Body* CreateDynamic(b2World* world, float x, float y, float angle)
 
 CompoundShapes::CompoundShapes()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	{
 		b2CircleShape circle1;

@@ -10,32 +10,19 @@ const b2Vec2 CenterA(0.0f, 15.0f);
 const b2Vec2 TriangleB[3] = {b2Vec2(-1.5f, -1.0f), b2Vec2(1.5f, -1.0f), b2Vec2(0.0f, 1.5f)};
 const b2Vec2 StartB(3.0f, 21.0f);
 constexpr float StartAngleB = 0.2f;
-constexpr float MoveStep = 0.1f;
-constexpr float TurnStep = 0.1f * b2_pi;
 constexpr float PointSize = 6.0f;
 const b2Color ShapeColor(0.9f, 0.9f, 0.9f);
 const b2Color PointColorA(1.0f, 0.3f, 0.3f);
 const b2Color PointColorB(1.0f, 1.0f, 0.3f);
 const b2Color LinkColor(0.5f, 0.9f, 0.9f);
-
-void DrawShape(DebugDraw& debugDraw, const b2PolygonShape& shape, const b2Transform& xf)
-{
-	b2Vec2 vertices[b2_maxPolygonVertices];
-	for (int32 i = 0; i < shape.m_count; ++i)
-	{
-		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
-	}
-	debugDraw.DrawPolygon(vertices, shape.m_count, ShapeColor);
-}
 } // namespace
 
 DistanceTest::DistanceTest()
-	: positionB(StartB), angleB(StartAngleB), distance(0.0f)
+	: poseB(StartB, StartAngleB), distance(0.0f)
 {
 	polygonA.SetAsBox(HalfSizeA.x, HalfSizeA.y);
 	polygonB.Set(TriangleB, 3);
 	transformA.Set(CenterA, 0.0f);
-	transformB.Set(positionB, angleB);
 }
 
 Test* DistanceTest::Create()
@@ -51,7 +38,7 @@ void DistanceTest::Step(Settings* settings)
 	input.proxyA.Set(&polygonA, 0);
 	input.proxyB.Set(&polygonB, 0);
 	input.transformA = transformA;
-	input.transformB = transformB;
+	input.transformB = poseB.GetTransform();
 	input.useRadii = true;
 	b2SimplexCache cache;
 	cache.count = 0;
@@ -65,8 +52,8 @@ void DistanceTest::Step(Settings* settings)
 	debugDraw.DrawString(5, textLine, "iterations = %d", output.iterations);
 	textLine += TextLineStep;
 
-	DrawShape(debugDraw, polygonA, transformA);
-	DrawShape(debugDraw, polygonB, transformB);
+	debugDraw.DrawPolygonShape(polygonA, transformA, ShapeColor);
+	debugDraw.DrawPolygonShape(polygonB, poseB.GetTransform(), ShapeColor);
 
 	debugDraw.DrawSegment(output.pointA, output.pointB, LinkColor);
 	debugDraw.DrawPoint(output.pointA, PointSize, PointColorA);
@@ -75,28 +62,5 @@ void DistanceTest::Step(Settings* settings)
 
 void DistanceTest::Keyboard(unsigned char key)
 {
-	switch (key)
-	{
-	case 'a':
-		positionB.x -= MoveStep;
-		break;
-	case 'd':
-		positionB.x += MoveStep;
-		break;
-	case 's':
-		positionB.y -= MoveStep;
-		break;
-	case 'w':
-		positionB.y += MoveStep;
-		break;
-	case 'q':
-		angleB += TurnStep;
-		break;
-	case 'e':
-		angleB -= TurnStep;
-		break;
-	default:
-		return;
-	}
-	transformB.Set(positionB, angleB);
+	poseB.Keyboard(key);
 }

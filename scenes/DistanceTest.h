@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Test.h"
+#include "scenes/KeyboardPose.h"
 
 // The closest points of two polygons and the distance between them; the
 // keys move the second polygon. No bodies: the shapes are drawn directly.
@@ -19,8 +20,6 @@ private:
 	b2PolygonShape polygonA;
 	b2PolygonShape polygonB;
 	b2Transform transformA;
-	b2Transform transformB;
-	b2Vec2 positionB;
-	float angleB;
+	KeyboardPose poseB;
 	float distance;
 };

@@ -10,18 +10,6 @@ constexpr float LidDensity = 30.0f;
 constexpr float BallRadius = 0.2f;
 constexpr int BallCount = 4;
 
-b2Body* CreateStaticBox(b2World* world, const b2Vec2& position, float hx, float hy, float angle)
-{
-	b2BodyDef bd;
-	bd.position = position;
-	bd.angle = angle;
-	b2Body* body = world->CreateBody(&bd);
-	b2PolygonShape box;
-	box.SetAsBox(hx, hy);
-	body->CreateFixture(&box, 0.0f);
-	return body;
-}
-
 b2Body* CreateDynamicBox(b2World* world, const b2Vec2& position, float angle, float hx, float hy, float density)
 {
 	b2BodyDef bd;
@@ -46,16 +34,9 @@ void Pin(b2World* world, b2Body* a, b2Body* b, const b2Vec2& anchor)
 Dominos::Dominos()
 	: firstDomino(nullptr)
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
-	CreateStaticBox(world, b2Vec2(-1.5f, 10.0f), 6.0f, 0.25f, 0.0f);
+	CreateStaticBox(b2Vec2(-1.5f, 10.0f), 6.0f, 0.25f, 0.0f);
 
 	{
 		b2PolygonShape domino;
@@ -80,8 +61,8 @@ Dominos::Dominos()
 		}
 	}
 
-	CreateStaticBox(world, b2Vec2(1.0f, 6.0f), 7.0f, 0.25f, 0.3f);
-	b2Body* post = CreateStaticBox(world, b2Vec2(-7.0f, 4.0f), 0.25f, 1.5f, 0.0f);
+	CreateStaticBox(b2Vec2(1.0f, 6.0f), 7.0f, 0.25f, 0.3f);
+	b2Body* post = CreateStaticBox(b2Vec2(-7.0f, 4.0f), 0.25f, 1.5f, 0.0f);
 
 	b2Body* plank = CreateDynamicBox(world, b2Vec2(-0.9f, 1.0f), -0.15f, 6.0f, 0.125f, HeavyDensity);
 	Pin(world, ground, plank, b2Vec2(-2.0f, 1.0f));

@@ -62,21 +62,7 @@ Test* EdgeShapes::Create()
 
 void EdgeShapes::Keyboard(unsigned char key)
 {
-	switch (key)
-	{
-	case '1':
-	case '2':
-	case '3':
-	case '4':
-	case '5':
-		bodies.Add(world, prototypes.Drop(world, key - '1'));
-		break;
-	case 'd':
-		bodies.DestroyFirst(world);
-		break;
-	default:
-		break;
-	}
+	bodies.Keyboard(world, prototypes, key);
 }
 
 void EdgeShapes::Step(Settings* settings)

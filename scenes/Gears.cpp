@@ -22,15 +22,7 @@ b2Body* MakeBody(b2World* world, b2BodyType type, const b2Vec2& position, const 
 
 Gears::Gears()
 {
-	b2Body* ground = nullptr;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(50.0f, 0.0f), b2Vec2(-50.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(50.0f, 0.0f), b2Vec2(-50.0f, 0.0f));
 
 	b2CircleShape smallCircle;
 	smallCircle.m_radius = SmallRadius;

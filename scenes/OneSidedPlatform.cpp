@@ -17,14 +17,7 @@ constexpr float Tolerance = 0.015f;
 OneSidedPlatform::OneSidedPlatform()
 	: radius(BallRadius), top(PlatformPosition.y + PlatformHalfHeight), platform(nullptr), character(nullptr)
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-20.0f, 0.0f), b2Vec2(20.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-20.0f, 0.0f), b2Vec2(20.0f, 0.0f));
 
 	{
 		b2BodyDef bd;

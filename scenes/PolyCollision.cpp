@@ -8,30 +8,17 @@ const b2Vec2 HalfSizeB(2.5f, 1.5f);
 // Starts with one corner pressed into the top face of the first box.
 const b2Vec2 StartB(1.0f, 21.0f);
 constexpr float StartAngleB = 0.3f;
-constexpr float MoveStep = 0.1f;
-constexpr float TurnStep = 0.1f * b2_pi;
 constexpr float PointSize = 6.0f;
 const b2Color ShapeColor(0.9f, 0.9f, 0.9f);
 const b2Color PointColor(1.0f, 0.3f, 0.3f);
-
-void DrawShape(DebugDraw& debugDraw, const b2PolygonShape& shape, const b2Transform& xf)
-{
-	b2Vec2 vertices[b2_maxPolygonVertices];
-	for (int32 i = 0; i < shape.m_count; ++i)
-	{
-		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
-	}
-	debugDraw.DrawPolygon(vertices, shape.m_count, ShapeColor);
-}
 } // namespace
 
 PolyCollision::PolyCollision()
-	: positionB(StartB), angleB(StartAngleB), manifoldPointCount(0)
+	: poseB(StartB, StartAngleB), manifoldPointCount(0)
 {
 	polygonA.SetAsBox(HalfSizeA.x, HalfSizeA.y);
 	polygonB.SetAsBox(HalfSizeB.x, HalfSizeB.y);
 	transformA.Set(CenterA, 0.0f);
-	transformB.Set(positionB, angleB);
 }
 
 Test* PolyCollision::Create()
@@ -41,6 +28,8 @@ Test* PolyCollision::Create()
 
 void PolyCollision::Step(Settings*)
 {
+	const b2Transform& transformB = poseB.GetTransform();
+
 	b2Manifold manifold;
 	b2CollidePolygons(&manifold, &polygonA, transformA, &polygonB, transformB);
 	manifoldPointCount = manifold.pointCount;
@@ -51,8 +40,8 @@ void PolyCollision::Step(Settings*)
 	debugDraw.DrawString(5, textLine, "point count = %d", manifold.pointCount);
 	textLine += TextLineStep;
 
-	DrawShape(debugDraw, polygonA, transformA);
-	DrawShape(debugDraw, polygonB, transformB);
+	debugDraw.DrawPolygonShape(polygonA, transformA, ShapeColor);
+	debugDraw.DrawPolygonShape(polygonB, transformB, ShapeColor);
 
 	for (int32 i = 0; i < manifold.pointCount; ++i)
 	{
@@ -62,28 +51,5 @@ void PolyCollision::Step(Settings*)
 
 void PolyCollision::Keyboard(unsigned char key)
 {
-	switch (key)
-	{
-	case 'a':
-		positionB.x -= MoveStep;
-		break;
-	case 'd':
-		positionB.x += MoveStep;
-		break;
-	case 's':
-		positionB.y -= MoveStep;
-		break;
-	case 'w':
-		positionB.y += MoveStep;
-		break;
-	case 'q':
-		angleB += TurnStep;
-		break;
-	case 'e':
-		angleB -= TurnStep;
-		break;
-	default:
-		return;
-	}
-	transformB.Set(positionB, angleB);
+	poseB.Keyboard(key);
 }

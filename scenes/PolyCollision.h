@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Test.h"
+#include "scenes/KeyboardPose.h"
 
 // Two boxes and the contact manifold between them; the keys move the second
 // box. No bodies and no world step, so pausing changes nothing here.
@@ -14,14 +15,12 @@ public:
 	void Keyboard(unsigned char key) override;
 
 	int GetPointCount() const { return manifoldPointCount; }
-	const b2Transform& GetTransformB() const { return transformB; }
+	const b2Transform& GetTransformB() const { return poseB.GetTransform(); }
 
 private:
 	b2PolygonShape polygonA;
 	b2PolygonShape polygonB;
 	b2Transform transformA;
-	b2Transform transformB;
-	b2Vec2 positionB;
-	float angleB;
+	KeyboardPose poseB;
 	int manifoldPointCount;
 };

@@ -67,12 +67,7 @@ void PolyShapesCallback::DrawFixture(b2Fixture* fixture)
 	case b2Shape::e_polygon:
 	{
 		const b2PolygonShape* shape = static_cast<const b2PolygonShape*>(fixture->GetShape());
-		b2Vec2 vertices[b2_maxPolygonVertices];
-		for (int32 i = 0; i < shape->m_count; ++i)
-		{
-			vertices[i] = b2Mul(xf, shape->m_vertices[i]);
-		}
-		draw->DrawPolygon(vertices, shape->m_count, HighlightColor);
+		draw->DrawPolygonShape(*shape, xf, HighlightColor);
 		break;
 	}
 
@@ -84,14 +79,7 @@ void PolyShapesCallback::DrawFixture(b2Fixture* fixture)
 PolyShapes::PolyShapes()
 	: bodyIndex(0), bodies{}, highlightCount(0)
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	{
 		const b2Vec2 vertices[3] = {b2Vec2(-0.5f, 0.0f), b2Vec2(0.5f, 0.0f), b2Vec2(0.0f, 1.5f)};

@@ -12,15 +12,7 @@ constexpr float MaxMotorForce = 10000.0f;
 
 Prismatic::Prismatic()
 {
-	b2Body* ground = nullptr;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	b2PolygonShape shape;
 	shape.SetAsBox(2.0f, 0.5f);

@@ -14,15 +14,9 @@ constexpr float BoxY = 16.0f;
 
 Pulleys::Pulleys()
 {
-	b2Body* ground = nullptr;
+	b2Body* ground = CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
+
 	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-
 		b2CircleShape circle;
 		circle.m_radius = WheelRadius;
 		circle.m_p.Set(-PulleyX, PulleyY);

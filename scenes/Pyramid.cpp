@@ -14,13 +14,7 @@ constexpr float ColumnStep = 1.125f;
 Pyramid::Pyramid()
 	: topBox(nullptr)
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	b2PolygonShape box;
 	box.SetAsBox(HalfSize, HalfSize);

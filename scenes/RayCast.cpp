@@ -45,11 +45,7 @@ float RayCast::RayCastMultipleCallback::ReportFixture(b2Fixture*, const b2Vec2& 
 RayCast::RayCast()
 	: angle(0.0f), mode(Closest), hitCount(0)
 {
-	b2BodyDef bd;
-	b2Body* ground = world->CreateBody(&bd);
-	b2EdgeShape edge;
-	edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-	ground->CreateFixture(&edge, 0.0f);
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 }
 
 Test* RayCast::Create()
@@ -59,24 +55,12 @@ Test* RayCast::Create()
 
 void RayCast::Keyboard(unsigned char key)
 {
-	switch (key)
+	if (key == 'm')
 	{
-	case '1':
-	case '2':
-	case '3':
-	case '4':
-	case '5':
-		bodies.Add(world, prototypes.Drop(world, key - '1'));
-		break;
-	case 'd':
-		bodies.DestroyFirst(world);
-		break;
-	case 'm':
 		mode = (mode + 1) % 3;
-		break;
-	default:
-		break;
+		return;
 	}
+	bodies.Keyboard(world, prototypes, key);
 }
 
 void RayCast::DrawHit(const b2Vec2& point, const b2Vec2& normal)

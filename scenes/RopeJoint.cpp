@@ -18,15 +18,7 @@ constexpr float RopeSlack = 0.01f;
 RopeJoint::RopeJoint()
 	: rope(nullptr), weight(nullptr)
 {
-	b2Body* ground = nullptr;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	{
 		b2PolygonShape link;

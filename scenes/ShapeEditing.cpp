@@ -11,14 +11,7 @@ const b2Vec2 CircleOffset(0.5f, -4.0f);
 ShapeEditing::ShapeEditing()
 	: fixture2(nullptr), sensor(false)
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	b2BodyDef bd;
 	bd.type = b2_dynamicBody;

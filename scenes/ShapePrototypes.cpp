@@ -67,6 +67,25 @@ DroppedBodies::DroppedBodies()
 {
 }
 
+void DroppedBodies::Keyboard(b2World* world, const ShapePrototypes& prototypes, unsigned char key)
+{
+	switch (key)
+	{
+	case '1':
+	case '2':
+	case '3':
+	case '4':
+	case '5':
+		Add(world, prototypes.Drop(world, key - '1'));
+		break;
+	case 'd':
+		DestroyFirst(world);
+		break;
+	default:
+		break;
+	}
+}
+
 void DroppedBodies::Add(b2World* world, b2Body* body)
 {
 	if (bodies[next] != nullptr)

@@ -29,6 +29,9 @@ public:
 
 	DroppedBodies();
 
+	// The drop keys: 1 to 5 drop the prototype of that number, d destroys
+	// the body in the lowest occupied slot. Other keys change nothing.
+	void Keyboard(b2World* world, const ShapePrototypes& prototypes, unsigned char key);
 	void Add(b2World* world, b2Body* body);
 	// Destroys the body in the lowest occupied slot; nothing when empty.
 	void DestroyFirst(b2World* world);

@@ -25,14 +25,7 @@ b2Body* CreateBox(b2World* world, const b2Vec2& position, float hx, float hy, bo
 
 SliderCrank::SliderCrank()
 {
-	b2Body* ground;
-	{
-		b2BodyDef bd;
-		ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
 	b2Body* crank = CreateBox(world, b2Vec2(0.0f, 7.0f), 0.5f, 2.0f);
 	{

@@ -12,14 +12,7 @@ const b2Vec2 ThrowVelocity(0.0f, -50.0f);
 
 SphereStack::SphereStack()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	b2CircleShape shape;
 	shape.m_radius = BallRadius;

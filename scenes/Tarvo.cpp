@@ -38,16 +38,13 @@ Tarvo::Tarvo()
 	: motorOn(true), motorSpeed(MotorSpeed), offset(Offset)
 {
 	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
+		b2Body* ground = CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(-GroundHalfWidth, WallHeight));
-		ground->CreateFixture(&edge, 0.0f);
-		edge.SetTwoSided(b2Vec2(GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, WallHeight));
-		ground->CreateFixture(&edge, 0.0f);
+		b2EdgeShape wall;
+		wall.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(-GroundHalfWidth, WallHeight));
+		ground->CreateFixture(&wall, 0.0f);
+		wall.SetTwoSided(b2Vec2(GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, WallHeight));
+		ground->CreateFixture(&wall, 0.0f);
 	}
 
 	{

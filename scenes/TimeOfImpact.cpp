@@ -32,16 +32,6 @@ b2Sweep MakeSweep(const b2Vec2& c0, float a0, const b2Vec2& c, float a)
 	sweep.alpha0 = 0.0f;
 	return sweep;
 }
-
-void DrawBox(DebugDraw& debugDraw, const b2PolygonShape& shape, const b2Transform& xf, const b2Color& color)
-{
-	b2Vec2 vertices[b2_maxPolygonVertices];
-	for (int32 i = 0; i < shape.m_count; ++i)
-	{
-		vertices[i] = b2Mul(xf, shape.m_vertices[i]);
-	}
-	debugDraw.DrawPolygon(vertices, shape.m_count, color);
-}
 } // namespace
 
 TimeOfImpact::TimeOfImpact()
@@ -82,14 +72,14 @@ void TimeOfImpact::Step(Settings* settings)
 
 	b2Transform xf;
 	sweepA.GetTransform(&xf, 0.0f);
-	DrawBox(debugDraw, shapeA, xf, ColorA);
+	debugDraw.DrawPolygonShape(shapeA, xf, ColorA);
 
 	sweepB.GetTransform(&xf, 0.0f);
-	DrawBox(debugDraw, shapeB, xf, ColorStart);
+	debugDraw.DrawPolygonShape(shapeB, xf, ColorStart);
 
 	sweepB.GetTransform(&xf, output.t);
-	DrawBox(debugDraw, shapeB, xf, ColorImpact);
+	debugDraw.DrawPolygonShape(shapeB, xf, ColorImpact);
 
 	sweepB.GetTransform(&xf, 1.0f);
-	DrawBox(debugDraw, shapeB, xf, ColorEnd);
+	debugDraw.DrawPolygonShape(shapeB, xf, ColorEnd);
 }

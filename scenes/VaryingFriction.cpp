@@ -6,34 +6,17 @@ constexpr float GroundHalfWidth = 40.0f;
 constexpr float BoxHalfSize = 0.5f;
 constexpr float BoxDensity = 25.0f;
 const float Frictions[VaryingFriction::BoxCount] = {0.75f, 0.5f, 0.35f, 0.1f, 0.0f};
-
-void CreateStaticBox(b2World* world, const b2Vec2& position, float angle, float hx, float hy)
-{
-	b2BodyDef bd;
-	bd.position = position;
-	bd.angle = angle;
-	b2Body* body = world->CreateBody(&bd);
-	b2PolygonShape box;
-	box.SetAsBox(hx, hy);
-	body->CreateFixture(&box, 0.0f);
-}
 } // namespace
 
 VaryingFriction::VaryingFriction()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-		b2EdgeShape edge;
-		edge.SetTwoSided(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
-		ground->CreateFixture(&edge, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-GroundHalfWidth, 0.0f), b2Vec2(GroundHalfWidth, 0.0f));
 
-	CreateStaticBox(world, b2Vec2(-4.0f, 22.0f), -0.25f, 13.0f, 0.25f);
-	CreateStaticBox(world, b2Vec2(10.5f, 19.0f), 0.0f, 0.25f, 1.0f);
-	CreateStaticBox(world, b2Vec2(4.0f, 14.0f), 0.25f, 13.0f, 0.25f);
-	CreateStaticBox(world, b2Vec2(-10.5f, 11.0f), 0.0f, 0.25f, 1.0f);
-	CreateStaticBox(world, b2Vec2(-4.0f, 6.0f), -0.25f, 13.0f, 0.25f);
+	CreateStaticBox(b2Vec2(-4.0f, 22.0f), 13.0f, 0.25f, -0.25f);
+	CreateStaticBox(b2Vec2(10.5f, 19.0f), 0.25f, 1.0f, 0.0f);
+	CreateStaticBox(b2Vec2(4.0f, 14.0f), 13.0f, 0.25f, 0.25f);
+	CreateStaticBox(b2Vec2(-10.5f, 11.0f), 0.25f, 1.0f, 0.0f);
+	CreateStaticBox(b2Vec2(-4.0f, 6.0f), 13.0f, 0.25f, -0.25f);
 
 	b2PolygonShape box;
 	box.SetAsBox(BoxHalfSize, BoxHalfSize);

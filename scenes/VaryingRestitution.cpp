@@ -12,14 +12,7 @@ constexpr float DropHeight = 20.0f;
 
 VaryingRestitution::VaryingRestitution()
 {
-	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
-
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-	}
+	CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
 	b2CircleShape shape;
 	shape.m_radius = BallRadius;

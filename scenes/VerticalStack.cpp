@@ -19,15 +19,11 @@ VerticalStack::VerticalStack()
 	: bullet(nullptr)
 {
 	{
-		b2BodyDef bd;
-		b2Body* ground = world->CreateBody(&bd);
+		b2Body* ground = CreateEdgeGround(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
 
-		b2EdgeShape shape;
-		shape.SetTwoSided(b2Vec2(-40.0f, 0.0f), b2Vec2(40.0f, 0.0f));
-		ground->CreateFixture(&shape, 0.0f);
-
-		shape.SetTwoSided(b2Vec2(20.0f, 0.0f), b2Vec2(20.0f, 20.0f));
-		ground->CreateFixture(&shape, 0.0f);
+		b2EdgeShape wall;
+		wall.SetTwoSided(b2Vec2(20.0f, 0.0f), b2Vec2(20.0f, 20.0f));
+		ground->CreateFixture(&wall, 0.0f);
 	}
 
 	b2PolygonShape shape;
