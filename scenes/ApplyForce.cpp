@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "scenes/TwinTriangles.h"
+
 namespace
 {
 constexpr float ArenaHalfSize = 20.0f;
@@ -47,28 +49,7 @@ ApplyForce::ApplyForce()
 	}
 
 	{
-		const b2Vec2 points[3] = {b2Vec2(-1.0f, 0.0f), b2Vec2(1.0f, 0.0f), b2Vec2(0.0f, 0.5f)};
-
-		b2Transform xf1;
-		xf1.q.Set(WingAngle);
-		xf1.p = b2Mul(xf1.q, b2Vec2(1.0f, 0.0f));
-		b2Vec2 vertices[3];
-		for (int i = 0; i < 3; ++i)
-		{
-			vertices[i] = b2Mul(xf1, points[i]);
-		}
-		b2PolygonShape poly1;
-		poly1.Set(vertices, 3);
-
-		b2Transform xf2;
-		xf2.q.Set(-WingAngle);
-		xf2.p = -b2Mul(xf2.q, b2Vec2(1.0f, 0.0f));
-		for (int i = 0; i < 3; ++i)
-		{
-			vertices[i] = b2Mul(xf2, points[i]);
-		}
-		b2PolygonShape poly2;
-		poly2.Set(vertices, 3);
+		const TwinTriangles triangles(WingAngle);
 
 		b2BodyDef bd;
 		bd.type = b2_dynamicBody;
@@ -78,8 +59,8 @@ ApplyForce::ApplyForce()
 		bd.angle = b2_pi;
 		bd.allowSleep = false;
 		body = world->CreateBody(&bd);
-		body->CreateFixture(&poly1, HeavyWingDensity);
-		body->CreateFixture(&poly2, LightWingDensity);
+		body->CreateFixture(&triangles.first, HeavyWingDensity);
+		body->CreateFixture(&triangles.second, LightWingDensity);
 	}
 
 	{

@@ -1,6 +1,7 @@
 #include "scenes/CompoundShapes.h"
 
 #include "scenes/SceneRandom.h"
+#include "scenes/TwinTriangles.h"
 
 namespace
 {
@@ -61,35 +62,14 @@ CompoundShapes::CompoundShapes()
 	}
 
 	{
-		const b2Vec2 points[3] = {b2Vec2(-1.0f, 0.0f), b2Vec2(1.0f, 0.0f), b2Vec2(0.0f, 0.5f)};
-
-		b2Transform xf1;
-		xf1.q.Set(TriangleAngle);
-		xf1.p = b2Mul(xf1.q, b2Vec2(1.0f, 0.0f));
-		b2Vec2 vertices[3];
-		for (int k = 0; k < 3; ++k)
-		{
-			vertices[k] = b2Mul(xf1, points[k]);
-		}
-		b2PolygonShape triangle1;
-		triangle1.Set(vertices, 3);
-
-		b2Transform xf2;
-		xf2.q.Set(-TriangleAngle);
-		xf2.p = -b2Mul(xf2.q, b2Vec2(1.0f, 0.0f));
-		for (int k = 0; k < 3; ++k)
-		{
-			vertices[k] = b2Mul(xf2, points[k]);
-		}
-		b2PolygonShape triangle2;
-		triangle2.Set(vertices, 3);
+		const TwinTriangles triangles(TriangleAngle);
 
 		for (int i = 0; i < RowCount; ++i)
 		{
 			const float x = RandomFloat(-Jitter, Jitter);
 			b2Body* body = CreateDynamic(world, x, 2.05f + RowSpacing * i, 0.0f);
-			body->CreateFixture(&triangle1, PartDensity);
-			body->CreateFixture(&triangle2, PartDensity);
+			body->CreateFixture(&triangles.first, PartDensity);
+			body->CreateFixture(&triangles.second, PartDensity);
 		}
 	}
 
