@@ -55,7 +55,7 @@ test)
 	export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 	runner=(ctest --test-dir build-test --output-on-failure -j "$(nproc)")
 	if [ -z "${DISPLAY:-}" ]; then
-		runner=(xvfb-run -a -s "-screen 0 1280x720x24" "${runner[@]}")
+		runner=(xvfb-run -a -s "-screen 0 1280x720x24 -noreset" "${runner[@]}")
 	fi
 	"${runner[@]}"
 	;;
