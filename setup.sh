@@ -3,6 +3,7 @@
 #   ./setup.sh run [contest options]   build and start the game (full screen)
 #   ./setup.sh test                    build with sanitizers and run every test
 #   ./setup.sh deps                    only install the Debian packages
+#   ./setup.sh screenshot              remake docs/panel.png
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,12 +12,13 @@ packages=(
 	libbox2d-dev freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev
 	libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
 	libpng-dev libmp3lame-dev
-	libgtest-dev xvfb xauth
+	libimgui-dev
+	libgtest-dev libxtst-dev xvfb xauth
 )
 
 install_packages() {
 	local missing=()
-	for package in "${packages[@]}"; do
+	for package in "${packages[@]}" "$@"; do
 		if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
 			missing+=("$package")
 		fi
@@ -59,8 +61,13 @@ test)
 	fi
 	"${runner[@]}"
 	;;
+screenshot)
+	install_packages imagemagick
+	build build -DCMAKE_BUILD_TYPE=Release -DCONTEST_TESTS=OFF
+	tools/screenshot.sh docs/panel.png 12 --panel --scene Tumbler
+	;;
 *)
-	echo "usage: $0 [run [contest options] | test | deps]" >&2
+	echo "usage: $0 [run [contest options] | test | deps | screenshot]" >&2
 	exit 2
 	;;
 esac

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/SceneRegistry.h"
 #include "framework/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"

@@ -182,9 +182,11 @@ void DebugDraw::DrawString(int x, int y, const char* format, ...)
 	glMatrixMode(GL_PROJECTION);
 	glPushMatrix();
 	glLoadIdentity();
-	const int w = glutGet(GLUT_WINDOW_WIDTH);
-	const int h = glutGet(GLUT_WINDOW_HEIGHT);
-	gluOrtho2D(0, w, h, 0);
+	// Pixels of the drawing area, which a side panel may leave narrower than
+	// the window.
+	GLint viewport[4];
+	glGetIntegerv(GL_VIEWPORT, viewport);
+	gluOrtho2D(0, viewport[2], viewport[3], 0);
 	glMatrixMode(GL_MODELVIEW);
 	glPushMatrix();
 	glLoadIdentity();

@@ -2,6 +2,11 @@
 
 #include <box2d/box2d.h>
 
+// The range of the step rate the control panel offers, in steps per second:
+// never a zero or negative time step.
+constexpr float MinHz = 30.0f;
+constexpr float MaxHz = 240.0f;
+
 // The harness switches handed to every scene step. One process-wide
 // instance lives in the shell; scenes may move the camera through it.
 struct Settings
@@ -27,3 +32,26 @@ struct Settings
 	int pause = 0;
 	int singleStep = 0;
 };
+
+// An int field of Settings that the control panel edits, under a name that
+// stays stable: recorded sessions carry it. Values are clamped to
+// [min, max]; a switch has the range 0 to 1.
+struct SettingField
+{
+	const char* key;
+	const char* label;
+	int Settings::*field;
+	int min;
+	int max;
+};
+
+// The solver's fields, then the drawing switches, each in panel order.
+extern const SettingField simulationFields[];
+extern const int simulationFieldCount;
+extern const SettingField drawingFields[];
+extern const int drawingFieldCount;
+
+// The field of that name, or null.
+const SettingField* FindSettingField(const char* key);
+// Stores value, clamped to the field's range.
+void SetSettingField(Settings* settings, const SettingField& field, int value);

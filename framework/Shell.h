@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/ControlPanel.h"
 #include "framework/Settings.h"
 #include "framework/Test.h"
 
@@ -30,7 +31,9 @@ extern int viewportHeight;
 extern int mainWindow;
 extern int sceneIndex;
 extern int sceneCount;
-extern SceneEntry* currentEntry;
+// The rows the shell offers, ending with a row whose create is null.
+extern const SceneEntry* sceneRegistry;
+extern const SceneEntry* currentEntry;
 extern Test* currentScene;
 extern bool rightMouseDown;
 extern b2Vec2 lastPanPoint;
@@ -39,6 +42,8 @@ extern Settings settings;
 extern bool audioOpen;
 // Where the mouse handler reads the keyboard modifiers (freeglut's query).
 extern int (*modifierQuery)();
+// The side panel (F2) with every scene and setting.
+extern ControlPanel controlPanel;
 
 // Re-projects the camera for a window of w x h pixels.
 void OnReshape(int w, int h);
@@ -49,12 +54,28 @@ void OnTimer(int value);
 void OnKey(unsigned char key, int x, int y);
 void OnKeyUp(unsigned char key, int x, int y);
 void OnSpecialKey(int key, int x, int y);
+void OnSpecialKeyUp(int key, int x, int y);
 void OnMouseButton(int button, int state, int x, int y);
 void OnMouseWheel(int wheel, int direction, int x, int y);
 void OnMouseMotion(int x, int y);
+// Motion with no button held: only the control panel hears it.
+void OnPassiveMotion(int x, int y);
 
+// Hands the current window's events to the handlers above.
+void RegisterCallbacks();
+// Takes the registry the shell offers and counts its rows.
+void UseRegistry(const SceneEntry* registry);
 // Counts the registry rows and builds the scene at sceneIndex (clamped).
 void StartScene();
+// Builds registry row `row` (wrapping at both ends) in place of the running
+// scene, with the camera back at its home view. Nothing held carries over:
+// pad buttons, keyboard play's keys, a mouse drag or a pan.
+void SwitchScene(int row);
+// Rebuilds the running scene; the camera stays.
+void RestartScene();
+void SetPanelOpen(bool open);
+// Carries out what the user changed in the control panel.
+void ApplyPanelChange(const PanelChange& change);
 
 // What the command line asks for.
 struct CommandLine
@@ -70,6 +91,8 @@ struct CommandLine
 	int sceneIndex = 0;
 	// Start the game with keyboard play on.
 	bool keyboardPlay = false;
+	// Start with the control panel open.
+	bool panelOpen = false;
 	std::string error;
 };
 
@@ -78,5 +101,5 @@ struct CommandLine
 CommandLine ParseCommandLine(int* argc, char** argv);
 void PrintUsage(const char* program);
 
-// The whole program: start-up, event loop, exit status.
-int RunShell(int argc, char** argv);
+// The whole program over these scenes: start-up, event loop, exit status.
+int RunShell(int argc, char** argv, const SceneEntry* registry);

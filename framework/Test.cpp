@@ -222,99 +222,140 @@ void Test::Step(Settings* settings)
 
 	world->Step(timeStep, settings->velocityIterations, settings->positionIterations);
 
-	if (drawWorld)
-	{
-		world->DebugDraw();
-	}
-
 	if (timeStep > 0.0f)
 	{
 		++stepCount;
 	}
-
-	if (settings->drawStats)
-	{
-		debugDraw.DrawString(5, textLine, "bodies/contacts/joints = %d/%d/%d",
-			world->GetBodyCount(), world->GetContactCount(), world->GetJointCount());
-		textLine += TextLineStep;
-
-		debugDraw.DrawString(5, textLine, "proxies/height/balance/quality = %d/%d/%d/%g",
-			world->GetProxyCount(), world->GetTreeHeight(), world->GetTreeBalance(),
-			world->GetTreeQuality());
-		textLine += TextLineStep;
-	}
-
 	AddProfile(maxProfile, totalProfile, world->GetProfile());
 
-	if (settings->drawProfile)
+	if (drawWorld)
 	{
-		const b2Profile& p = world->GetProfile();
-		b2Profile average{};
-		if (stepCount > 0)
-		{
-			const float scale = 1.0f / stepCount;
-			average.step = scale * totalProfile.step;
-			average.collide = scale * totalProfile.collide;
-			average.solve = scale * totalProfile.solve;
-			average.solveInit = scale * totalProfile.solveInit;
-			average.solveVelocity = scale * totalProfile.solveVelocity;
-			average.solvePosition = scale * totalProfile.solvePosition;
-			average.solveTOI = scale * totalProfile.solveTOI;
-			average.broadphase = scale * totalProfile.broadphase;
-		}
+		DrawStepOverlay(*settings, true);
+	}
+}
 
-		const struct
-		{
-			const char* format;
-			float current, average, max;
-		} lines[] = {
-			{"step [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.step, average.step, maxProfile.step},
-			{"collide [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.collide, average.collide, maxProfile.collide},
-			{"solve [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solve, average.solve, maxProfile.solve},
-			{"solve init [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveInit, average.solveInit,
-				maxProfile.solveInit},
-			{"solve velocity [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveVelocity, average.solveVelocity,
-				maxProfile.solveVelocity},
-			{"solve position [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solvePosition, average.solvePosition,
-				maxProfile.solvePosition},
-			{"solveTOI [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveTOI, average.solveTOI, maxProfile.solveTOI},
-			{"broad-phase [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.broadphase, average.broadphase,
-				maxProfile.broadphase},
-		};
-		for (const auto& line : lines)
-		{
+void Test::DrawStepOverlay(const Settings& settings, bool outlines)
+{
+	if (outlines)
+	{
+		world->DebugDraw();
+	}
+	if (settings.drawStats)
+	{
+		DrawStatistics();
+	}
+	if (settings.drawProfile)
+	{
+		DrawProfile();
+	}
+	if (outlines)
+	{
+		DrawContactPoints(settings);
+	}
+}
+
+void Test::DrawStatistics()
+{
+	debugDraw.DrawString(5, textLine, "bodies/contacts/joints = %d/%d/%d", world->GetBodyCount(),
+		world->GetContactCount(), world->GetJointCount());
+	textLine += TextLineStep;
+
+	debugDraw.DrawString(5, textLine, "proxies/height/balance/quality = %d/%d/%d/%g", world->GetProxyCount(),
+		world->GetTreeHeight(), world->GetTreeBalance(), world->GetTreeQuality());
+	textLine += TextLineStep;
+}
+
+void Test::DrawProfile()
+{
+	const b2Profile& p = world->GetProfile();
+	b2Profile average{};
+	if (stepCount > 0)
+	{
+		const float scale = 1.0f / stepCount;
+		average.step = scale * totalProfile.step;
+		average.collide = scale * totalProfile.collide;
+		average.solve = scale * totalProfile.solve;
+		average.solveInit = scale * totalProfile.solveInit;
+		average.solveVelocity = scale * totalProfile.solveVelocity;
+		average.solvePosition = scale * totalProfile.solvePosition;
+		average.solveTOI = scale * totalProfile.solveTOI;
+		average.broadphase = scale * totalProfile.broadphase;
+	}
+
+	const struct
+	{
+		const char* format;
+		float current, average, max;
+	} lines[] = {
+		{"step [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.step, average.step, maxProfile.step},
+		{"collide [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.collide, average.collide, maxProfile.collide},
+		{"solve [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solve, average.solve, maxProfile.solve},
+		{"solve init [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveInit, average.solveInit, maxProfile.solveInit},
+		{"solve velocity [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveVelocity, average.solveVelocity,
+			maxProfile.solveVelocity},
+		{"solve position [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solvePosition, average.solvePosition,
+			maxProfile.solvePosition},
+		{"solveTOI [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveTOI, average.solveTOI, maxProfile.solveTOI},
+		{"broad-phase [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.broadphase, average.broadphase,
+			maxProfile.broadphase},
+	};
+	for (const auto& line : lines)
+	{
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-			debugDraw.DrawString(5, textLine, line.format, line.current, line.average, line.max);
+		debugDraw.DrawString(5, textLine, line.format, line.current, line.average, line.max);
 #pragma GCC diagnostic pop
-			textLine += TextLineStep;
-		}
+		textLine += TextLineStep;
 	}
+}
 
-	if (settings->drawContactPoints)
+void Test::DrawContactPoints(const Settings& settings)
+{
+	const float addSize = 10.0f;
+	const float persistSize = 5.0f;
+	for (int32 i = 0; i < pointCount; ++i)
 	{
-		const float addSize = 10.0f;
-		const float persistSize = 5.0f;
-		for (int32 i = 0; i < pointCount; ++i)
+		const ContactPoint& point = points[i];
+		if (settings.drawContactPoints && point.state == b2_addState)
 		{
-			const ContactPoint& point = points[i];
-			if (point.state == b2_addState)
-			{
-				debugDraw.DrawPoint(point.position, addSize, b2Color(0.3f, 0.95f, 0.3f));
-			}
-			else if (point.state == b2_persistState)
-			{
-				debugDraw.DrawPoint(point.position, persistSize, b2Color(0.3f, 0.3f, 0.95f));
-			}
+			debugDraw.DrawPoint(point.position, addSize, b2Color(0.3f, 0.95f, 0.3f));
+		}
+		else if (settings.drawContactPoints && point.state == b2_persistState)
+		{
+			debugDraw.DrawPoint(point.position, persistSize, b2Color(0.3f, 0.3f, 0.95f));
+		}
 
-			if (settings->drawContactNormals == 1)
-			{
-				const b2Vec2 p1 = point.position;
-				const b2Vec2 p2 = p1 + ContactNormalLength * point.normal;
-				debugDraw.DrawSegment(p1, p2, b2Color(0.9f, 0.9f, 0.9f));
-			}
+		// Normals show on their own too, so each switch changes the picture.
+		if (settings.drawContactNormals == 1)
+		{
+			const b2Vec2 p1 = point.position;
+			const b2Vec2 p2 = p1 + ContactNormalLength * point.normal;
+			debugDraw.DrawSegment(p1, p2, b2Color(0.9f, 0.9f, 0.9f));
 		}
 	}
+}
+
+bool Test::IsPaused(const Settings& settings) const
+{
+	return settings.pause != 0;
+}
+
+void Test::SetPaused(Settings* settings, bool paused)
+{
+	settings->pause = paused ? 1 : 0;
+}
+
+void Test::StepOnce(Settings* settings)
+{
+	settings->singleStep = 1;
+}
+
+void Test::GetPanelItems(std::vector<PanelItem>*) const
+{
+}
+
+void Test::SetPanelItem(const std::string&, float)
+{
 }
 
 void Test::Keyboard(unsigned char)

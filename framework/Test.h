@@ -2,9 +2,11 @@
 
 #include <box2d/box2d.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/DebugDraw.h"
+#include "framework/PanelItem.h"
 #include "framework/Settings.h"
 
 class Test;
@@ -67,6 +69,17 @@ public:
 	// stay hidden under them.
 	bool DrawsWorld() const { return drawWorld; }
 
+	// The control panel's pause switch and single-step button. A scene with
+	// a pause of its own (the game) answers with that one.
+	virtual bool IsPaused(const Settings& settings) const;
+	virtual void SetPaused(Settings* settings, bool paused);
+	// While paused, the next frame runs one whole step.
+	virtual void StepOnce(Settings* settings);
+	// The scene's own lines in the control panel; none by default.
+	virtual void GetPanelItems(std::vector<PanelItem>* items) const;
+	// The panel changed the item of that key to value.
+	virtual void SetPanelItem(const std::string& key, float value);
+
 	// Window pixel row of the next status line; the shell resets it to 30
 	// before every step and each line adds TextLineStep.
 	static constexpr int FirstTextLine = 30;
@@ -97,6 +110,13 @@ protected:
 	std::vector<b2Body*> CreateLinkRow(b2Body* anchor, const b2FixtureDef& link, const b2Vec2& left, float spacing,
 		int count);
 
+	// Draws what the settings ask for after a step: with outlines, the
+	// world (shapes, joints, AABBs, pairs, centres of mass) and the recorded
+	// contact points and normals; then the statistics and profile lines. The
+	// base step calls it for scenes that draw their world; a scene with
+	// sprites calls it after drawing them, so the lines stay readable.
+	void DrawStepOverlay(const Settings& settings, bool outlines);
+
 	b2Body* groundBody;
 	ContactPoint points[MaxContactPoints];
 	int pointCount;
@@ -113,6 +133,11 @@ protected:
 	b2Profile totalProfile;
 	// After the world step, outline bodies and joints through debugDraw.
 	bool drawWorld = true;
+
+private:
+	void DrawStatistics();
+	void DrawProfile();
+	void DrawContactPoints(const Settings& settings);
 };
 
 // One row of the scene registry.
@@ -122,5 +147,3 @@ struct SceneEntry
 	Test* (*create)();
 };
 
-// Every scene in display order, ending with a row whose create is null.
-extern SceneEntry sceneEntries[];

@@ -28,6 +28,8 @@ void WindowCallbacks::GetViewportArea(int* x, int* y, int* width, int* height) c
 {
 	*x = 0;
 	*y = 0;
-	*width = glutGet(GLUT_WINDOW_WIDTH);
+	// A window narrower than the panel keeps no drawing area at all.
+	const int windowWidth = glutGet(GLUT_WINDOW_WIDTH);
+	*width = windowWidth > sidePanelWidth ? windowWidth - sidePanelWidth : 0;
 	*height = glutGet(GLUT_WINDOW_HEIGHT);
 }

@@ -12,6 +12,7 @@
 #include "game/GameGlobals.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
+#include "game/assets/MixerVolume.h"
 #include "game/assets/SoundBank.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
@@ -205,6 +206,11 @@ void Contest::Step(Settings* settings)
 	}
 
 	settings->pause = !started || paused ? 1 : 0;
+	if (stepOnce && started && paused)
+	{
+		settings->pause = 0;
+	}
+	stepOnce = false;
 
 	if (!started)
 	{
@@ -235,6 +241,7 @@ void Contest::Step(Settings* settings)
 	timer.Reset();
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
+	DrawStepOverlay(*settings, physicsOverlay);
 
 	if (!started)
 	{
@@ -531,6 +538,98 @@ void Contest::StartWave(uint32_t size)
 	{
 		started = true;
 		SpawnWave();
+	}
+}
+
+bool Contest::IsPaused(const Settings&) const
+{
+	return paused;
+}
+
+void Contest::SetPaused(Settings*, bool pause)
+{
+	paused = pause;
+}
+
+void Contest::StepOnce(Settings*)
+{
+	stepOnce = true;
+}
+
+namespace
+{
+PanelItem Item(PanelItem::Kind kind, const char* key, const char* label, float value, float max = 1.0f,
+	std::string text = "")
+{
+	PanelItem item;
+	item.kind = kind;
+	item.key = key;
+	item.label = label;
+	item.value = value;
+	item.max = max;
+	item.text = std::move(text);
+	return item;
+}
+
+PanelItem HarmBar(const char* label, float hurt, bool down)
+{
+	return Item(PanelItem::Bar, label, label, hurt, 1.0f, down ? "down" : std::to_string(static_cast<int>(100 * hurt)) + "%");
+}
+} // namespace
+
+void Contest::GetPanelItems(std::vector<PanelItem>* items) const
+{
+	const float maxVolume = static_cast<float>(MixerVolume::MaxVolume);
+	*items = {
+		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, started ? std::to_string(waveSize) : "not started"),
+		Item(PanelItem::Value, "defeated", "Zombies defeated", 0.0f, 1.0f, std::to_string(started ? KillCount : 0)),
+		HarmBar("Knight harm", knight->hurt, knight->Has(DyingFlag)),
+		HarmBar("Archer harm", archer->hurt, archer->Has(DyingFlag)),
+		Item(PanelItem::Switch, "noHarm", "No-harm mode", GodMode ? 1.0f : 0.0f),
+		Item(PanelItem::Switch, "swapPads", "Swap pads", swapPads ? 1.0f : 0.0f),
+		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
+		Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", physicsOverlay ? 1.0f : 0.0f),
+		Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume),
+		Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f),
+		Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume),
+		Item(PanelItem::Switch, "effectsMute", "Mute effects", mixerVolume.EffectsMuted() ? 1.0f : 0.0f),
+	};
+}
+
+void Contest::SetPanelItem(const std::string& key, float value)
+{
+	const bool on = value != 0.0f;
+	if (key == "noHarm")
+	{
+		GodMode = on;
+	}
+	else if (key == "swapPads")
+	{
+		swapPads = on;
+	}
+	else if (key == "keyboardPlay")
+	{
+		keyboardPad.SetEnabled(on);
+	}
+	else if (key == "physicsOverlay")
+	{
+		physicsOverlay = on;
+	}
+	else if (key == "musicVolume")
+	{
+		mixerVolume.SetMusic(static_cast<int>(value));
+	}
+	else if (key == "musicMute")
+	{
+		mixerVolume.MuteMusic(on);
+	}
+	else if (key == "effectsVolume")
+	{
+		mixerVolume.SetEffects(static_cast<int>(value));
+	}
+	else if (key == "effectsMute")
+	{
+		mixerVolume.MuteEffects(on);
 	}
 }
 

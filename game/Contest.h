@@ -70,6 +70,15 @@ public:
 	// Hands every touching contact to the game objects of both fixtures.
 	void PreSolve(b2Contact* contact, const b2Manifold* oldManifold) override;
 
+	// The control panel pauses the game itself (the step rewrites the
+	// world's pause every frame), and a single step is one whole game frame.
+	bool IsPaused(const Settings& settings) const override;
+	void SetPaused(Settings* settings, bool paused) override;
+	void StepOnce(Settings* settings) override;
+	// The wave, the fighters' harm, the operator switches and the volumes.
+	void GetPanelItems(std::vector<PanelItem>* items) const override;
+	void SetPanelItem(const std::string& key, float value) override;
+
 	// Places waveSize zombies on distinct random open tiles of the spawn
 	// band. A band with fewer free tiles ends the wave early, and waveSize
 	// becomes the number actually spawned.
@@ -101,6 +110,8 @@ public:
 	Mix_Music* winMusic = nullptr;
 	// Bits of Overlay drawn by the last frame.
 	int overlays = 0;
+	// Outline the physics bodies over the sprites, with the drawing flags.
+	bool physicsOverlay = false;
 	FrameProfile profile;
 	ContestRenderer renderer;
 
@@ -126,4 +137,7 @@ private:
 	// Deletes every listed object, projectiles first so that each still
 	// finds its launcher.
 	void DeleteObjects();
+
+	// The next paused frame runs as an unpaused one.
+	bool stepOnce = false;
 };

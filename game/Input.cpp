@@ -66,6 +66,18 @@ void Input::ClearChanged()
 	}
 }
 
+void Input::Reset()
+{
+	SDL_Event event;
+	while (SDL_PollEvent(&event))
+	{
+	}
+	for (PadState& pad : pads)
+	{
+		pad = PadState{};
+	}
+}
+
 void Input::HandleEvent(const SDL_Event& event)
 {
 	switch (event.type)

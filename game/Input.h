@@ -37,6 +37,10 @@ public:
 	int Init();
 	int Shutdown();
 	void ClearChanged();
+	// Forgets every reading and every pad event still queued, as if no
+	// button were held and every stick centred: a button held through a
+	// switch of scenes must be pressed again to act.
+	void Reset();
 	// Applies one pad axis or button event; everything else, and events for
 	// pads, axes or buttons beyond the tables, is dropped.
 	void HandleEvent(const SDL_Event& event);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SceneRegistry.h"
 #include "framework/Settings.h"
 #include "framework/Test.h"
 #include "tests/support/GlWindow.h"

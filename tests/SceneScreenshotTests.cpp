@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SceneRegistry.h"
 #include "framework/Shell.h"
 #include "tests/support/GlWindow.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SceneRegistry.h"
 #include "framework/DebugDraw.h"
 #include "framework/Test.h"
 #include "tests/support/GlWindow.h"

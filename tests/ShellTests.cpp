@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SceneRegistry.h"
 #include "framework/Shell.h"
 #include "tests/support/GlWindow.h"
 
@@ -289,6 +290,7 @@ TEST_F(ShellTest, AnEmptyViewportMapsEveryPixelToTheCentreInsteadOfDividingByZer
 
 TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 {
+	UseRegistry(sceneEntries);
 	char program[] = "contest";
 	char scene[] = "--scene";
 	char tiles[] = "Tiles";

@@ -1,3 +1,4 @@
+#include "app/SceneRegistry.h"
 #include "tests/support/GameHarness.h"
 
 #include <GL/freeglut.h>

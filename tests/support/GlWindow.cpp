@@ -2,6 +2,11 @@
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <GL/glx.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <thread>
 
 #include "framework/Shell.h"
 
@@ -53,4 +58,63 @@ void EnsureGlWindow()
 void PumpWindowEvents()
 {
 	glutMainLoopEvent();
+}
+
+Display* GlWindowDisplay()
+{
+	EnsureGlWindow();
+	return glXGetCurrentDisplay();
+}
+
+Window GlWindowId()
+{
+	EnsureGlWindow();
+	Display* display = glXGetCurrentDisplay();
+	const Window window = glXGetCurrentDrawable();
+	// Wholly on the screen, above any other, so that its picture can be
+	// read back and the pointer finds it.
+	XMoveWindow(display, window, 0, 0);
+	XRaiseWindow(display, window);
+	XWindowAttributes attributes{};
+	for (int attempt = 0; attempt < 200; ++attempt)
+	{
+		DeliverWindowEvents();
+		XGetWindowAttributes(display, window, &attributes);
+		if (attributes.map_state == IsViewable)
+		{
+			break;
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	}
+	return window;
+}
+
+void DeliverWindowEvents()
+{
+	XSync(glXGetCurrentDisplay(), False);
+	glutMainLoopEvent();
+}
+
+std::vector<unsigned> ReadShownFrame()
+{
+	glFinish();
+	Display* display = glXGetCurrentDisplay();
+	const Window window = glXGetCurrentDrawable();
+	XSync(display, False);
+	std::vector<unsigned> pixels;
+	XImage* image = XGetImage(display, window, 0, 0, windowWidth, windowHeight, AllPlanes, ZPixmap);
+	if (image == nullptr)
+	{
+		return pixels;
+	}
+	pixels.reserve(static_cast<size_t>(windowWidth) * windowHeight);
+	for (int row = windowHeight - 1; row >= 0; --row)
+	{
+		for (int column = 0; column < windowWidth; ++column)
+		{
+			pixels.push_back(static_cast<unsigned>(XGetPixel(image, column, row)) & 0xFFFFFFu);
+		}
+	}
+	XDestroyImage(image);
+	return pixels;
 }

@@ -1,4 +1,4 @@
-#include "framework/Test.h"
+#include "app/SceneRegistry.h"
 #include "game/Contest.h"
 #include "scenes/AddPair.h"
 #include "scenes/ApplyForce.h"

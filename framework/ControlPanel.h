@@ -1,0 +1,107 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "framework/Settings.h"
+#include "framework/Test.h"
+
+struct ImGuiContext;
+
+// One change the user made in the control panel. The shell carries it out
+// after the frame, so a scene is never rebuilt in the middle of drawing.
+struct PanelChange
+{
+	enum Kind
+	{
+		// Build registry row `value`.
+		Scene,
+		// Rebuild the running scene, as the 'r' key does.
+		Restart,
+		// The Settings field named `key` becomes `value`.
+		Setting,
+		// The step rate becomes `value`.
+		Hz,
+		// Pause (value 1) or resume (0).
+		Pause,
+		// One whole step while paused.
+		StepOnce,
+		// The scene's own item `key` becomes `value`.
+		SceneItem,
+	};
+	Kind kind;
+	std::string key;
+	float value = 0.0f;
+};
+
+// The side panel (F2): every registry row, the solver and drawing settings
+// and the running scene's own items, drawn with Dear ImGui at the window's
+// right edge. It only reads the state it shows and hands back what the user
+// changed. The shell feeds it the window's events while it is open; it
+// creates its ImGui context the first time it opens, when a GL context
+// exists.
+class ControlPanel
+{
+public:
+	// Pixels of the window's right edge that the open panel covers.
+	static constexpr int Width = 260;
+
+	~ControlPanel();
+
+	bool IsOpen() const { return open; }
+	void SetOpen(bool open);
+	// Frees the ImGui context and its GL objects; call while the window
+	// still exists.
+	void Shutdown();
+	// True when window pixel column x lies under the open panel.
+	bool Covers(int x) const;
+	// ImGui uses the keyboard (a field being edited or a slider dragged):
+	// key presses are its alone.
+	bool WantsKeyboard() const;
+
+	// The window's events, in window pixels.
+	void Reshape(int width, int height);
+	void KeyDown(unsigned char key, int x, int y);
+	void KeyUp(unsigned char key, int x, int y);
+	void SpecialDown(int key, int x, int y);
+	void SpecialUp(int key, int x, int y);
+	void MouseButton(int button, int state, int x, int y);
+	void MouseMotion(int x, int y);
+	void MouseWheel(int direction);
+
+	// Builds and draws this frame's panel over whatever the frame holds and
+	// returns what the user changed in it.
+	std::vector<PanelChange> Draw(const SceneEntry* registry, int rowCount, int currentRow,
+		const Settings& settings, float hz, const Test& scene);
+	// Milliseconds the last Draw took: ImGui building and submitting.
+	float LastDrawMilliseconds() const { return lastDrawMilliseconds; }
+
+private:
+	// A mouse button change waiting for ImGui's next frame.
+	struct ButtonEvent
+	{
+		int button;
+		bool down;
+		int x;
+		int y;
+	};
+
+	void CreateContext();
+	void ForgetInput();
+	void FeedButtons();
+	void SceneList(const SceneEntry* registry, int rowCount, int currentRow);
+	void Simulation(const Settings& settings, float hz, const Test& scene);
+	void Drawing(const Settings& settings);
+	void SceneItems(const char* title, const std::vector<PanelItem>& items);
+
+	bool open = false;
+	ImGuiContext* context = nullptr;
+	int windowWidth = 0;
+	int windowHeight = 0;
+	std::deque<ButtonEvent> pendingButtons;
+	// The row the scene list last scrolled to.
+	int shownRow = -1;
+	std::vector<PanelChange> changes;
+	float lastDrawMilliseconds = 0.0f;
+};

@@ -1,0 +1,330 @@
+// The control panel in a real window, driven by real X input (XTest): a
+// fault in how freeglut's events reach ImGui or the scene only shows there.
+#include <GL/freeglut.h>
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <imgui.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/SceneRegistry.h"
+#include "framework/Shell.h"
+#include "game/Contest.h"
+#include "game/Input.h"
+#include "game/KeyboardPad.h"
+#include "game/objects/Knight.h"
+#include "tests/support/GameHarness.h"
+#include "tests/support/GlWindow.h"
+#include "tests/support/XTestInput.h"
+
+namespace
+{
+constexpr unsigned LeftButton = 1;
+constexpr unsigned RightButton = 3;
+
+int Row(const char* name)
+{
+	for (int row = 0; sceneEntries[row].create != nullptr; ++row)
+	{
+		if (std::strcmp(sceneEntries[row].name, name) == 0)
+		{
+			return row;
+		}
+	}
+	return -1;
+}
+
+class ControlPanelTest : public ::testing::Test
+{
+protected:
+	static void SetUpTestSuite()
+	{
+		StartGameHarness();
+		UseRegistry(sceneEntries);
+		// The window may ask for a frame whenever its events are read: a
+		// scene is always there to draw it, as in the program.
+		sceneIndex = Row("Tiles");
+		StartScene();
+		RegisterCallbacks();
+	}
+
+	void SetUp() override
+	{
+		display = GlWindowDisplay();
+		window = GlWindowId();
+		settings = Settings();
+		viewZoom = 1.0f;
+		keyboardPad.SetEnabled(false);
+		SetPanelOpen(false);
+		MovePointer(display, window, 10, 10);
+		DeliverWindowEvents();
+	}
+
+	void TearDown() override
+	{
+		SetPanelOpen(false);
+		keyboardPad.SetEnabled(false);
+	}
+
+	void Build(int row)
+	{
+		EndGame();
+		sceneIndex = row;
+		StartScene();
+		OnReshape(windowWidth, windowHeight);
+	}
+
+	// Each frame lets the events sent so far reach the handlers first.
+	void Frames(int count)
+	{
+		for (int i = 0; i < count; ++i)
+		{
+			DeliverWindowEvents();
+			RunFrame();
+		}
+	}
+
+	// The centre of the scene list's row, in window pixels, laid out the
+	// way ImGui's style places it: a line of help, the section's header,
+	// then the list's framed child.
+	b2Vec2 RowCentre(int row) const
+	{
+		const ImGuiStyle& style = ImGui::GetStyle();
+		const float line = ImGui::GetTextLineHeightWithSpacing();
+		const float top = 2.0f * style.WindowPadding.y + line + ImGui::GetFrameHeightWithSpacing();
+		return b2Vec2(windowWidth - 0.5f * ControlPanel::Width, top + line * row + 0.5f * ImGui::GetTextLineHeight());
+	}
+
+	// The window pixel of world point p, inverse of ScreenToWorld.
+	void PointAtWorld(b2Vec2 p) const
+	{
+		const b2Vec2 origin = ScreenToWorld(0, 0);
+		const b2Vec2 corner = ScreenToWorld(viewportWidth, viewportHeight);
+		const int x = static_cast<int>(viewportWidth * (p.x - origin.x) / (corner.x - origin.x));
+		const int y = static_cast<int>(viewportHeight * (p.y - origin.y) / (corner.y - origin.y));
+		MovePointer(display, window, x, y);
+	}
+
+	void PointAt(b2Vec2 pixel) const
+	{
+		MovePointer(display, window, static_cast<int>(pixel.x), static_cast<int>(pixel.y));
+	}
+
+	// A dynamic body of the running scene.
+	b2Body* SomeBody() const
+	{
+		for (b2Body* body = currentScene->GetWorld()->GetBodyList(); body != nullptr; body = body->GetNext())
+		{
+			if (body->GetType() == b2_dynamicBody)
+			{
+				return body;
+			}
+		}
+		return nullptr;
+	}
+
+	Display* display = nullptr;
+	Window window = 0;
+};
+
+TEST_F(ControlPanelTest, F2ShowsThePanelWhereAQuickClickOnARowBuildsThatScene)
+{
+	Build(Row("Tiles"));
+	settings.viewCenter.Set(5.0f, 5.0f);
+	FakeTap(display, XK_F2);
+	Frames(2);
+	ASSERT_TRUE(controlPanel.IsOpen());
+	EXPECT_EQ(viewportWidth, windowWidth - ControlPanel::Width);
+
+	// Press and release reach the program a few milliseconds apart, both
+	// before the next frame: still one click.
+	const int cantilever = Row("Cantilever");
+	PointAt(RowCentre(cantilever));
+	FakeClick(display, LeftButton);
+	Frames(3);
+	EXPECT_EQ(sceneIndex, cantilever);
+	EXPECT_EQ(viewZoom, 1.0f);
+	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+
+	// With the panel hidden the same spot is the scene's: a Shift-click
+	// there readies a bomb instead of switching scenes.
+	FakeTap(display, XK_F2);
+	Frames(1);
+	ASSERT_FALSE(controlPanel.IsOpen());
+	EXPECT_EQ(currentScene->GetBomb(), nullptr);
+	FakeKey(display, XK_Shift_L, true);
+	FakeClick(display, LeftButton);
+	FakeKey(display, XK_Shift_L, false);
+	Frames(2);
+	EXPECT_EQ(sceneIndex, cantilever);
+	EXPECT_NE(currentScene->GetBomb(), nullptr);
+}
+
+TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
+{
+	Build(0);
+	FakeTap(display, XK_Prior);
+	Frames(1);
+	EXPECT_EQ(sceneIndex, sceneCount - 1);
+
+	// A pad button and a keyboard-play key held through the switch back to
+	// the game must not start it.
+	keyboardPad.SetEnabled(true);
+	FakeKey(display, XK_f, true);
+	Frames(1);
+	PushButton(0, 1, true);
+	FakeTap(display, XK_Next);
+	Frames(3);
+	EXPECT_EQ(sceneIndex, 0);
+	EXPECT_FALSE(CurrentGame()->started);
+	FakeKey(display, XK_f, false);
+	Frames(1);
+	EXPECT_EQ(input.pads[0].buttons[0], 0);
+}
+
+TEST_F(ControlPanelTest, TheRestOfADragBelongsToTheSceneItStartedIn)
+{
+	Build(Row("Tiles"));
+	SetPanelOpen(true);
+	Frames(1);
+
+	// A drag carried over the panel and let go there ends in the scene; a
+	// right click on a row meanwhile switches nothing.
+	PointAtWorld(SomeBody()->GetPosition());
+	FakeButton(display, LeftButton, true);
+	Frames(1);
+	ASSERT_NE(currentScene->GetMouseJoint(), nullptr);
+	PointAt(RowCentre(Row("Car")));
+	FakeClick(display, RightButton);
+	Frames(3);
+	EXPECT_NE(currentScene->GetMouseJoint(), nullptr);
+	FakeButton(display, LeftButton, false);
+	Frames(3);
+	EXPECT_EQ(currentScene->GetMouseJoint(), nullptr);
+	EXPECT_EQ(sceneIndex, Row("Tiles"));
+
+	// A switch in mid-drag or mid-pan leaves neither behind.
+	PointAtWorld(SomeBody()->GetPosition());
+	FakeButton(display, LeftButton, true);
+	FakeButton(display, RightButton, true);
+	Frames(1);
+	ASSERT_NE(currentScene->GetMouseJoint(), nullptr);
+	FakeTap(display, XK_Next);
+	Frames(1);
+	MovePointer(display, window, 40, 40);
+	Frames(2);
+	EXPECT_EQ(currentScene->GetMouseJoint(), nullptr);
+	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	FakeButton(display, LeftButton, false);
+	FakeButton(display, RightButton, false);
+	Frames(1);
+	EXPECT_EQ(currentScene->GetMouseJoint(), nullptr);
+}
+
+std::vector<std::string> heardLines;
+
+void Hear(int, int, const char* text)
+{
+	heardLines.push_back(text);
+}
+
+int CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix)
+{
+	int count = 0;
+	for (const std::string& line : lines)
+	{
+		count += line.compare(0, prefix.size(), prefix) == 0;
+	}
+	return count;
+}
+
+TEST_F(ControlPanelTest, EveryDrawingSwitchChangesTheFrameAndTheTextSwitchesWriteTheirLines)
+{
+	Build(Row("Bridge"));
+	Frames(90);
+	// Paused, every frame shows the same world with the same contacts.
+	settings.pause = 1;
+	Frames(1);
+	const std::vector<unsigned> plain = ReadShownFrame();
+	DebugDraw::textListener = Hear;
+	for (int i = 0; i < drawingFieldCount; ++i)
+	{
+		const SettingField& field = drawingFields[i];
+		const int before = settings.*field.field;
+		SetSettingField(&settings, field, 1 - before);
+		heardLines.clear();
+		Frames(1);
+		EXPECT_NE(ReadShownFrame(), plain) << field.label;
+		if (field.field == &Settings::drawStats)
+		{
+			EXPECT_EQ(CountStartingWith(heardLines, "bodies/contacts/joints = "), 1);
+			EXPECT_EQ(CountStartingWith(heardLines, "proxies/height/balance/quality = "), 1);
+		}
+		if (field.field == &Settings::drawProfile)
+		{
+			EXPECT_EQ(CountStartingWith(heardLines, "step [ave] (max) = "), 1);
+			EXPECT_EQ(CountStartingWith(heardLines, "broad-phase [ave] (max) = "), 1);
+		}
+		SetSettingField(&settings, field, before);
+	}
+	DebugDraw::textListener = nullptr;
+}
+
+TEST_F(ControlPanelTest, TheGameShowsItsBodiesAndLinesOverTheSpritesOnlyWhenAsked)
+{
+	Build(0);
+	Frames(2);
+	const std::vector<unsigned> designed = ReadShownFrame();
+
+	// Drawing switches alone leave the game's picture as it is.
+	settings.drawAABBs = 1;
+	Frames(1);
+	EXPECT_EQ(ReadShownFrame(), designed);
+
+	ApplyPanelChange({PanelChange::SceneItem, "physicsOverlay", 1.0f});
+	Frames(1);
+	EXPECT_NE(ReadShownFrame(), designed);
+	ApplyPanelChange({PanelChange::SceneItem, "physicsOverlay", 0.0f});
+
+	// The statistics lines are written over the tiles, where they can be read.
+	ApplyPanelChange({PanelChange::Setting, "drawStats", 1.0f});
+	Frames(1);
+	EXPECT_NE(ReadShownFrame(), designed);
+}
+
+TEST_F(ControlPanelTest, TheGamesPauseAndSingleStepAreItsOwnAndValuesStayInRange)
+{
+	Build(0);
+	PressKey('1');
+	Frames(2);
+	Contest* game = CurrentGame();
+	ApplyPanelChange({PanelChange::Pause, "", 1.0f});
+	EXPECT_TRUE(game->paused);
+	const int steps = game->GetStepCount();
+	Frames(3);
+	EXPECT_EQ(game->GetStepCount(), steps);
+
+	// One whole game frame, not a bare physics step: the knight's update
+	// reads the stick and walks in it.
+	const b2Body* knight = game->knight->fixture->GetBody();
+	const float x = knight->GetPosition().x;
+	PushAxis(0, 0, 30000);
+	ApplyPanelChange({PanelChange::StepOnce, "", 0.0f});
+	Frames(2);
+	EXPECT_EQ(game->GetStepCount(), steps + 1);
+	EXPECT_GT(knight->GetPosition().x, x);
+	EXPECT_TRUE(game->paused);
+
+	ApplyPanelChange({PanelChange::Hz, "", 0.0f});
+	EXPECT_EQ(settingsHz, MinHz);
+	ApplyPanelChange({PanelChange::Hz, "", 1e9f});
+	EXPECT_EQ(settingsHz, MaxHz);
+	ApplyPanelChange({PanelChange::Setting, "velocityIterations", -5.0f});
+	EXPECT_EQ(settings.velocityIterations, 1);
+	ApplyPanelChange({PanelChange::Setting, "positionIterations", 1000.0f});
+	EXPECT_EQ(settings.positionIterations, 100);
+	settingsHz = 60.0f;
+}
+} // namespace
