@@ -4,13 +4,21 @@
 #include <GL/glu.h>
 #include <SDL/SDL_mixer.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/Replay.h"
+#include "framework/ReplayLog.h"
 #include "framework/WindowCallbacks.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
+
+#ifndef CONTEST_VERSION
+#define CONTEST_VERSION "unknown"
+#endif
+const char* const ContestVersion = CONTEST_VERSION;
 
 int windowWidth = 640;
 int windowHeight = 480;
@@ -55,6 +63,54 @@ enum class MouseTarget
 constexpr int MouseButtons = 3;
 MouseTarget mouseTargets[MouseButtons] = {MouseTarget::None, MouseTarget::None, MouseTarget::None};
 
+// A recording's signal to stop, set by its handler and acted on by the
+// frame loop, where the file can be finished safely.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+	stopSignal = signal;
+}
+
+// Notes an input for a recording.
+void Note(ReplayLog::Line::Kind kind, int code = 0)
+{
+	ReplayLog::Line line;
+	line.kind = kind;
+	line.code = code;
+	replay.Note(line);
+}
+
+void NotePoint(ReplayLog::Line::Kind kind, const b2Vec2& point)
+{
+	ReplayLog::Line line;
+	line.kind = kind;
+	line.point = point;
+	line.zoom = viewZoom;
+	replay.Note(line);
+}
+
+// Leaves the program: a recording gets its end first, a replay says how it
+// went.
+[[noreturn]] void Quit(int status)
+{
+	replay.Finish(*currentScene);
+	if (replay.IsPlaying())
+	{
+		replay.Report(stdout);
+		status = replay.ExitStatus();
+	}
+	glutLeaveMainLoop();
+	// Close the window while the GL driver is whole: at exit the driver's
+	// code generator may be torn down before freeglut closes the display,
+	// and the process would crash on its way out.
+	controlPanel.Shutdown();
+	glFinish();
+	glutDestroyWindow(mainWindow);
+	std::fflush(stdout);
+	std::exit(status);
+}
+
 void Reproject()
 {
 	OnReshape(windowWidth, windowHeight);
@@ -71,30 +127,6 @@ b2Vec2 ViewExtents()
 bool ViewportIsEmpty()
 {
 	return viewportWidth <= 0 || viewportHeight <= 0;
-}
-
-bool ParseSceneValue(const char* value, int* index)
-{
-	char* end = nullptr;
-	const long number = std::strtol(value, &end, 10);
-	if (*value != '\0' && *end == '\0')
-	{
-		if (number < 0 || number >= sceneCount)
-		{
-			return false;
-		}
-		*index = static_cast<int>(number);
-		return true;
-	}
-	for (int i = 0; i < sceneCount; ++i)
-	{
-		if (std::strcmp(sceneRegistry[i].name, value) == 0)
-		{
-			*index = i;
-			return true;
-		}
-	}
-	return false;
 }
 
 bool PanelHasMouse()
@@ -128,17 +160,13 @@ void ReleaseHeldInput()
 // The shell's keys, then the scene's.
 void ShellKey(unsigned char key)
 {
+	if (key == EscapeKey)
+	{
+		Quit(0);
+	}
+	Note(ReplayLog::Line::Key, key);
 	switch (key)
 	{
-	case EscapeKey:
-		glutLeaveMainLoop();
-		// Close the window while the GL driver is whole: at exit the
-		// driver's code generator may be torn down before freeglut closes
-		// the display, and the process would crash on its way out.
-		controlPanel.Shutdown();
-		glFinish();
-		glutDestroyWindow(mainWindow);
-		std::exit(0);
 	case ' ':
 		if (currentScene != nullptr)
 		{
@@ -171,6 +199,7 @@ void ShellKey(unsigned char key)
 // The camera keys.
 void ShellSpecialKey(int key)
 {
+	Note(ReplayLog::Line::Special, key);
 	switch (key)
 	{
 	case GLUT_KEY_LEFT:
@@ -205,15 +234,18 @@ void SceneMouseButton(int button, int state, int x, int y)
 		{
 			if (modifierQuery() == GLUT_ACTIVE_SHIFT)
 			{
+				NotePoint(ReplayLog::Line::ShiftMouseDown, p);
 				currentScene->ShiftMouseDown(p);
 			}
 			else
 			{
+				NotePoint(ReplayLog::Line::MouseDown, p);
 				currentScene->MouseDown(p);
 			}
 		}
 		else if (state == GLUT_UP)
 		{
+			NotePoint(ReplayLog::Line::MouseUp, p);
 			currentScene->MouseUp(p);
 		}
 	}
@@ -234,6 +266,7 @@ void SceneMouseButton(int button, int state, int x, int y)
 void SceneMouseMotion(int x, int y)
 {
 	const b2Vec2 p = ScreenToWorld(x, y);
+	NotePoint(ReplayLog::Line::MouseMove, p);
 	currentScene->MouseMove(p);
 
 	if (rightMouseDown)
@@ -242,7 +275,69 @@ void SceneMouseMotion(int x, int y)
 		settings.viewCenter -= d;
 		Reproject();
 		lastPanPoint = ScreenToWorld(x, y);
+		NotePoint(ReplayLog::Line::View, settings.viewCenter);
 	}
+}
+
+// A recorded input, handed over as it was when recorded.
+void ApplyReplayed(const ReplayLog::Line& line)
+{
+	using Line = ReplayLog::Line;
+	switch (line.kind)
+	{
+	case Line::Key:
+		ShellKey(static_cast<unsigned char>(line.code));
+		break;
+	case Line::KeyUp:
+		currentScene->KeyboardUp(static_cast<unsigned char>(line.code));
+		break;
+	case Line::Special:
+		ShellSpecialKey(line.code);
+		break;
+	case Line::MouseDown:
+		currentScene->MouseDown(line.point);
+		break;
+	case Line::ShiftMouseDown:
+		currentScene->ShiftMouseDown(line.point);
+		break;
+	case Line::MouseUp:
+		currentScene->MouseUp(line.point);
+		break;
+	case Line::MouseMove:
+		currentScene->MouseMove(line.point);
+		break;
+	case Line::View:
+		settings.viewCenter = line.point;
+		viewZoom = line.zoom;
+		Reproject();
+		break;
+	case Line::Window:
+		glutReshapeWindow(line.width, line.height);
+		break;
+	case Line::Change:
+		ApplyPanelChange(line.change);
+		break;
+	default:
+		break;
+	}
+}
+
+// Live input while a replay plays: Escape, 'p' and the panel.
+void ReplayViewerKey(unsigned char key)
+{
+	if (key == EscapeKey)
+	{
+		Quit(0);
+	}
+	if (key == 'p')
+	{
+		replay.ToggleHeld();
+	}
+}
+
+bool Live()
+{
+	return !replay.IsPlaying();
 }
 } // namespace
 
@@ -283,8 +378,31 @@ b2Vec2 ScreenToWorld(int x, int y)
 	return b2Vec2((1.0f - u) * lower.x + u * upper.x, (1.0f - v) * lower.y + v * upper.y);
 }
 
+void OnWindowReshape(int w, int h)
+{
+	if (w != windowWidth || h != windowHeight)
+	{
+		ReplayLog::Line line;
+		line.kind = ReplayLog::Line::Window;
+		line.width = w;
+		line.height = h;
+		replay.Note(line);
+	}
+	OnReshape(w, h);
+}
+
 void OnDisplay()
 {
+	if (replay.IsHeld())
+	{
+		return;
+	}
+	replay.BeginFrame(*currentScene);
+	while (const ReplayLog::Line* line = replay.NextInput())
+	{
+		ApplyReplayed(*line);
+	}
+
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	glMatrixMode(GL_MODELVIEW);
 	glLoadIdentity();
@@ -303,14 +421,31 @@ void OnDisplay()
 		changes = controlPanel.Draw(sceneRegistry, sceneCount, sceneIndex, settings, settingsHz, *currentScene);
 	}
 	glutSwapBuffers();
+	replay.EndFrame(*currentScene);
+	if (replay.IsDone())
+	{
+		Quit(replay.ExitStatus());
+	}
+	// A replay's panel only shows: the recording's changes are the ones
+	// that count.
 	for (const PanelChange& change : changes)
 	{
-		ApplyPanelChange(change);
+		if (Live())
+		{
+			ApplyPanelChange(change);
+		}
 	}
 }
 
 void OnTimer(int)
 {
+	if (stopSignal != 0)
+	{
+		const int signal = stopSignal;
+		replay.Finish(*currentScene);
+		std::signal(signal, SIG_DFL);
+		std::raise(signal);
+	}
 	glutSetWindow(mainWindow);
 	glutPostRedisplay();
 	glutTimerFunc(framePeriodMs, OnTimer, 0);
@@ -328,7 +463,14 @@ void OnKey(unsigned char key, int x, int y)
 			return;
 		}
 	}
-	ShellKey(key);
+	if (Live())
+	{
+		ShellKey(key);
+	}
+	else
+	{
+		ReplayViewerKey(key);
+	}
 }
 
 void OnKeyUp(unsigned char key, int x, int y)
@@ -339,8 +481,9 @@ void OnKeyUp(unsigned char key, int x, int y)
 	}
 	// Releases always reach the scene too: a swallowed one would leave a
 	// fighter's key held.
-	if (currentScene != nullptr)
+	if (currentScene != nullptr && Live())
 	{
+		Note(ReplayLog::Line::KeyUp, key);
 		currentScene->KeyboardUp(key);
 	}
 }
@@ -353,10 +496,13 @@ void OnSpecialKey(int key, int x, int y)
 		SetPanelOpen(!controlPanel.IsOpen());
 		return;
 	case GLUT_KEY_PAGE_UP:
-		SwitchScene(sceneIndex - 1);
-		return;
 	case GLUT_KEY_PAGE_DOWN:
-		SwitchScene(sceneIndex + 1);
+		if (Live())
+		{
+			const int step = key == GLUT_KEY_PAGE_UP ? -1 : 1;
+			const int row = ((sceneIndex + step) % sceneCount + sceneCount) % sceneCount;
+			ApplyPanelChange({PanelChange::Scene, "", static_cast<float>(row)});
+		}
 		return;
 	default:
 		break;
@@ -370,7 +516,10 @@ void OnSpecialKey(int key, int x, int y)
 			return;
 		}
 	}
-	ShellSpecialKey(key);
+	if (Live())
+	{
+		ShellSpecialKey(key);
+	}
 }
 
 void OnSpecialKeyUp(int key, int x, int y)
@@ -392,7 +541,7 @@ void OnMouseButton(int button, int state, int x, int y)
 	MouseTarget& target = mouseTargets[button];
 	if (state == GLUT_DOWN)
 	{
-		target = controlPanel.Covers(x) ? MouseTarget::Panel : MouseTarget::Scene;
+		target = controlPanel.Covers(x) ? MouseTarget::Panel : (Live() ? MouseTarget::Scene : MouseTarget::None);
 	}
 	const MouseTarget to = target;
 	if (state == GLUT_UP)
@@ -416,6 +565,10 @@ void OnMouseWheel(int, int direction, int x, int)
 		controlPanel.MouseWheel(direction);
 		return;
 	}
+	if (!Live())
+	{
+		return;
+	}
 	if (direction > 0)
 	{
 		viewZoom /= WheelZoomFactor;
@@ -425,6 +578,7 @@ void OnMouseWheel(int, int direction, int x, int)
 		viewZoom *= WheelZoomFactor;
 	}
 	Reproject();
+	NotePoint(ReplayLog::Line::View, settings.viewCenter);
 }
 
 void OnMouseMotion(int x, int y)
@@ -434,7 +588,7 @@ void OnMouseMotion(int x, int y)
 		controlPanel.MouseMotion(x, y);
 	}
 	// A drag that began on the panel (a slider) is the panel's alone.
-	if (!PanelHasMouse())
+	if (!PanelHasMouse() && Live())
 	{
 		SceneMouseMotion(x, y);
 	}
@@ -451,7 +605,7 @@ void OnPassiveMotion(int x, int y)
 void RegisterCallbacks()
 {
 	glutDisplayFunc(OnDisplay);
-	windowCallbacks.SetReshapeFunc(OnReshape);
+	windowCallbacks.SetReshapeFunc(OnWindowReshape);
 	windowCallbacks.SetKeyboardFunc(OnKey);
 	windowCallbacks.SetSpecialFunc(OnSpecialKey);
 	windowCallbacks.SetMouseFunc(OnMouseButton);
@@ -483,6 +637,7 @@ void StartScene()
 void SwitchScene(int row)
 {
 	ReleaseHeldInput();
+	replay.NoteRestart(*currentScene);
 	delete currentScene;
 	currentScene = nullptr;
 	sceneIndex = (row % sceneCount + sceneCount) % sceneCount;
@@ -494,6 +649,7 @@ void SwitchScene(int row)
 
 void RestartScene()
 {
+	replay.NoteRestart(*currentScene);
 	delete currentScene;
 	currentScene = currentEntry->create();
 }
@@ -507,6 +663,10 @@ void SetPanelOpen(bool open)
 
 void ApplyPanelChange(const PanelChange& change)
 {
+	ReplayLog::Line line;
+	line.kind = ReplayLog::Line::Change;
+	line.change = change;
+	replay.Note(line);
 	switch (change.kind)
 	{
 	case PanelChange::Scene:
@@ -536,83 +696,6 @@ void ApplyPanelChange(const PanelChange& change)
 	}
 }
 
-CommandLine ParseCommandLine(int* argc, char** argv)
-{
-	CommandLine result;
-	int kept = 1;
-	for (int i = 1; i < *argc; ++i)
-	{
-		const char* arg = argv[i];
-		if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
-		{
-			result.action = CommandLine::Help;
-		}
-		else if (std::strcmp(arg, "--keyboard") == 0)
-		{
-			result.keyboardPlay = true;
-		}
-		else if (std::strcmp(arg, "--panel") == 0)
-		{
-			result.panelOpen = true;
-		}
-		else if (std::strcmp(arg, "--list-scenes") == 0)
-		{
-			result.action = CommandLine::ListScenes;
-		}
-		else if (std::strcmp(arg, "--scene") == 0 || std::strncmp(arg, "--scene=", 8) == 0)
-		{
-			const char* value = nullptr;
-			if (arg[7] == '=')
-			{
-				value = arg + 8;
-			}
-			else if (i + 1 < *argc)
-			{
-				value = argv[++i];
-			}
-			if (value == nullptr)
-			{
-				result.action = CommandLine::Error;
-				result.error = "--scene needs a scene number or name (see --list-scenes)";
-				return result;
-			}
-			if (!ParseSceneValue(value, &result.sceneIndex))
-			{
-				result.action = CommandLine::Error;
-				result.error = std::string("unknown scene \"") + value + "\": give a number from 0 to " +
-					std::to_string(sceneCount - 1) + " or a name from --list-scenes";
-				return result;
-			}
-		}
-		else if (std::strncmp(arg, "--", 2) == 0)
-		{
-			result.action = CommandLine::Error;
-			result.error = std::string("unknown option ") + arg;
-			return result;
-		}
-		else
-		{
-			argv[kept++] = argv[i];
-		}
-	}
-	*argc = kept;
-	argv[kept] = nullptr;
-	return result;
-}
-
-void PrintUsage(const char* program)
-{
-	std::printf("usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--list-scenes] [--help] [freeglut options]\n"
-				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0)\n"
-				"  --panel              start with the control panel open (F2 shows and hides it)\n"
-				"  --keyboard           play both fighters from the keyboard (Tab switches it in the game)\n"
-				"  --list-scenes        print the number and name of every scene\n"
-				"  --help               print this text\n"
-				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
-				"freeglut's own options, such as -display and -geometry, are passed on.\n",
-		program);
-}
-
 int RunShell(int argc, char** argv, const SceneEntry* registry)
 {
 	UseRegistry(registry);
@@ -635,9 +718,53 @@ int RunShell(int argc, char** argv, const SceneEntry* registry)
 		break;
 	}
 	sceneIndex = commandLine.sceneIndex;
-	keyboardPad.SetEnabled(commandLine.keyboardPlay);
+	bool keyboardPlay = commandLine.keyboardPlay;
+	if (!commandLine.replayPath.empty())
+	{
+		ReplayLog log;
+		std::string error;
+		if (!log.Read(commandLine.replayPath, sceneCount, &error))
+		{
+			std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+			return 2;
+		}
+		if (log.header.program != ContestVersion)
+		{
+			std::fprintf(stderr, "%s: warning: %s was recorded by version %s, this is %s; it may play differently\n",
+				argv[0], commandLine.replayPath.c_str(), log.header.program.c_str(), ContestVersion);
+		}
+		sceneIndex = log.header.scene;
+		keyboardPlay = log.header.keyboardPlay;
+		windowWidth = log.header.width;
+		windowHeight = log.header.height;
+		replay.Play(std::move(log), commandLine.replayPath, commandLine.rewrite, ContestVersion);
+	}
+	if (!commandLine.recordPath.empty())
+	{
+		ReplayLog::Header header;
+		header.program = ContestVersion;
+		header.scene = sceneIndex;
+		header.width = windowWidth;
+		header.height = windowHeight;
+		header.keyboardPlay = keyboardPlay;
+		std::string error;
+		if (!replay.Record(commandLine.recordPath, header, &error))
+		{
+			std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+			return 2;
+		}
+	}
+	keyboardPad.SetEnabled(keyboardPlay);
 
 	input.Init();
+	if (replay.GetMode() == Replay::Mode::Recording)
+	{
+		// Installed after the pad input, which resets these two: the
+		// recording is finished in the frame loop, then the signal ends the
+		// program as usual.
+		std::signal(SIGINT, OnStopSignal);
+		std::signal(SIGTERM, OnStopSignal);
+	}
 
 	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, AudioChannels, AudioChunkSize) != -1;
 	if (!audioOpen)
@@ -654,7 +781,12 @@ int RunShell(int argc, char** argv, const SceneEntry* registry)
 	std::snprintf(title, sizeof(title), "Box2D Version %d.%d.%d", b2_version.major, b2_version.minor,
 		b2_version.revision);
 	mainWindow = glutCreateWindow(title);
-	glutFullScreen();
+	// A replay keeps the recorded window's size, which its own window
+	// lines change as they did.
+	if (!replay.IsPlaying())
+	{
+		glutFullScreen();
+	}
 
 	RegisterCallbacks();
 	if (commandLine.panelOpen)
@@ -662,9 +794,18 @@ int RunShell(int argc, char** argv, const SceneEntry* registry)
 		SetPanelOpen(true);
 	}
 
-	glutTimerFunc(framePeriodMs, OnTimer, 0);
+	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+	if (commandLine.fast)
+	{
+		glutIdleFunc(glutPostRedisplay);
+	}
+	else
+	{
+		glutTimerFunc(framePeriodMs, OnTimer, 0);
+	}
 	glutMainLoop();
 
+	replay.Finish(*currentScene);
 	if (audioOpen)
 	{
 		Mix_CloseAudio();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/CommandLine.h"
 #include "framework/ControlPanel.h"
 #include "framework/Settings.h"
 #include "framework/Test.h"
@@ -17,6 +18,10 @@ constexpr float MinKeyZoom = 0.02f;
 constexpr float MaxKeyZoom = 20.0f;
 constexpr float PanStep = 0.5f;
 constexpr float WheelZoomFactor = 1.1f;
+
+// The program's version, as recordings name it: the commit it was built
+// from.
+extern const char* const ContestVersion;
 
 extern int windowWidth;
 extern int windowHeight;
@@ -47,6 +52,9 @@ extern ControlPanel controlPanel;
 
 // Re-projects the camera for a window of w x h pixels.
 void OnReshape(int w, int h);
+// freeglut's reshape: a recording notes the window's new size; then as
+// OnReshape.
+void OnWindowReshape(int w, int h);
 // World point under window pixel (x, y), y downward.
 b2Vec2 ScreenToWorld(int x, int y);
 void OnDisplay();
@@ -76,30 +84,6 @@ void RestartScene();
 void SetPanelOpen(bool open);
 // Carries out what the user changed in the control panel.
 void ApplyPanelChange(const PanelChange& change);
-
-// What the command line asks for.
-struct CommandLine
-{
-	enum Action
-	{
-		Run,
-		ListScenes,
-		Help,
-		Error,
-	};
-	Action action = Run;
-	int sceneIndex = 0;
-	// Start the game with keyboard play on.
-	bool keyboardPlay = false;
-	// Start with the control panel open.
-	bool panelOpen = false;
-	std::string error;
-};
-
-// Reads and removes the shell's own options from argv, leaving the
-// windowing library's options in place.
-CommandLine ParseCommandLine(int* argc, char** argv);
-void PrintUsage(const char* program);
 
 // The whole program over these scenes: start-up, event loop, exit status.
 int RunShell(int argc, char** argv, const SceneEntry* registry);

@@ -350,6 +350,19 @@ void Test::StepOnce(Settings* settings)
 	settings->singleStep = 1;
 }
 
+uint64_t Test::Digest() const
+{
+	WorldDigest digest;
+	digest.Add(*world);
+	digest.Add(static_cast<uint64_t>(stepCount));
+	AddToDigest(&digest);
+	return digest.Value();
+}
+
+void Test::AddToDigest(WorldDigest*) const
+{
+}
+
 void Test::GetPanelItems(std::vector<PanelItem>*) const
 {
 }

@@ -8,6 +8,7 @@
 #include "framework/DebugDraw.h"
 #include "framework/PanelItem.h"
 #include "framework/Settings.h"
+#include "framework/WorldDigest.h"
 
 class Test;
 
@@ -75,6 +76,10 @@ public:
 	virtual void SetPaused(Settings* settings, bool paused);
 	// While paused, the next frame runs one whole step.
 	virtual void StepOnce(Settings* settings);
+	// A fingerprint of the simulation, bit for bit: every body, the steps
+	// taken and whatever the scene adds in AddToDigest.
+	uint64_t Digest() const;
+
 	// The scene's own lines in the control panel; none by default.
 	virtual void GetPanelItems(std::vector<PanelItem>* items) const;
 	// The panel changed the item of that key to value.
@@ -109,6 +114,9 @@ protected:
 	// Returns the links from left to right.
 	std::vector<b2Body*> CreateLinkRow(b2Body* anchor, const b2FixtureDef& link, const b2Vec2& left, float spacing,
 		int count);
+
+	// The scene's own state beyond its bodies, for Digest.
+	virtual void AddToDigest(WorldDigest* digest) const;
 
 	// Draws what the settings ask for after a step: with outlines, the
 	// world (shapes, joints, AABBs, pairs, centres of mass) and the recorded

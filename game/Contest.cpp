@@ -633,6 +633,24 @@ void Contest::SetPanelItem(const std::string& key, float value)
 	}
 }
 
+void Contest::AddToDigest(WorldDigest* digest) const
+{
+	const uint64_t switches[] = {started, ended, paused, swapPads, GodMode, waveSize, KillCount,
+		gameWorld.objects.size()};
+	for (uint64_t value : switches)
+	{
+		digest->Add(value);
+	}
+	for (const GameObject* object : gameWorld.objects)
+	{
+		digest->Add(static_cast<uint64_t>(object->kind));
+		digest->Add(static_cast<uint64_t>(object->flags));
+		digest->Add(object->damage);
+	}
+	digest->Add(knight->hurt);
+	digest->Add(archer->hurt);
+}
+
 void Contest::Keyboard(unsigned char key)
 {
 	if (key == TabKey)

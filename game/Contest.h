@@ -134,6 +134,9 @@ private:
 	// Starts the game with a wave of the given size unless it runs already;
 	// the size replaces the number of kills that wins either way.
 	void StartWave(uint32_t size);
+	// The game's progress, switches and every object's kind, flags and
+	// damage.
+	void AddToDigest(WorldDigest* digest) const override;
 	// Deletes every listed object, projectiles first so that each still
 	// finds its launcher.
 	void DeleteObjects();

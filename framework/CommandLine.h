@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// What the command line asks for.
+struct CommandLine
+{
+	enum Action
+	{
+		Run,
+		ListScenes,
+		Help,
+		Error,
+	};
+	Action action = Run;
+	int sceneIndex = 0;
+	// Start the game with keyboard play on.
+	bool keyboardPlay = false;
+	// Start with the control panel open.
+	bool panelOpen = false;
+	// Write the session to this file.
+	std::string recordPath;
+	// Play the session recorded in this file, as fast as frames can be
+	// drawn, or to write its digests again.
+	std::string replayPath;
+	bool fast = false;
+	bool rewrite = false;
+	std::string error;
+};
+
+// Reads and removes the shell's own options from argv, leaving the
+// windowing library's options in place. Scenes are named by the shell's
+// registry.
+CommandLine ParseCommandLine(int* argc, char** argv);
+void PrintUsage(const char* program);

@@ -1,0 +1,307 @@
+#include "framework/Replay.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "framework/Test.h"
+
+Replay replay;
+
+namespace
+{
+using Line = ReplayLog::Line;
+
+bool IsInput(Line::Kind kind)
+{
+	switch (kind)
+	{
+	case Line::Key:
+	case Line::KeyUp:
+	case Line::Special:
+	case Line::MouseDown:
+	case Line::ShiftMouseDown:
+	case Line::MouseUp:
+	case Line::MouseMove:
+	case Line::View:
+	case Line::Window:
+	case Line::Change:
+		return true;
+	default:
+		return false;
+	}
+}
+
+bool IsPadInput(Line::Kind kind)
+{
+	return kind == Line::Pad || kind == Line::Release;
+}
+
+bool IsCheck(Line::Kind kind)
+{
+	return kind == Line::RestartDigest || kind == Line::FrameDigest || kind == Line::End;
+}
+} // namespace
+
+Replay::~Replay()
+{
+	if (file != nullptr)
+	{
+		std::fclose(file);
+	}
+}
+
+bool Replay::Record(const std::string& target, const ReplayLog::Header& header, std::string* error)
+{
+	file = std::fopen(target.c_str(), "w");
+	if (file == nullptr || std::fputs(ReplayLog::FormatHeader(header).c_str(), file) < 0 || std::fflush(file) != 0)
+	{
+		*error = "cannot write the recording to " + target;
+		return false;
+	}
+	path = target;
+	mode = Mode::Recording;
+	return true;
+}
+
+void Replay::Play(ReplayLog played, const std::string& source, bool again, const std::string& program)
+{
+	log = std::move(played);
+	path = source;
+	rewrite = again;
+	rewritten.header = log.header;
+	rewritten.header.program = program;
+	mode = Mode::Playing;
+}
+
+void Replay::BeginFrame(const Test& scene)
+{
+	if (mode == Mode::Playing)
+	{
+		// What was noted after the last frame, before this one (a session
+		// ended before its first frame): it describes the world as it is now.
+		CheckUpTo(frame, scene);
+	}
+	++frame;
+	inFrame = true;
+}
+
+void Replay::EndFrame(const Test& scene)
+{
+	inFrame = false;
+	if (mode == Mode::Recording)
+	{
+		if (frame % DigestPeriod == 0)
+		{
+			Line line;
+			line.frame = frame;
+			line.kind = Line::FrameDigest;
+			line.digest = scene.Digest();
+			Write(line);
+		}
+		// A crash loses nothing but the frame it happened in.
+		std::fflush(file);
+		return;
+	}
+	if (mode != Mode::Playing)
+	{
+		return;
+	}
+	if (rewrite && frame % DigestPeriod == 0)
+	{
+		Line line;
+		line.frame = frame;
+		line.kind = Line::FrameDigest;
+		line.digest = scene.Digest();
+		rewritten.lines.push_back(line);
+	}
+	CheckUpTo(frame, scene);
+	if (!done && !log.IsComplete() && (log.lines.empty() || frame >= log.lines.back().frame))
+	{
+		std::fprintf(stderr,
+			"replay %s: the recording stops after frame %d without its end (its program did not finish it); "
+			"the controls are yours\n",
+			path.c_str(), frame);
+		mode = Mode::Off;
+	}
+}
+
+// Compares every digest noted for frames up to last with scene's world.
+void Replay::CheckUpTo(int last, const Test& scene)
+{
+	while (checkCursor < log.lines.size())
+	{
+		const Line& line = log.lines[checkCursor];
+		if (!IsCheck(line.kind))
+		{
+			++checkCursor;
+			continue;
+		}
+		if (line.frame > last)
+		{
+			return;
+		}
+		++checkCursor;
+		if (line.kind == Line::RestartDigest)
+		{
+			Mismatch(line.frame, "the recording restarts the scene here; the replay did not");
+			continue;
+		}
+		const uint64_t digest = scene.Digest();
+		Check(line.frame, line.kind == Line::End ? "at the end" : "after the frame", line.digest, digest);
+		if (line.kind == Line::End)
+		{
+			Conclude(digest);
+			return;
+		}
+	}
+}
+
+void Replay::Note(Line line)
+{
+	if (mode != Mode::Recording)
+	{
+		return;
+	}
+	line.frame = inFrame ? frame : frame + 1;
+	Write(line);
+}
+
+void Replay::NoteRestart(const Test& scene)
+{
+	Line line;
+	line.kind = Line::RestartDigest;
+	line.digest = scene.Digest();
+	if (mode == Mode::Recording)
+	{
+		Note(line);
+		return;
+	}
+	if (mode != Mode::Playing)
+	{
+		return;
+	}
+	line.frame = inFrame ? frame : frame + 1;
+	if (rewrite)
+	{
+		rewritten.lines.push_back(line);
+	}
+	while (checkCursor < log.lines.size() && !IsCheck(log.lines[checkCursor].kind))
+	{
+		++checkCursor;
+	}
+	if (checkCursor < log.lines.size() && log.lines[checkCursor].kind == Line::RestartDigest &&
+		log.lines[checkCursor].frame == line.frame)
+	{
+		Check(line.frame, "at a restart", log.lines[checkCursor].digest, line.digest);
+		++checkCursor;
+		return;
+	}
+	Mismatch(line.frame, "the replay restarts the scene here; the recording did not");
+}
+
+const Line* Replay::NextInput()
+{
+	return Next(&inputCursor, IsInput);
+}
+
+const Line* Replay::NextPadInput()
+{
+	return Next(&padCursor, IsPadInput);
+}
+
+const Line* Replay::Next(size_t* cursor, bool (*wanted)(Line::Kind))
+{
+	if (mode != Mode::Playing)
+	{
+		return nullptr;
+	}
+	while (*cursor < log.lines.size() && !wanted(log.lines[*cursor].kind))
+	{
+		++*cursor;
+	}
+	if (*cursor >= log.lines.size() || log.lines[*cursor].frame > frame)
+	{
+		return nullptr;
+	}
+	const Line* line = &log.lines[(*cursor)++];
+	if (rewrite)
+	{
+		rewritten.lines.push_back(*line);
+	}
+	return line;
+}
+
+void Replay::Finish(const Test& scene)
+{
+	if (mode != Mode::Recording)
+	{
+		return;
+	}
+	Line line;
+	line.frame = frame;
+	line.kind = Line::End;
+	line.digest = scene.Digest();
+	Write(line);
+	std::fclose(file);
+	file = nullptr;
+	mode = Mode::Off;
+}
+
+void Replay::Report(std::FILE* out) const
+{
+	if (rewrite)
+	{
+		std::fprintf(out, "replay %s: %s with this program's digests (%d of the old ones differed)\n", path.c_str(),
+			failed ? "could not be written again" : "written again", mismatches);
+		return;
+	}
+	if (mismatches == 0)
+	{
+		std::fprintf(out, "replay %s: all %d digests matched over %d frames\n", path.c_str(), checks, frame);
+		return;
+	}
+	std::fprintf(out, "replay %s: %d of %d digests differ; the first at frame %d (%s)\n", path.c_str(), mismatches,
+		checks, firstMismatchFrame, firstMismatch.c_str());
+}
+
+void Replay::Write(const Line& line)
+{
+	std::fputs(ReplayLog::Format(line).c_str(), file);
+}
+
+void Replay::Check(int at, const char* when, uint64_t recorded, uint64_t replayed)
+{
+	++checks;
+	if (recorded != replayed)
+	{
+		char text[96];
+		std::snprintf(text, sizeof(text), "digest %s: recorded %016" PRIx64 ", replayed %016" PRIx64, when, recorded,
+			replayed);
+		Mismatch(at, text);
+	}
+}
+
+void Replay::Mismatch(int at, const std::string& what)
+{
+	if (mismatches++ == 0)
+	{
+		firstMismatchFrame = at;
+		firstMismatch = what;
+	}
+}
+
+void Replay::Conclude(uint64_t endDigest)
+{
+	done = true;
+	if (!rewrite)
+	{
+		return;
+	}
+	Line line;
+	line.frame = frame;
+	line.kind = Line::End;
+	line.digest = endDigest;
+	rewritten.lines.push_back(line);
+	const std::string temporary = path + ".new";
+	failed = !rewritten.Write(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0;
+}

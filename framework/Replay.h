@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "framework/ReplayLog.h"
+
+class Test;
+
+// Records a session's input frame by frame (--record), or plays a recorded
+// one back (--replay) and checks that the world comes out bit for bit the
+// same. The world steps a fixed time per frame and nothing reads the clock,
+// so the input and the frames it arrived in determine the whole session.
+//
+// The shell marks the frames and hands over each input as the scene
+// receives it; while playing it takes the recorded inputs instead of live
+// ones, each in the frame it was recorded in.
+class Replay
+{
+public:
+	enum class Mode
+	{
+		Off,
+		Recording,
+		Playing,
+	};
+
+	// Frames between two digests in a recording, so a replay that goes
+	// astray can tell from which second on.
+	static constexpr int DigestPeriod = 60;
+
+	~Replay();
+
+	// Starts writing a recording to path. False, with the reason, when it
+	// cannot be written.
+	bool Record(const std::string& path, const ReplayLog::Header& header, std::string* error);
+	// Starts playing log (read from path). With rewrite, the same input is
+	// played and the file is written again with the digests this program
+	// (named program) computes.
+	void Play(ReplayLog log, const std::string& path, bool rewrite, const std::string& program);
+
+	Mode GetMode() const { return mode; }
+	bool IsPlaying() const { return mode == Mode::Playing; }
+	// While playing: the viewer has paused the replay ('p').
+	bool IsHeld() const { return held; }
+	void ToggleHeld() { held = !held; }
+	// Playing has reached the end of the recording: Report says how it went.
+	bool IsDone() const { return done; }
+	// 0 when every digest matched (or the file was written again), 1
+	// otherwise.
+	int ExitStatus() const { return failed || (!rewrite && mismatches > 0) ? 1 : 0; }
+	int Frame() const { return frame; }
+
+	// Frame boundaries: BeginFrame before the scene's step, EndFrame after
+	// it (and after the picture is shown).
+	void BeginFrame(const Test& scene);
+	void EndFrame(const Test& scene);
+
+	// An input as the scene received it, stamped with the frame it is
+	// handled in; ignored unless recording.
+	void Note(ReplayLog::Line line);
+	// The scene is about to be rebuilt: its digest goes into the recording,
+	// or is checked against it.
+	void NoteRestart(const Test& scene);
+	// While playing: the next recorded input of the running frame that the
+	// shell applies before the step, and the next pad input (pad events,
+	// keyboard play's release) the game takes when it reads its pads; null
+	// when the frame has no more.
+	const ReplayLog::Line* NextInput();
+	const ReplayLog::Line* NextPadInput();
+
+	// Ends a recording: the digest of scene's world after the last frame.
+	void Finish(const Test& scene);
+	// Writes how the replay went to out.
+	void Report(std::FILE* out) const;
+
+private:
+	const ReplayLog::Line* Next(size_t* cursor, bool (*wanted)(ReplayLog::Line::Kind));
+	void Write(const ReplayLog::Line& line);
+	void CheckUpTo(int last, const Test& scene);
+	void Check(int at, const char* when, uint64_t recorded, uint64_t replayed);
+	void Mismatch(int at, const std::string& what);
+	void Conclude(uint64_t endDigest);
+
+	Mode mode = Mode::Off;
+	std::string path;
+	std::FILE* file = nullptr;
+	int frame = 0;
+	bool inFrame = false;
+	bool held = false;
+	bool done = false;
+
+	ReplayLog log;
+	bool rewrite = false;
+	ReplayLog rewritten;
+	size_t inputCursor = 0;
+	size_t padCursor = 0;
+	size_t checkCursor = 0;
+	bool failed = false;
+	int checks = 0;
+	int mismatches = 0;
+	int firstMismatchFrame = 0;
+	std::string firstMismatch;
+};
+
+extern Replay replay;

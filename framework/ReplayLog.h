@@ -1,0 +1,99 @@
+#pragma once
+
+#include <box2d/box2d.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/PanelChange.h"
+
+// A recorded session as plain text: a header saying how the program was
+// started, then one line per input with the frame it was handled in, and
+// digests of the world to check a replay against. Inputs are kept as the
+// scene received them: mouse positions as world points, so a replay never
+// depends on the window's size or the panel's width.
+//
+//   contest-replay 1
+//   program <version>
+//   scene <registry row>
+//   window <width> <height>
+//   keyboard <0|1>
+//   <frame> <what> <arguments>...
+class ReplayLog
+{
+public:
+	static constexpr int FormatVersion = 1;
+
+	struct Header
+	{
+		std::string program;
+		int scene = 0;
+		int width = 0;
+		int height = 0;
+		bool keyboardPlay = false;
+	};
+
+	struct Line
+	{
+		enum Kind
+		{
+			// A key press or release, or a special key press, as the shell
+			// handles it.
+			Key,
+			KeyUp,
+			Special,
+			// A left button press (plain or with Shift), its release, or
+			// motion with a button held, at `point` in the world.
+			MouseDown,
+			ShiftMouseDown,
+			MouseUp,
+			MouseMove,
+			// The camera moved by the mouse: centre `point`, `zoom`.
+			View,
+			// The window became `width` x `height` pixels.
+			Window,
+			// A real pad event: `code` is the SDL event type, then pad,
+			// axis or button, value.
+			Pad,
+			// A change made in the control panel, or a scene switch.
+			Change,
+			// Keyboard play let go of every key (the window lost the focus).
+			Release,
+			// The world's digest at a restart or after the frame's step.
+			RestartDigest,
+			FrameDigest,
+			// The session ended after this frame, with this digest.
+			End,
+		};
+
+		int frame = 0;
+		Kind kind = Key;
+		int code = 0;
+		int pad = 0;
+		int element = 0;
+		int value = 0;
+		b2Vec2 point{0.0f, 0.0f};
+		float zoom = 0.0f;
+		int width = 0;
+		int height = 0;
+		PanelChange change{PanelChange::Restart, "", 0.0f};
+		uint64_t digest = 0;
+	};
+
+	// Reads a whole file whose scene must be below rowCount. On failure,
+	// error says "FILE:LINE: what" and nothing of the file is kept.
+	bool Read(const std::string& path, int rowCount, std::string* error);
+	// Writes the whole log; false when the file cannot be written.
+	bool Write(const std::string& path) const;
+
+	static std::string FormatHeader(const Header& header);
+	// One line of text, ending in a newline.
+	static std::string Format(const Line& line);
+
+	// The session ended properly: the last line is its End.
+	bool IsComplete() const { return !lines.empty() && lines.back().kind == Line::End; }
+
+	Header header;
+	std::vector<Line> lines;
+};
