@@ -261,7 +261,11 @@ TEST(VerticalStackScene, CommaReplacesTheBulletThatTheFirstColumnStops)
 		{
 			StepScene(scene.get(), settings);
 		}
-		EXPECT_LT(bullet->GetLinearVelocity().x, 110.0f);
+		// The second shot finds that box knocked out.
+		if (shot == 0)
+		{
+			EXPECT_LT(bullet->GetLinearVelocity().x, 110.0f);
+		}
 	}
 }
 
