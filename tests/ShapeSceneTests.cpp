@@ -241,7 +241,7 @@ TEST(ApplyForceScene, TurnKeysApplyTorquesOfFiftyAndThrustPushesAlongTheShip)
 	EXPECT_NEAR(v.x, 0.0f, 0.02f);
 }
 
-TEST(VerticalStackScene, CommaReplacesTheBulletThatTheFirstColumnStops)
+TEST(VerticalStackScene, CommaReplacesTheBulletThatStrikesTheFirstColumn)
 {
 	auto scene = Make<VerticalStack>();
 	Settings settings;
