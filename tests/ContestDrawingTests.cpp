@@ -315,11 +315,11 @@ TEST_F(ContestDrawingTest, EachCellShowsItsSheetFrameOnItsOwnSquare)
 
 TEST_F(ContestDrawingTest, AnOverlayIsASquareOf48UnitsTimesItsZoomOnItsCentre)
 {
-	// 100 units in 480 pixels, the overlay at zoom 1: 230.4 pixels square.
+	// 100 units in 480 pixels, the overlay at zoom 1.5: 345.6 pixels square.
 	LookAt(b2Vec2(0.0f, 0.0f), 2.0f);
 	Clear();
 	game->renderer.Begin();
-	game->renderer.DrawOverlay("start", b2Vec2(10.0f, 5.0f), 1.0f);
+	game->renderer.DrawOverlay("start", b2Vec2(10.0f, 5.0f), 1.5f);
 	game->renderer.End();
 	int shown[4];
 	ReadBack().LitBox(shown);
@@ -329,7 +329,7 @@ TEST_F(ContestDrawingTest, AnOverlayIsASquareOf48UnitsTimesItsZoomOnItsCentre)
 	ASSERT_LT(words[0], words[2]);
 
 	const b2Vec2 center(0.5f * windowWidth + 10.0f * 4.8f, 0.5f * windowHeight + 5.0f * 4.8f);
-	const float side = 48.0f * 4.8f;
+	const float side = 1.5f * 48.0f * 4.8f;
 	// Texture rows run from the top, window rows from the bottom.
 	const float expected[4] = {center.x + side * (words[0] / float(image.width) - 0.5f),
 		center.y + side * (0.5f - words[3] / float(image.height)),
