@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,58 +23,33 @@ struct Vertex
 	b2Vec2 p;
 	b2Color color;
 };
-
-struct Primitive
-{
-	GLenum token;
-	std::vector<Vertex> vertices;
-};
+// The vertices of each primitive GL received, by feedback token.
+using Drawn = std::map<GLenum, std::vector<std::vector<Vertex>>>;
 
 template <typename Draw>
-std::vector<Primitive> Feedback(Draw draw)
+Drawn Feedback(Draw draw)
 {
-	// x, y, z and RGBA per vertex.
-	constexpr int VertexFloats = 7;
 	std::vector<GLfloat> buffer(1 << 16);
 	glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
 	glRenderMode(GL_FEEDBACK);
 	draw();
 	const int size = glRenderMode(GL_RENDER);
-	std::vector<Primitive> primitives;
+	Drawn drawn;
 	for (int i = 0; i < size;)
 	{
-		Primitive primitive{static_cast<GLenum>(buffer[i++]), {}};
-		int count = 1;
-		if (primitive.token == GL_LINE_TOKEN || primitive.token == GL_LINE_RESET_TOKEN)
-		{
-			primitive.token = GL_LINE_TOKEN;
-			count = 2;
-		}
-		else if (primitive.token == GL_POLYGON_TOKEN)
-		{
-			count = static_cast<int>(buffer[i++]);
-		}
-		for (int v = 0; v < count; ++v, i += VertexFloats)
+		GLenum token = static_cast<GLenum>(buffer[i++]);
+		token = token == GL_LINE_RESET_TOKEN ? GL_LINE_TOKEN : token;
+		const int count = token == GL_LINE_TOKEN ? 2 : token == GL_POLYGON_TOKEN ? static_cast<int>(buffer[i++]) : 1;
+		std::vector<Vertex> vertices;
+		// x, y, z and RGBA per vertex.
+		for (int v = 0; v < count; ++v, i += 7)
 		{
 			const GLfloat* f = &buffer[i];
-			primitive.vertices.push_back({b2Vec2(f[0], f[1]), b2Color(f[3], f[4], f[5])});
+			vertices.push_back({b2Vec2(f[0], f[1]), b2Color(f[3], f[4], f[5])});
 		}
-		primitives.push_back(primitive);
+		drawn[token].push_back(vertices);
 	}
-	return primitives;
-}
-
-std::vector<Primitive> Only(const std::vector<Primitive>& primitives, GLenum token)
-{
-	std::vector<Primitive> found;
-	for (const Primitive& primitive : primitives)
-	{
-		if (primitive.token == token)
-		{
-			found.push_back(primitive);
-		}
-	}
-	return found;
+	return drawn;
 }
 
 void ExpectColor(const b2Color& color, float r, float g, float b)
@@ -109,6 +85,15 @@ protected:
 		return b2Vec2(0.5f * windowWidth + scale * d.x, 0.5f * windowHeight + scale * d.y);
 	}
 
+	// The projection, then the model-view matrix.
+	static std::vector<GLfloat> Matrices()
+	{
+		std::vector<GLfloat> m(32);
+		glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+		glGetFloatv(GL_MODELVIEW_MATRIX, m.data() + 16);
+		return m;
+	}
+
 	static void ExpectAt(const b2Vec2& pixel, const b2Vec2& expected, float tolerance = 0.01f)
 	{
 		EXPECT_NEAR(pixel.x, expected.x, tolerance);
@@ -124,26 +109,26 @@ TEST_F(DebugDrawTest, DegenerateShapesStillIssueTheirPrimitives)
 	const b2Vec2 two[] = {b2Vec2(0.0f, 0.0f), b2Vec2(1.0f, 0.0f)};
 	// A loop through two vertices goes there and back; a fan of two has no
 	// triangle.
-	auto lines = Only(Feedback([&] { draw.DrawPolygon(two, 2, red); }), GL_LINE_TOKEN);
+	auto lines = Feedback([&] { draw.DrawPolygon(two, 2, red); })[GL_LINE_TOKEN];
 	ASSERT_EQ(lines.size(), 2u);
-	ExpectAt(lines[0].vertices[1].p, Pixel(two[1]));
-	auto solid = Feedback([&] { draw.DrawSolidPolygon(two, 2, red); });
-	EXPECT_EQ(Only(solid, GL_LINE_TOKEN).size(), 2u);
-	EXPECT_TRUE(Only(solid, GL_POLYGON_TOKEN).empty());
+	ExpectAt(lines[0][1].p, Pixel(two[1]));
+	Drawn solid = Feedback([&] { draw.DrawSolidPolygon(two, 2, red); });
+	EXPECT_EQ(solid[GL_LINE_TOKEN].size(), 2u);
+	EXPECT_TRUE(solid[GL_POLYGON_TOKEN].empty());
 
 	// A zero radius puts all 16 rim vertices on the centre; the solid circle
 	// adds its axis mark.
 	const b2Vec2 center(2.0f, 3.0f);
-	lines = Only(Feedback([&] { draw.DrawCircle(center, 0.0f, red); }), GL_LINE_TOKEN);
+	lines = Feedback([&] { draw.DrawCircle(center, 0.0f, red); })[GL_LINE_TOKEN];
 	EXPECT_EQ(lines.size(), 16u);
 	const auto solidLines =
-		Only(Feedback([&] { draw.DrawSolidCircle(center, 0.0f, b2Vec2(1.0f, 0.0f), red); }), GL_LINE_TOKEN);
+		Feedback([&] { draw.DrawSolidCircle(center, 0.0f, b2Vec2(1.0f, 0.0f), red); })[GL_LINE_TOKEN];
 	EXPECT_EQ(solidLines.size(), 17u);
 	lines.insert(lines.end(), solidLines.begin(), solidLines.end());
-	for (const Primitive& line : lines)
+	for (const auto& line : lines)
 	{
-		ExpectAt(line.vertices[0].p, Pixel(center));
-		ExpectAt(line.vertices[1].p, Pixel(center));
+		ExpectAt(line[0].p, Pixel(center));
+		ExpectAt(line[1].p, Pixel(center));
 	}
 }
 
@@ -156,22 +141,15 @@ TEST_F(DebugDrawTest, TextSitsOnItsBaselineWhateverTheCameraAndLeavesBothMatrice
 	{
 		LookAt(center, zoom);
 		glTranslatef(3.0f, 4.0f, 0.0f);
-		GLfloat projection[16];
-		GLfloat modelView[16];
-		glGetFloatv(GL_PROJECTION_MATRIX, projection);
-		glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+		const std::vector<GLfloat> before = Matrices();
 
-		const auto bitmaps = Only(Feedback([&] { draw.DrawString(5, 30, "Hi"); }), GL_BITMAP_TOKEN);
+		const auto bitmaps = Feedback([&] { draw.DrawString(5, 30, "Hi"); })[GL_BITMAP_TOKEN];
 		ASSERT_EQ(bitmaps.size(), 2u);
-		ExpectAt(bitmaps[0].vertices[0].p, b2Vec2(5.0f, height - 30.0f));
-		ExpectAt(bitmaps[1].vertices[0].p, b2Vec2(13.0f, height - 30.0f));
-		ExpectColor(bitmaps[0].vertices[0].color, 0.9f, 0.6f, 0.6f);
+		ExpectAt(bitmaps[0][0].p, b2Vec2(5.0f, height - 30.0f));
+		ExpectAt(bitmaps[1][0].p, b2Vec2(13.0f, height - 30.0f));
+		ExpectColor(bitmaps[0][0].color, 0.9f, 0.6f, 0.6f);
 
-		GLfloat after[16];
-		glGetFloatv(GL_PROJECTION_MATRIX, after);
-		EXPECT_EQ(std::vector<GLfloat>(projection, projection + 16), std::vector<GLfloat>(after, after + 16));
-		glGetFloatv(GL_MODELVIEW_MATRIX, after);
-		EXPECT_EQ(std::vector<GLfloat>(modelView, modelView + 16), std::vector<GLfloat>(after, after + 16));
+		EXPECT_EQ(Matrices(), before);
 		GLint mode = 0;
 		glGetIntegerv(GL_MATRIX_MODE, &mode);
 		EXPECT_EQ(mode, GL_MODELVIEW);
@@ -189,8 +167,7 @@ TEST_F(DebugDrawTest, TextIsFormattedIntoItsBufferAndCutAtItsEnd)
 
 	// 127 characters and the terminator fill the buffer.
 	const std::string longText(300, 'a');
-	const auto bitmaps = Only(Feedback([&] { draw.DrawString(5, 75, "%s", longText.c_str()); }), GL_BITMAP_TOKEN);
-	EXPECT_EQ(bitmaps.size(), 127u);
+	EXPECT_EQ(Feedback([&] { draw.DrawString(5, 75, "%s", longText.c_str()); })[GL_BITMAP_TOKEN].size(), 127u);
 	EXPECT_EQ(text.Lines().back(), std::string(127, 'a'));
 }
 
@@ -240,21 +217,21 @@ TEST_F(DebugDrawTest, ContactPointsShowNewOnesLargeAndGreenPersistingOnesSmallAn
 	s.enableContinuous = 0;
 	for (int frame = 0; frame < 2; ++frame)
 	{
-		const auto primitives = Feedback([&] { StepScene(&scene, s); });
-		const auto points = Only(primitives, GL_POINT_TOKEN);
-		const auto lines = Only(primitives, GL_LINE_TOKEN);
+		Drawn drawn = Feedback([&] { StepScene(&scene, s); });
+		const auto& points = drawn[GL_POINT_TOKEN];
+		const auto& lines = drawn[GL_LINE_TOKEN];
 		ASSERT_EQ(points.size(), 2u) << frame;
 		ASSERT_EQ(lines.size(), 2u) << frame;
 		for (int i = 0; i < 2; ++i)
 		{
-			const b2Vec2 corner(points[i].vertices[0].p.x < Pixel(b2Vec2(0.0f, 0.0f)).x ? -0.5f : 0.5f, 0.0f);
+			const Vertex& point = points[i][0];
+			const b2Vec2 corner(point.p.x < Pixel(b2Vec2_zero).x ? -0.5f : 0.5f, 0.0f);
 			// The contact lies midway between the two surfaces' skins.
-			ExpectAt(points[i].vertices[0].p, Pixel(corner), 0.5f);
-			const b2Color& color = points[i].vertices[0].color;
-			frame == 0 ? ExpectColor(color, 0.3f, 0.95f, 0.3f) : ExpectColor(color, 0.3f, 0.3f, 0.95f);
-			ExpectAt(lines[i].vertices[0].p, points[i].vertices[0].p);
-			ExpectAt(lines[i].vertices[1].p, points[i].vertices[0].p + Pixel(b2Vec2(0.0f, 0.3f)) - Pixel(b2Vec2_zero));
-			ExpectColor(lines[i].vertices[0].color, 0.9f, 0.9f, 0.9f);
+			ExpectAt(point.p, Pixel(corner), 0.5f);
+			frame == 0 ? ExpectColor(point.color, 0.3f, 0.95f, 0.3f) : ExpectColor(point.color, 0.3f, 0.3f, 0.95f);
+			ExpectAt(lines[i][0].p, point.p);
+			ExpectAt(lines[i][1].p, point.p + Pixel(b2Vec2(0.0f, 0.3f)) - Pixel(b2Vec2_zero));
+			ExpectColor(lines[i][0].color, 0.9f, 0.9f, 0.9f);
 		}
 	}
 
