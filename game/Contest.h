@@ -124,8 +124,6 @@ private:
 	void WaitForStart();
 	void FillControls();
 	void MoveCamera(Settings* settings);
-	void UpdateObjects();
-	void ForwardContacts();
 	void Draw();
 	// While waiting for the start: how to start, and the play keys.
 	void DrawHelp();
@@ -134,9 +132,6 @@ private:
 	// Starts the game with a wave of the given size unless it runs already;
 	// the size replaces the number of kills that wins either way.
 	void StartWave(uint32_t size);
-	// Deletes every listed object, projectiles first so that each still
-	// finds its launcher.
-	void DeleteObjects();
 
 	// The next paused frame runs as an unpaused one.
 	bool stepOnce = false;
