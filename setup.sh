@@ -9,11 +9,11 @@ cd "$(dirname "$0")"
 
 packages=(
 	cmake g++ pkg-config make
-	libbox2d-dev freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev
+	libbox2d-dev freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev libxtst-dev
 	libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
 	libpng-dev libmp3lame-dev
 	libimgui-dev
-	libgtest-dev libxtst-dev xvfb xauth
+	libgtest-dev xvfb xauth
 )
 
 install_packages() {

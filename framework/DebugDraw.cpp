@@ -157,15 +157,6 @@ void DebugDraw::DrawPolygonShape(const b2PolygonShape& shape, const b2Transform&
 
 void (*DebugDraw::textListener)(int x, int y, const char* text) = nullptr;
 
-int FormatTextLine(char* buffer, const char* format, ...)
-{
-	va_list args;
-	va_start(args, format);
-	const int length = vsnprintf(buffer, DebugDraw::TextBufferSize, format, args);
-	va_end(args);
-	return length;
-}
-
 void DebugDraw::DrawString(int x, int y, const char* format, ...)
 {
 	char buffer[TextBufferSize];

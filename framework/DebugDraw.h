@@ -43,7 +43,3 @@ public:
 	// the formatted text); lets tools and tests read the status text.
 	static void (*textListener)(int x, int y, const char* text);
 };
-
-// Formats like DrawString does, into a buffer of TextBufferSize bytes: the
-// exact text a status line shows.
-int FormatTextLine(char* buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -78,11 +78,6 @@ void FreeMusic(Mix_Music*& music)
 	}
 }
 
-bool IsProjectile(const GameObject* object)
-{
-	return object->kind == KindMace || object->kind == KindFireball || object->kind == KindArrow;
-}
-
 // Moves value towards target by at most step.
 float Approach(float value, float target, float step)
 {
@@ -157,38 +152,12 @@ Contest::~Contest()
 	FreeMusic(mainMusic);
 	FreeMusic(winMusic);
 	soundBank.FreeSounds();
-	DeleteObjects();
+	gameWorld.DeleteObjects();
 }
 
 Test* Contest::Create()
 {
 	return new Contest;
-}
-
-void Contest::DeleteObjects()
-{
-	// The objects' destructors reach the world through the registry.
-	GameWorld* const previous = GameWorldInstance;
-	GameWorldInstance = &gameWorld;
-
-	std::vector<GameObject*> objects = std::move(gameWorld.objects);
-	gameWorld.objects.clear();
-	for (GameObject*& object : objects)
-	{
-		if (IsProjectile(object))
-		{
-			delete object;
-			object = nullptr;
-		}
-	}
-	for (GameObject* object : objects)
-	{
-		delete object;
-	}
-	knight = nullptr;
-	archer = nullptr;
-
-	GameWorldInstance = previous == &gameWorld ? nullptr : previous;
 }
 
 void Contest::Step(Settings* settings)
@@ -223,7 +192,7 @@ void Contest::Step(Settings* settings)
 	timer.Reset();
 	if (settings->pause == 0)
 	{
-		UpdateObjects();
+		gameWorld.UpdateObjects();
 	}
 	profile.update = timer.GetMilliseconds();
 
@@ -234,7 +203,7 @@ void Contest::Step(Settings* settings)
 	timer.Reset();
 	if (settings->pause == 0)
 	{
-		ForwardContacts();
+		gameWorld.ForwardContacts();
 	}
 	profile.contacts = timer.GetMilliseconds();
 
@@ -379,58 +348,10 @@ void Contest::MoveCamera(Settings* settings)
 	OnReshape(windowWidth, windowHeight);
 }
 
-void Contest::UpdateObjects()
-{
-	// Objects added during the pass (new projectiles) update in it too.
-	for (size_t i = 0; i < gameWorld.objects.size(); ++i)
-	{
-		gameWorld.objects[i]->Update();
-	}
-	gameWorld.Purge();
-}
-
-void Contest::ForwardContacts()
-{
-	for (b2Contact* contact = world->GetContactList(); contact != nullptr; contact = contact->GetNext())
-	{
-		if (!contact->IsTouching())
-		{
-			continue;
-		}
-		b2Fixture* fixtureA = contact->GetFixtureA();
-		b2Fixture* fixtureB = contact->GetFixtureB();
-		GameObject* ownerA = GameObject::Owner(fixtureA);
-		GameObject* ownerB = GameObject::Owner(fixtureB);
-		if (ownerA != nullptr)
-		{
-			ownerA->OnContact(contact, fixtureA, fixtureB);
-		}
-		if (ownerB != nullptr)
-		{
-			ownerB->OnContact(contact, fixtureB, fixtureA);
-		}
-	}
-}
-
 void Contest::PreSolve(b2Contact* contact, const b2Manifold* oldManifold)
 {
 	Test::PreSolve(contact, oldManifold);
-	if (!contact->IsTouching())
-	{
-		return;
-	}
-	b2Fixture* fixtureA = contact->GetFixtureA();
-	b2Fixture* fixtureB = contact->GetFixtureB();
-	GameObject* ownerA = GameObject::Owner(fixtureA);
-	GameObject* ownerB = GameObject::Owner(fixtureB);
-	if (ownerA != nullptr)
-	{
-		ownerA->OnPreSolve(contact, oldManifold, fixtureA, fixtureB);
-	}
-	if (ownerB != nullptr)
-	{
-		ownerB->OnPreSolve(contact, oldManifold, fixtureB, fixtureA);
-	}
+	gameWorld.ForwardPreSolve(contact, oldManifold);
 }
 
 void Contest::Draw()

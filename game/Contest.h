@@ -124,8 +124,6 @@ private:
 	void WaitForStart();
 	void FillControls();
 	void MoveCamera(Settings* settings);
-	void UpdateObjects();
-	void ForwardContacts();
 	void Draw();
 	// While waiting for the start: how to start, and the play keys.
 	void DrawHelp();
@@ -137,9 +135,6 @@ private:
 	// The game's progress, switches and every object's kind, flags and
 	// damage.
 	void AddToDigest(WorldDigest* digest) const override;
-	// Deletes every listed object, projectiles first so that each still
-	// finds its launcher.
-	void DeleteObjects();
 
 	// The next paused frame runs as an unpaused one.
 	bool stepOnce = false;

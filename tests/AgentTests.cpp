@@ -126,6 +126,23 @@ TEST(AgentWalking, AStickWithinAThousandthDoesNothing)
 	}
 }
 
+// The gait advances by 0.02 per frame for each 10 units of speed along the
+// ground and bobs by a quarter unit, but only within the ground grace.
+TEST(AgentWalking, TheGaitFollowsTheSpeedAndBobsOnlyNearTheGround)
+{
+	Standing s;
+	s.body->SetLinearVelocity(b2Vec2(20.0f, 0.0f));
+	s.knight->walkPhase = 0.99f;
+	s.knight->Move(1.0f, false);
+	EXPECT_NEAR(0.03f, s.knight->walkPhase, 1e-5f);
+	EXPECT_NEAR(0.25f * std::sin(2.0f * Pi * 2.0f * 0.03f), s.knight->bob, 1e-5f);
+
+	s.knight->groundTimer = 0;
+	s.knight->Move(1.0f, false);
+	EXPECT_NEAR(0.07f, s.knight->walkPhase, 1e-5f);
+	EXPECT_EQ(0.0f, s.knight->bob);
+}
+
 TEST(AgentJumping, APressOnTheGroundGivesTenFramesOfImpulse)
 {
 	Standing s;
@@ -147,6 +164,18 @@ TEST(AgentJumping, APressOnTheGroundGivesTenFramesOfImpulse)
 	EXPECT_NEAR(expected - 2.0f * 0.5f, s.body->GetLinearVelocity().y, 0.05f);
 }
 
+TEST(AgentJumping, ReleasingTheButtonCutsTheJumpShort)
+{
+	Standing s;
+	Press(s.control, Jump);
+	Frames(s.arena, s.control, 2);
+	Release(s.control, Jump);
+	Frame(s.arena, s.control);
+	EXPECT_EQ(0, s.knight->jumpTimer);
+	// Two impulses of 20, and gravity for three frames.
+	EXPECT_NEAR(2.0f * 20.0f / s.body->GetMass() - 3.0f * 0.5f, s.body->GetLinearVelocity().y, 0.05f);
+}
+
 TEST(AgentJumping, HoldingTheButtonFromBeforeLandingDoesNotJump)
 {
 	ObjectWorld arena;
@@ -156,7 +185,7 @@ TEST(AgentJumping, HoldingTheButtonFromBeforeLandingDoesNotJump)
 	Frames(arena, control, 40);
 	EXPECT_EQ(0, knight->jumpTimer);
 	EXPECT_NEAR(0.0f, knight->fixture->GetBody()->GetLinearVelocity().y, 0.01f);
-	EXPECT_EQ(Agent::GroundGraceFrames, knight->groundTimer);
+	EXPECT_EQ(10, knight->groundTimer);
 }
 
 TEST(AgentGround, SlopesSteeperThanAbout45Point6DegreesAreNotGround)
@@ -170,7 +199,7 @@ TEST(AgentGround, SlopesSteeperThanAbout45Point6DegreesAreNotGround)
 		arena.PhysicsPass();
 		ASSERT_NE(nullptr, GroundContact(knight->fixture->GetBody())) << degrees;
 		EXPECT_EQ(degrees < 45.0f, knight->onGround) << degrees;
-		EXPECT_EQ(degrees < 45.0f ? Agent::GroundGraceFrames : 0, knight->groundTimer) << degrees;
+		EXPECT_EQ(degrees < 45.0f ? 10 : 0, knight->groundTimer) << degrees;
 		if (degrees < 45.0f)
 		{
 			EXPECT_NEAR(-std::sin(degrees * Pi / 180.0f), knight->groundNormal.x, 1e-3f);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "scenes/DistanceTest.h"
@@ -185,7 +186,7 @@ TEST_F(BareShapeScenes, TimeOfImpactStopsTheSweepInsideItsRange)
 	EXPECT_LT(scene->GetToi(), 1.0f);
 
 	char expected[DebugDraw::TextBufferSize];
-	FormatTextLine(expected, "toi = %g", scene->GetToi());
+	std::snprintf(expected, sizeof(expected), "toi = %g", scene->GetToi());
 	EXPECT_TRUE(text.Has(expected)) << expected;
 	EXPECT_NE(text.Find("max toi iters = "), "");
 }

@@ -1,10 +1,16 @@
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "framework/Shell.h"
 #include "game/Contest.h"
 #include "game/ContestRenderer.h"
+#include "game/assets/TextureCache.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
 #include "game/objects/Other.h"
@@ -33,22 +39,113 @@ protected:
 	}
 
 	// Draws one frame with the camera fixed at center and zoom, as the
-	// game's own step would leave it.
-	void DrawAt(const b2Vec2& center, float zoom)
+	// game's own step would leave it; without objects only the tiles.
+	void DrawAt(const b2Vec2& center, float zoom, bool objects = true)
 	{
-		settings.viewCenter = center;
-		viewZoom = zoom;
-		OnReshape(windowWidth, windowHeight);
+		LookAt(center, zoom);
 		const b2Vec2 lower = ScreenToWorld(0, windowHeight);
 		const b2Vec2 upper = ScreenToWorld(windowWidth, 0);
 		game->renderer.Begin();
 		game->renderer.DrawTiles(game->ground, lower, upper);
-		game->renderer.DrawObjects(game->gameWorld.objects, lower, upper);
+		if (objects)
+		{
+			game->renderer.DrawObjects(game->gameWorld.objects, lower, upper);
+		}
 		game->renderer.End();
+	}
+
+	static void LookAt(const b2Vec2& center, float zoom)
+	{
+		settings.viewCenter = center;
+		viewZoom = zoom;
+		OnReshape(windowWidth, windowHeight);
+	}
+
+	static void Clear()
+	{
+		glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+		glClear(GL_COLOR_BUFFER_BIT);
 	}
 
 	Contest* game = nullptr;
 };
+
+// RGBA pixels, rows from the bottom (the back buffer) or from the top (a
+// texture).
+struct Image
+{
+	int width = 0;
+	int height = 0;
+	std::vector<uint8_t> pixels;
+
+	const uint8_t* At(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
+	// Mean colour over [x0, x1) x [y0, y1), alpha applied as over black.
+	b2Color Mean(int x0, int y0, int x1, int y1) const
+	{
+		b2Color sum(0.0f, 0.0f, 0.0f);
+		for (int y = y0; y < y1; ++y)
+		{
+			for (int x = x0; x < x1; ++x)
+			{
+				const float alpha = At(x, y)[3] / 255.0f;
+				sum.r += At(x, y)[0] * alpha;
+				sum.g += At(x, y)[1] * alpha;
+				sum.b += At(x, y)[2] * alpha;
+			}
+		}
+		const float n = static_cast<float>((x1 - x0) * (y1 - y0));
+		return b2Color(sum.r / n, sum.g / n, sum.b / n);
+	}
+	// Bounding box [x0, x1) x [y0, y1) of the pixels brighter than a faint
+	// edge over black.
+	void LitBox(int box[4]) const
+	{
+		box[0] = width;
+		box[1] = height;
+		box[2] = 0;
+		box[3] = 0;
+		for (int y = 0; y < height; ++y)
+		{
+			for (int x = 0; x < width; ++x)
+			{
+				if ((At(x, y)[0] + At(x, y)[1] + At(x, y)[2]) * At(x, y)[3] / 255 > 60)
+				{
+					box[0] = std::min(box[0], x);
+					box[1] = std::min(box[1], y);
+					box[2] = std::max(box[2], x + 1);
+					box[3] = std::max(box[3], y + 1);
+				}
+			}
+		}
+	}
+};
+
+Image ReadBack()
+{
+	Image image{windowWidth, windowHeight, {}};
+	image.pixels.resize(static_cast<size_t>(image.width) * image.height * 4);
+	glFinish();
+	glReadBuffer(GL_BACK);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+	for (size_t i = 3; i < image.pixels.size(); i += 4)
+	{
+		image.pixels[i] = 255;
+	}
+	return image;
+}
+
+Image TextureImage(const std::string& name)
+{
+	Image image;
+	glBindTexture(GL_TEXTURE_2D, GetTexture(name).id);
+	glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &image.width);
+	glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &image.height);
+	image.pixels.resize(static_cast<size_t>(image.width) * image.height * 4);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+	return image;
+}
 
 void ExpectColor(const b2Color& c, float r, float g, float b)
 {
@@ -180,6 +277,68 @@ TEST_F(ContestDrawingTest, TilesCoverTheViewWithOneTileOfMarginClippedToTheGrid)
 	const float halfWidth = 25.0f * 640.0f / 480.0f;
 	DrawAt(b2Vec2(257.0f + halfWidth, 289.0f + 25.0f), 1.0f);
 	EXPECT_EQ(game->renderer.tilesDrawn, 1);
+}
+
+TEST_F(ContestDrawingTest, EachCellShowsItsSheetFrameOnItsOwnSquare)
+{
+	const Image sheet = TextureImage("tiles");
+	const int columns = sheet.width / 32;
+	Clear();
+	DrawAt(Ground::Corner(18, 57), 1.0f, false);
+	const Image screen = ReadBack();
+	const float pixelsPerUnit = windowHeight / 50.0f;
+	const b2Vec2 lower = ScreenToWorld(0, windowHeight);
+	const Ground& ground = game->ground;
+	int checked = 0;
+	for (int row = 50; row < 64; ++row)
+	{
+		for (int column = 9; column < 28; ++column)
+		{
+			// The middle half of the cell against the middle half of its frame.
+			const int frame = ground.displayGrid[(ground.height - 1 - row) * ground.width + column] - 1;
+			const int fx = frame % columns * 32;
+			const int fy = frame / columns * 32;
+			const b2Color expected = sheet.Mean(fx + 8, fy + 8, fx + 24, fy + 24);
+			const b2Vec2 corner = pixelsPerUnit * (Ground::Corner(column, row) - lower);
+			const int quarter = static_cast<int>(0.25f * Ground::TileSize * pixelsPerUnit + 0.5f);
+			const int x0 = static_cast<int>(corner.x) + quarter;
+			const int y0 = static_cast<int>(corner.y) + quarter;
+			const b2Color shown = screen.Mean(x0, y0, x0 + 2 * quarter - 2, y0 + 2 * quarter - 2);
+			EXPECT_NEAR(shown.r, expected.r, 12.0f) << column << ", " << row;
+			EXPECT_NEAR(shown.g, expected.g, 12.0f) << column << ", " << row;
+			EXPECT_NEAR(shown.b, expected.b, 12.0f) << column << ", " << row;
+			++checked;
+		}
+	}
+	EXPECT_EQ(checked, 14 * 19);
+}
+
+TEST_F(ContestDrawingTest, AnOverlayIsASquareOf48UnitsTimesItsZoomOnItsCentre)
+{
+	// 100 units in 480 pixels, the overlay at zoom 1.5: 345.6 pixels square.
+	LookAt(b2Vec2(0.0f, 0.0f), 2.0f);
+	Clear();
+	game->renderer.Begin();
+	game->renderer.DrawOverlay("start", b2Vec2(10.0f, 5.0f), 1.5f);
+	game->renderer.End();
+	int shown[4];
+	ReadBack().LitBox(shown);
+	const Image image = TextureImage("start");
+	int words[4];
+	image.LitBox(words);
+	ASSERT_LT(words[0], words[2]);
+
+	const b2Vec2 center(0.5f * windowWidth + 10.0f * 4.8f, 0.5f * windowHeight + 5.0f * 4.8f);
+	const float side = 1.5f * 48.0f * 4.8f;
+	// Texture rows run from the top, window rows from the bottom.
+	const float expected[4] = {center.x + side * (words[0] / float(image.width) - 0.5f),
+		center.y + side * (0.5f - words[3] / float(image.height)),
+		center.x + side * (words[2] / float(image.width) - 0.5f),
+		center.y + side * (0.5f - words[1] / float(image.height))};
+	for (int i = 0; i < 4; ++i)
+	{
+		EXPECT_NEAR(shown[i], expected[i], 3.0f) << i;
+	}
 }
 
 TEST_F(ContestDrawingTest, ObjectsOutsideTheViewAreSkipped)

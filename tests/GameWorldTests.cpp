@@ -98,37 +98,27 @@ TEST(GameWorldTests, AnObjectCreatedDuringTheUpdatePassIsUpdatedInThatPass)
 	EXPECT_EQ(2u, arena.gameWorld.objects.size());
 }
 
-TEST(GameWorldTests, PausedFramesOnlyPreSolve)
+TEST(GameWorldTests, OnlyTouchingContactsAreHandedOn)
 {
 	ObjectWorld arena;
-	int deleted = 0;
 	Probe* resting = new Probe();
+	// Within the contact margin of the floor but clear of it.
+	Probe* hovering = new Probe();
+	hovering->body->SetTransform(b2Vec2(20.0f, 0.55f), 0.0f);
+	hovering->body->SetGravityScale(0.0f);
 	arena.gameWorld.Add(resting);
-	arena.Steps(30);
-	ASSERT_GT(resting->preSolves, 0);
-	ASSERT_GT(resting->contacts, 0);
-
-	Probe* doomed = new Probe(&deleted);
-	doomed->body->SetTransform(b2Vec2(20.0f, 0.5f), 0.0f);
-	arena.gameWorld.Add(doomed);
-	doomed->flags |= DeadFlag;
-	const int updates = resting->updates;
-	const int contacts = resting->contacts;
-	const int preSolves = resting->preSolves;
-
-	for (int i = 0; i < 5; ++i)
-	{
-		arena.Step(true);
-	}
-
-	EXPECT_EQ(updates, resting->updates);
-	EXPECT_EQ(contacts, resting->contacts);
-	EXPECT_EQ(preSolves + 5, resting->preSolves);
-	EXPECT_EQ(0, deleted);
-	EXPECT_EQ(2u, arena.gameWorld.objects.size());
-
+	arena.gameWorld.Add(hovering);
 	arena.Step();
-	EXPECT_EQ(1, deleted);
-	EXPECT_EQ(updates + 1, resting->updates);
+	int untouching = 0;
+	for (b2Contact* contact = arena.world.GetContactList(); contact != nullptr; contact = contact->GetNext())
+	{
+		untouching += contact->IsTouching() ? 0 : 1;
+		arena.gameWorld.ForwardPreSolve(contact, contact->GetManifold());
+	}
+	ASSERT_EQ(1, untouching);
+	EXPECT_GT(resting->preSolves, 1);
+	EXPECT_GT(resting->contacts, 0);
+	EXPECT_EQ(0, hovering->preSolves);
+	EXPECT_EQ(0, hovering->contacts);
 }
 }

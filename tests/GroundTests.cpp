@@ -326,6 +326,28 @@ TEST_F(GroundTest, EdgeEndsAtTheBorderOfAOneTileWallAreLoggedAndLeftTwoSided)
 	EXPECT_EQ(LogText(), "Pt1 broken queryPt0 broken queryPt0 broken queryPt1 broken query");
 }
 
+TEST_F(GroundTest, ACellOpenAboveAndBelowGetsItsBottomEdgeThenItsTop)
+{
+	const int level[] = {
+		Open, Open, Open,
+		Solid, Solid, Solid,
+		Open, Open, Open,
+	};
+	ground.Build(level, 3, 3);
+	const auto edges = EdgesInTiles();
+	ASSERT_EQ(edges.size(), 6u);
+	auto spans = [](const std::pair<b2Vec2, b2Vec2>& edge, float x, float y) {
+		return (NearTiles(edge.first, x, y) && NearTiles(edge.second, x + 1, y)) ||
+			(NearTiles(edge.second, x, y) && NearTiles(edge.first, x + 1, y));
+	};
+	// Newest first: the top side of each cell, then its bottom side.
+	for (int x = 0; x < 3; ++x)
+	{
+		EXPECT_TRUE(spans(edges[4 - 2 * x], x, 2)) << x;
+		EXPECT_TRUE(spans(edges[5 - 2 * x], x, 1)) << x;
+	}
+}
+
 TEST_F(GroundTest, RelinkingFindsThreeEdgesAtACornerAndNeighboursThatMissTheQueriedEnd)
 {
 	// An all-solid level has no edges of its own; place edges by hand.

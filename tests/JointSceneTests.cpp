@@ -4,9 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "scenes/BodyTypes.h"
 #include "scenes/Car.h"
 #include "scenes/Gears.h"
 #include "scenes/Pinball.h"
+#include "scenes/Prismatic.h"
 #include "scenes/Pulleys.h"
 #include "scenes/RopeJoint.h"
 #include "scenes/Web.h"
@@ -59,6 +61,18 @@ void ExpectWebSlotsMatchWorld(const Web& web)
 		}
 	}
 	EXPECT_EQ(filled, CountJoints(world));
+}
+
+b2Body* BodyAt(b2World* world, const b2Vec2& position)
+{
+	for (b2Body* body = world->GetBodyList(); body != nullptr; body = body->GetNext())
+	{
+		if (b2Distance(body->GetPosition(), position) < 1e-4f)
+		{
+			return body;
+		}
+	}
+	return nullptr;
 }
 
 int CountBodies(const Web& web)
@@ -256,6 +270,65 @@ TEST(PinballScene, TheBallStaysOnTheTable)
 		const b2Vec2 p = pinball->GetBall()->GetPosition();
 		ASSERT_TRUE(p.x > -8.0f && p.x < 8.0f && p.y > -2.0f && p.y < 20.0f) << p.x << ", " << p.y << " at " << i;
 	}
+}
+
+TEST(PrismaticScene, ItsKeysToggleTheLimitAndTheMotorAndReverseTheMotor)
+{
+	auto scene = Make<Prismatic>();
+	Settings settings;
+	auto* joint = static_cast<b2PrismaticJoint*>(scene->GetWorld()->GetJointList());
+	// The motor drives the box up its rail at 10 a second to the limit at 20.
+	StepScene(scene.get(), settings, 180);
+	EXPECT_NEAR(joint->GetJointTranslation(), 20.0f, 0.05f);
+	scene->Keyboard('l');
+	StepScene(scene.get(), settings, 30);
+	EXPECT_NEAR(joint->GetJointTranslation(), 25.0f, 0.2f);
+	scene->Keyboard('s');
+	StepScene(scene.get(), settings, 30);
+	EXPECT_NEAR(joint->GetJointSpeed(), -10.0f, 0.01f);
+	// Without its motor the box slides down the rail ever faster.
+	scene->Keyboard('m');
+	StepScene(scene.get(), settings, 30);
+	EXPECT_LT(joint->GetJointSpeed(), -11.0f);
+}
+
+TEST(BodyTypesScene, ItsKeysMakeThePlatformStaticKinematicAndDynamic)
+{
+	auto scene = Make<BodyTypes>();
+	Settings settings;
+	b2Body* platform = scene->GetPlatform();
+	StepScene(scene.get(), settings, 30);
+	scene->Keyboard('s');
+	const b2Vec2 held = platform->GetPosition();
+	StepScene(scene.get(), settings, 60);
+	EXPECT_EQ(platform->GetType(), b2_staticBody);
+	EXPECT_EQ(platform->GetPosition(), held);
+	// Kinematic, it slides left at 3 a second without turning.
+	scene->Keyboard('k');
+	const float angle = platform->GetAngle();
+	StepScene(scene.get(), settings, 60);
+	EXPECT_EQ(platform->GetType(), b2_kinematicBody);
+	EXPECT_NEAR(platform->GetPosition().x, held.x - 3.0f, 0.01f);
+	EXPECT_EQ(platform->GetAngle(), angle);
+	scene->Keyboard('d');
+	EXPECT_EQ(platform->GetType(), b2_dynamicBody);
+}
+
+// A fixed small wheel geared 2 to 1 to a large wheel that hangs from it on
+// an arm: swung, the arm turns the large wheel by half its own angle.
+TEST(GearsScene, TheArmTurnsTheLargeWheelByHalfItsAngle)
+{
+	auto gears = Make<Gears>();
+	b2Body* arm = BodyAt(gears->GetWorld(), b2Vec2(10.0f, 8.0f));
+	b2Body* wheel = BodyAt(gears->GetWorld(), b2Vec2(10.0f, 6.0f));
+	ASSERT_TRUE(arm != nullptr && wheel != nullptr);
+	arm->SetAngularVelocity(2.0f);
+	Settings settings;
+	StepScene(gears.get(), settings, 30);
+	EXPECT_GT(std::fabs(arm->GetAngle()), 0.2f);
+	EXPECT_NEAR(wheel->GetAngle(), 0.5f * arm->GetAngle(), 0.01f);
+	EXPECT_NEAR(b2Distance(arm->GetWorldPoint(b2Vec2(0.0f, 1.0f)), b2Vec2(10.0f, 9.0f)), 0.0f, 0.01f);
+	EXPECT_NEAR(b2Distance(wheel->GetPosition(), b2Vec2(10.0f, 9.0f)), 3.0f, 0.01f);
 }
 
 // The text lines state the invariant each coupling keeps; they must hold it.

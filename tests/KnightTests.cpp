@@ -7,6 +7,7 @@
 #include "game/objects/Other.h"
 #include "game/objects/Proj.h"
 #include "game/objects/Shield.h"
+#include "game/objects/Zombie.h"
 #include "tests/support/Fighters.h"
 #include "tests/support/TestSounds.h"
 
@@ -75,7 +76,7 @@ TEST_F(KnightTest, HoldingTheButtonSwingsOnceAndBlockingSwingsNot)
 	// Launched from straight above, clockwise when facing right.
 	const b2Vec2 start = mace->fixture->GetBody()->GetPosition() - body->GetPosition();
 	EXPECT_NEAR(0.0f, start.x, 1e-4f);
-	EXPECT_NEAR(Knight::ReachLength, start.y, 1e-4f);
+	EXPECT_NEAR(3.2f, start.y, 1e-4f);
 	const b2Vec2 v = mace->fixture->GetBody()->GetLinearVelocity();
 	EXPECT_NEAR(63.64f, v.x, 0.01f);
 	EXPECT_NEAR(-63.64f, v.y, 0.01f);
@@ -105,7 +106,7 @@ TEST_F(KnightTest, TheMaceSwingsOnItsTetherAndEndsWhenSlow)
 	while (Mace() != nullptr && frames < 600)
 	{
 		const b2Vec2 arm = ball->GetPosition() - body->GetPosition();
-		EXPECT_NEAR(Knight::ReachLength, arm.Length(), 0.05f);
+		EXPECT_NEAR(3.2f, arm.Length(), 0.05f);
 		wentLeft = wentLeft || arm.x < -1.0f;
 		Frame(arena, control);
 		++frames;
@@ -131,21 +132,21 @@ TEST_F(KnightTest, TheShieldStandsAlongTheAimWhileBlocking)
 	// The knight settles a little in the step after the shield is placed.
 	// Before any aim the shield stands in front of the figure.
 	b2Vec2 offset = shieldBody->GetPosition() - body->GetPosition();
-	EXPECT_NEAR(Knight::ReachLength, offset.x, 0.01f);
+	EXPECT_NEAR(3.2f, offset.x, 0.01f);
 	EXPECT_NEAR(0.0f, offset.y, 0.01f);
 
 	control.stick.Set(0.0f, -20.0f);
 	Frame(arena, control);
 	offset = shieldBody->GetPosition() - body->GetPosition();
 	EXPECT_NEAR(0.0f, offset.x, 0.01f);
-	EXPECT_NEAR(Knight::ReachLength, offset.y, 0.01f);
+	EXPECT_NEAR(3.2f, offset.y, 0.01f);
 	EXPECT_NEAR(Pi / 2.0f, shieldBody->GetAngle(), 0.01f);
 
 	// A deflection of length 1 or less keeps the last aim.
 	control.stick.Set(-0.6f, 0.8f);
 	Frame(arena, control);
 	offset = shieldBody->GetPosition() - body->GetPosition();
-	EXPECT_NEAR(Knight::ReachLength, offset.y, 0.01f);
+	EXPECT_NEAR(3.2f, offset.y, 0.01f);
 	EXPECT_FLOAT_EQ(-1.0f, knight->shield->facing);
 
 	control.held[Block] = false;
@@ -193,19 +194,48 @@ TEST_F(KnightTest, BlockingDuringASwingKeepsTheSwingAndItsMaceBouncesOffTheShiel
 	EXPECT_GE(Plays(soundBounce), 1);
 }
 
+TEST_F(KnightTest, TheMaceStrikesAZombieItSwingsInto)
+{
+	Zombie bystander;
+	Place(bystander.fixture->GetBody(), b2Vec2(4.0f, Agent::Radius));
+	Press(control, Swing);
+	for (int frame = 0; frame < 30 && !bystander.Has(HitFlag); ++frame)
+	{
+		Frame(arena, control);
+	}
+	ASSERT_TRUE(bystander.Has(HitFlag));
+	EXPECT_FLOAT_EQ(1.0f, bystander.damage);
+	ASSERT_NE(nullptr, Mace());
+	EXPECT_TRUE(Mace()->Has(SpentFlag));
+}
+
+TEST_F(KnightTest, AKnightDefeatedMidSwingKeepsAttackingUntilTheMaceEnds)
+{
+	Press(control, Swing);
+	Frame(arena, control);
+	ASSERT_NE(nullptr, Mace());
+	knight->flags |= DyingFlag;
+	int frames = 0;
+	for (; Mace() != nullptr && frames < 600; ++frames)
+	{
+		EXPECT_TRUE(knight->attacking) << frames;
+		Frame(arena, control);
+	}
+	EXPECT_GT(frames, 1);
+	EXPECT_FALSE(knight->attacking);
+}
+
 TEST(OtherTests, AnOtherIsAKnightWithItsOwnKindThatNeverActs)
 {
 	ObjectWorld arena;
 	ControlState never;
-	Other* other = AddAgent<Other>(arena, 30.0f, 4.8f, &never);
-	other->fixture->GetBody()->SetEnabled(false);
-	other->tile = 10;
+	Other* other = AddAgent<Other>(arena, 30.0f, Agent::Radius, &never);
 	EXPECT_EQ(KindOther, other->kind);
 	EXPECT_TRUE(other->Has(PlayerFlag));
 	arena.Steps(30);
 	EXPECT_EQ(2u, arena.gameWorld.objects.size());
 	EXPECT_FALSE(other->shield->fixture->GetBody()->IsEnabled());
-	EXPECT_FLOAT_EQ(4.8f, other->fixture->GetBody()->GetPosition().y);
-	EXPECT_EQ(10, other->tile);
+	EXPECT_LT(other->fixture->GetBody()->GetLinearVelocity().Length(), 1e-3f);
+	EXPECT_FLOAT_EQ(30.0f, other->fixture->GetBody()->GetPosition().x);
 }
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "scenes/Bridge.h"
+#include "scenes/Cantilever.h"
 #include "scenes/Chain.h"
 #include "scenes/Dominos.h"
 #include "scenes/Pyramid.h"
@@ -82,6 +83,32 @@ TEST_F(MechanismScenes, BridgeAndChainJointsHold)
 	const b2Vec2 end = chain->GetLastLink()->GetPosition();
 	EXPECT_LE(b2Distance(end, b2Vec2(0.0f, 25.0f)), Chain::LinkCount + 0.1f);
 	EXPECT_LT(end.y, 20.0f);
+}
+
+TEST_F(MechanismScenes, CantileverWeldsHoldTheirPlanks)
+{
+	std::unique_ptr<Cantilever> scene(static_cast<Cantilever*>(Cantilever::Create()));
+	b2World* world = scene->GetWorld();
+	EXPECT_EQ(world->GetJointCount(), 8 + 3 + 7 + 7);
+	// The far ends of the two chains welded to the ground.
+	b2Body* ends[2] = {};
+	for (b2Body* body = world->GetBodyList(); body != nullptr; body = body->GetNext())
+	{
+		const b2Vec2 p = body->GetPosition();
+		ends[0] = p == b2Vec2(-7.5f, 5.0f) ? body : ends[0];
+		ends[1] = p == b2Vec2(-10.0f, 15.0f) ? body : ends[1];
+	}
+	ASSERT_TRUE(ends[0] != nullptr && ends[1] != nullptr);
+
+	StepScene(scene.get(), &settings, 300);
+	float widest = 0.0f;
+	for (b2Joint* joint = world->GetJointList(); joint != nullptr; joint = joint->GetNext())
+	{
+		widest = b2Max(widest, b2Distance(joint->GetAnchorA(), joint->GetAnchorB()));
+	}
+	EXPECT_LT(widest, 0.05f);
+	EXPECT_GT(ends[0]->GetPosition().y, 3.0f);
+	EXPECT_GT(ends[1]->GetPosition().y, 12.0f);
 }
 
 TEST_F(MechanismScenes, DominosStartTheirChainReaction)

@@ -85,6 +85,19 @@ TEST_F(ProjectileTest, FireballsPassThroughZombiesAndFireballs)
 	EXPECT_EQ(0.0f, zombie->damage);
 }
 
+TEST_F(ProjectileTest, AFireballAndAnArrowThatMeetMarkEachOtherHit)
+{
+	Proj* fireball = AddShot(KindFireball, b2Vec2(-10.0f, 10.0f), b2Vec2(30.0f, 0.0f));
+	Proj* arrow = AddShot(KindArrow, b2Vec2(10.0f, 10.0f), b2Vec2(-30.0f, 0.0f));
+	for (int frame = 0; frame < 40 && !fireball->Has(HitFlag); ++frame)
+	{
+		arena.Step();
+	}
+	EXPECT_TRUE(fireball->Has(HitFlag));
+	EXPECT_TRUE(arrow->Has(HitFlag));
+	EXPECT_LT(VelocityOf(fireball).x, 30.0f);
+}
+
 TEST_F(ProjectileTest, AStrikeLandsOnceUntilTheProjectileTouchesGround)
 {
 	std::unique_ptr<Zombie> first = Bystander(b2Vec2(0.0f, 10.0f));
@@ -95,7 +108,7 @@ TEST_F(ProjectileTest, AStrikeLandsOnceUntilTheProjectileTouchesGround)
 
 	arena.Step();
 	EXPECT_TRUE(first->Has(HitFlag));
-	EXPECT_FLOAT_EQ(Proj::ArrowStrike, first->damage);
+	EXPECT_FLOAT_EQ(0.5f, first->damage);
 	EXPECT_TRUE(arrow->Has(SpentFlag));
 
 	Place(arrowBody, b2Vec2(17.7f, 10.0f));
@@ -112,7 +125,7 @@ TEST_F(ProjectileTest, AStrikeLandsOnceUntilTheProjectileTouchesGround)
 	Place(arrowBody, b2Vec2(37.7f, 10.0f));
 	arrowBody->SetLinearVelocity(b2Vec2(20.0f, 0.0f));
 	arena.Step();
-	EXPECT_FLOAT_EQ(Proj::ArrowStrike, third->damage);
+	EXPECT_FLOAT_EQ(0.5f, third->damage);
 }
 
 TEST_F(ProjectileTest, DamageReplacesItDoesNotAdd)
@@ -123,7 +136,7 @@ TEST_F(ProjectileTest, DamageReplacesItDoesNotAdd)
 	AddShot(KindArrow, b2Vec2(2.3f, 10.0f), b2Vec2(-20.0f, 0.0f));
 	arena.Step();
 	EXPECT_TRUE(zombie->Has(HitFlag));
-	EXPECT_FLOAT_EQ(Proj::ArrowStrike, zombie->damage);
+	EXPECT_FLOAT_EQ(0.5f, zombie->damage);
 }
 
 TEST_F(ProjectileTest, AFireballOffAShieldBecomesAPlayerShotAndHurtsZombies)
@@ -140,6 +153,8 @@ TEST_F(ProjectileTest, AFireballOffAShieldBecomesAPlayerShotAndHurtsZombies)
 	// Keeps the zombie from charging and throwing during the test.
 	zombie->charge = 0.9f;
 	Proj* fireball = AddShot(KindFireball, b2Vec2(24.0f, 1.6f), b2Vec2(-40.0f, 0.0f));
+	// Spent as if it had struck already: the shield arms it again.
+	fireball->flags |= SpentFlag;
 
 	// On its way in it passes the zombie's column; it meets the shield.
 	for (int frame = 0; frame < 60 && !fireball->Has(PlayerShotFlag); ++frame)
@@ -148,6 +163,7 @@ TEST_F(ProjectileTest, AFireballOffAShieldBecomesAPlayerShotAndHurtsZombies)
 	}
 	ASSERT_TRUE(fireball->Has(PlayerShotFlag));
 	EXPECT_FALSE(fireball->Has(EnemyShotFlag));
+	EXPECT_FALSE(fireball->Has(SpentFlag));
 	EXPECT_EQ(0.0f, knight->hurt);
 	EXPECT_GE(Plays(soundBounce), 1);
 	EXPECT_TRUE(knight->shield->Has(HitFlag));
@@ -160,7 +176,7 @@ TEST_F(ProjectileTest, AFireballOffAShieldBecomesAPlayerShotAndHurtsZombies)
 	{
 		arena.Step();
 	}
-	EXPECT_FLOAT_EQ(1.0f - Proj::FireballStrike, zombie->health);
+	EXPECT_FLOAT_EQ(0.75f, zombie->health);
 }
 
 TEST_F(ProjectileTest, WhilePausedAProjectileAgainstAShieldBouncesEveryFrame)

@@ -259,14 +259,4 @@ TEST_F(SceneBaseTest, TilesBuildsItsPyramidAndFramesTheBaseLinesWithItsOwn)
 	}
 	EXPECT_NEAR(top, 0.5f + 19 * 1.0f, 0.3f);
 }
-
-TEST(TextFormatTest, LongLinesAreCutAtTheBufferNotWrittenPastIt)
-{
-	char buffer[DebugDraw::TextBufferSize + 16];
-	std::fill(buffer, buffer + sizeof(buffer), '#');
-	const std::string longText(300, 'a');
-	FormatTextLine(buffer, "%s", longText.c_str());
-	EXPECT_EQ(std::string(buffer).size(), 127u);
-	EXPECT_EQ(buffer[DebugDraw::TextBufferSize], '#');
-}
 } // namespace

@@ -110,17 +110,6 @@ TEST(SceneText, SceneLinesFollowTheBaseLines)
 	EXPECT_EQ("Rope ON", capture.Lines()[4]);
 }
 
-TEST(SceneText, NumberFormatsMatchTheRenderer)
-{
-	char buffer[DebugDraw::TextBufferSize];
-	FormatTextLine(buffer, "Motor Force = %4.0f", 9.6f);
-	EXPECT_STREQ("Motor Force =   10", buffer);
-	FormatTextLine(buffer, "frequency = %g hz, damping ratio = %g", 4.0f, 0.7f);
-	EXPECT_STREQ("frequency = 4 hz, damping ratio = 0.7", buffer);
-	FormatTextLine(buffer, "L1 + %4.2f * L2 = %4.2f", 1.5f, 30.0f);
-	EXPECT_STREQ("L1 + 1.50 * L2 = 30.00", buffer);
-}
-
 TEST(SceneRegistry, DemonstrationRowsKeepTheirOrderAroundTiles)
 {
 	std::vector<std::string> names;

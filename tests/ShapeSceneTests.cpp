@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+
+#include "scenes/ApplyForce.h"
+#include "scenes/EdgeTest.h"
 
 #include "scenes/OneSidedPlatform.h"
 #include "scenes/PolyShapes.h"
 #include "scenes/ShapeEditing.h"
 #include "scenes/Tumbler.h"
+#include "scenes/VerticalStack.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"
 
@@ -209,4 +214,93 @@ TEST(PolygonShapesScene, TheQueryCircleHighlightsAtMostFourDroppedShapes)
 	}
 	StepScene(scene.get(), settings);
 	EXPECT_EQ(PolyShapesCallback::MaxCount, scene->GetHighlightCount());
+}
+
+TEST(ApplyForceScene, TurnKeysApplyTorquesOfFiftyAndThrustPushesAlongTheShip)
+{
+	auto scene = Make<ApplyForce>();
+	Settings settings;
+	b2Body* ship = scene->GetShip();
+	const float dt = 1.0f / 60.0f;
+	const float inertia = ship->GetInertia() - ship->GetMass() * ship->GetLocalCenter().LengthSquared();
+	// Angular damping 5 and linear damping 0.1 take their share per step.
+	scene->Keyboard('a');
+	StepScene(scene.get(), settings);
+	const float spin = 50.0f * dt / inertia / (1.0f + 5.0f * dt);
+	EXPECT_NEAR(ship->GetAngularVelocity(), spin, 1e-3f * spin);
+	scene->Keyboard('d');
+	scene->Keyboard('d');
+	StepScene(scene.get(), settings);
+	EXPECT_NEAR(ship->GetAngularVelocity(), (spin - 100.0f * dt / inertia) / (1.0f + 5.0f * dt), 1e-3f * spin);
+
+	// The ship stands upside down: its thrust (0, -200) pushes up.
+	scene->Keyboard('w');
+	StepScene(scene.get(), settings);
+	const b2Vec2 v = ship->GetLinearVelocity();
+	EXPECT_NEAR(v.y, 200.0f * dt / ship->GetMass() / (1.0f + 0.1f * dt), 1e-3f);
+	EXPECT_NEAR(v.x, 0.0f, 0.02f);
+}
+
+TEST(VerticalStackScene, CommaReplacesTheBulletThatStrikesTheFirstColumn)
+{
+	auto scene = Make<VerticalStack>();
+	Settings settings;
+	b2World* world = scene->GetWorld();
+	const int bodies = world->GetBodyCount();
+	for (int shot = 0; shot < 2; ++shot)
+	{
+		scene->Keyboard(',');
+		EXPECT_EQ(world->GetBodyCount(), bodies + 1);
+		b2Body* bullet = scene->GetBullet();
+		ASSERT_NE(bullet, nullptr);
+		EXPECT_EQ(bullet->GetPosition(), b2Vec2(-31.0f, 5.0f));
+		EXPECT_EQ(bullet->GetFixtureList()->GetShape()->m_radius, 0.25f);
+		// It moves 2 units a step, the most a body may, and would leap past
+		// the first column's boxes; as a bullet it strikes one and slows.
+		while (bullet->GetPosition().x < -10.9f)
+		{
+			StepScene(scene.get(), settings);
+		}
+		// The second shot finds that box knocked out.
+		if (shot == 0)
+		{
+			EXPECT_LT(bullet->GetLinearVelocity().x, 110.0f);
+		}
+	}
+}
+
+// The run of edges is linked through its neighbours: bodies glide over the
+// joins as over one surface.
+TEST(EdgeTestScene, BodiesGlideOverTheJoinsOfTheRunWithoutHopping)
+{
+	auto scene = Make<EdgeTest>();
+	Settings settings;
+	b2Body* bodies[2] = {};
+	for (b2Body* body = scene->GetWorld()->GetBodyList(); body != nullptr; body = body->GetNext())
+	{
+		if (body->GetType() == b2_dynamicBody)
+		{
+			bodies[body->GetFixtureList()->GetType() == b2Shape::e_circle ? 0 : 1] = body;
+		}
+	}
+	for (b2Body* body : bodies)
+	{
+		for (b2Body* other : bodies)
+		{
+			other->SetEnabled(other == body);
+		}
+		body->SetTransform(b2Vec2(3.0f, 0.5f), 0.0f);
+		StepScene(scene.get(), settings, 10);
+		// Driven left at 20 a second across the join at x = 0.
+		float highest = 0.0f;
+		for (int frame = 0; frame < 15; ++frame)
+		{
+			body->SetLinearVelocity(b2Vec2(-20.0f, body->GetLinearVelocity().y));
+			StepScene(scene.get(), settings);
+			highest = b2Max(highest, std::fabs(body->GetLinearVelocity().y));
+
+		}
+		EXPECT_LT(body->GetPosition().x, -0.5f);
+		EXPECT_LT(highest, 0.05f);
+	}
 }

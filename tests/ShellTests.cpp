@@ -2,14 +2,19 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <cmath>
+// After gtest: Xlib's macros (None, Bool) would clash with its names.
+#include <GL/glx.h>
+
 #include <string>
 #include <vector>
 
 #include "app/SceneRegistry.h"
 #include "framework/Shell.h"
+#include "framework/WindowCallbacks.h"
 #include "tests/support/GlWindow.h"
+#include "tests/support/XTestInput.h"
 
 namespace
 {
@@ -93,6 +98,23 @@ protected:
 
 	RecordingScene& Scene() { return *static_cast<RecordingScene*>(currentScene); }
 
+	// One notch of the wheel over the window, through the X server: X
+	// buttons 4 (up) and 5 (down), which freeglut maps to its wheel.
+	static void TurnWheel(unsigned int button)
+	{
+		glutMouseWheelFunc(OnMouseWheel);
+		windowCallbacks.SetMouseFunc(OnMouseButton);
+		Display* display = GlWindowDisplay();
+		MovePointer(display, GlWindowId(), 50, 50);
+		const float before = viewZoom;
+		FakeClick(display, button);
+		for (int i = 0; i < 500 && viewZoom == before; ++i)
+		{
+			DeliverWindowEvents();
+			usleep(1000);
+		}
+	}
+
 	// The world point the GL projection maps to window pixel (x, y), y down.
 	static b2Vec2 UnprojectPixel(int x, int y)
 	{
@@ -148,16 +170,17 @@ TEST_F(ShellTest, ZoomKeysStopAtTheirLimitsButTheWheelDoesNot)
 		OnKey('z', 0, 0);
 	}
 	EXPECT_EQ(viewZoom, 20.0f);
-	OnMouseWheel(0, -1, 0, 0);
-	EXPECT_GT(viewZoom, 20.0f);
+	TurnWheel(5);
+	EXPECT_FLOAT_EQ(viewZoom, 22.0f);
+	EXPECT_NEAR(UnprojectPixel(0, 0).y - UnprojectPixel(0, windowHeight).y, 50.0f * 22.0f, 0.1f);
 
 	for (int i = 0; i < 400; ++i)
 	{
 		OnKey('x', 0, 0);
 	}
 	EXPECT_EQ(viewZoom, 0.02f);
-	OnMouseWheel(0, 1, 0, 0);
-	EXPECT_LT(viewZoom, 0.02f);
+	TurnWheel(4);
+	EXPECT_FLOAT_EQ(viewZoom, 0.02f / 1.1f);
 	// Zoom keys are the shell's own: the scene never hears them.
 	EXPECT_TRUE(Scene().keys.empty());
 }
@@ -279,13 +302,34 @@ TEST_F(ShellTest, AFrameStepsTheSceneOnceAtSixtyHertzAndFollowsAMovedCamera)
 	EXPECT_NEAR(middle.x, 10.0f, 1e-3f);
 }
 
-TEST_F(ShellTest, AnEmptyViewportMapsEveryPixelToTheCentreInsteadOfDividingByZero)
+TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCentre)
 {
-	viewportHeight = 0;
+	GLint viewport[4];
+	GLfloat projection[16];
+	glGetIntegerv(GL_VIEWPORT, viewport);
+	glGetFloatv(GL_PROJECTION_MATRIX, projection);
+	// Without a current window freeglut reports a size of 0, as a minimised
+	// window may; the GL context stays current.
+	Display* display = glXGetCurrentDisplay();
+	const GLXDrawable drawable = glXGetCurrentDrawable();
+	const GLXContext context = glXGetCurrentContext();
+	glutDestroyWindow(glutCreateWindow("gone"));
+	glXMakeCurrent(display, drawable, context);
+	ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 0);
+
 	settings.viewCenter.Set(3.0f, 4.0f);
-	const b2Vec2 p = ScreenToWorld(10, 10);
-	EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
-	EXPECT_EQ(p, settings.viewCenter);
+	OnReshape(windowWidth, 0);
+	GLint viewportAfter[4];
+	GLfloat projectionAfter[16];
+	glGetIntegerv(GL_VIEWPORT, viewportAfter);
+	glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
+	EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), std::vector<GLint>(viewportAfter, viewportAfter + 4));
+	EXPECT_EQ(std::vector<GLfloat>(projection, projection + 16),
+		std::vector<GLfloat>(projectionAfter, projectionAfter + 16));
+	EXPECT_EQ(ScreenToWorld(10, 10), settings.viewCenter);
+
+	glutSetWindow(mainWindow);
+	PumpWindowEvents();
 }
 
 TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)

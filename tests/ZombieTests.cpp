@@ -50,10 +50,10 @@ protected:
 	}
 
 	// Runs the zombie's update as the frame does after a strike.
-	void Strike(Zombie* zombie, int32_t kind)
+	void Strike(Zombie* zombie, float damage)
 	{
 		zombie->flags |= HitFlag;
-		zombie->damage = Proj::StrikeValue(kind);
+		zombie->damage = damage;
 		arena.Step();
 	}
 
@@ -78,18 +78,20 @@ TEST_F(ZombieTest, OneMaceTwoArrowsOrFourDeflectedFireballsDefeatIt)
 	const struct
 	{
 		int32_t kind;
+		float strike;
 		int hits;
-	} cases[] = {{KindMace, 1}, {KindArrow, 2}, {KindFireball, 4}};
+	} cases[] = {{KindMace, 1.0f, 1}, {KindArrow, 0.5f, 2}, {KindFireball, 0.25f, 4}};
 	for (const auto& c : cases)
 	{
+		EXPECT_FLOAT_EQ(c.strike, Proj::StrikeValue(c.kind));
 		Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
 		for (int hit = 1; hit < c.hits; ++hit)
 		{
-			Strike(zombie, c.kind);
+			Strike(zombie, c.strike);
 			EXPECT_FALSE(zombie->Has(DyingFlag)) << c.kind;
 			EXPECT_EQ(0.0f, zombie->damage);
 		}
-		Strike(zombie, c.kind);
+		Strike(zombie, c.strike);
 		EXPECT_TRUE(zombie->Has(DyingFlag)) << c.kind;
 		zombie->flags |= DeadFlag;
 		arena.Step();
@@ -111,7 +113,7 @@ TEST_F(ZombieTest, ADefeatPlaysHitThenDeathCountsOnceFadesAndIsDeleted)
 {
 	Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
 	const int bodies = arena.world.GetBodyCount();
-	Strike(zombie, KindMace);
+	Strike(zombie, 1.0f);
 	EXPECT_EQ((std::vector<int>{soundEnemyHit, soundEnemyDeath}), PlayingSounds());
 	EXPECT_EQ(1u, KillCount);
 	EXPECT_TRUE(zombie->Has(DyingFlag));
@@ -121,7 +123,7 @@ TEST_F(ZombieTest, ADefeatPlaysHitThenDeathCountsOnceFadesAndIsDeleted)
 	// Still there and still struck while it fades, but counted once.
 	for (int frame = 1; frame < 20; ++frame)
 	{
-		Strike(zombie, KindMace);
+		Strike(zombie, 1.0f);
 		EXPECT_NEAR(1.0f - 0.05f * frame, zombie->health, 1e-5f) << frame;
 		EXPECT_TRUE(zombie->fixture->GetBody()->IsEnabled());
 	}
@@ -228,7 +230,7 @@ TEST_F(ZombieTest, AChargeOfTwentyFramesThrowsAFireballThatLeadsTheTarget)
 	arena.UpdatePass();
 	ASSERT_EQ(1u, Fireballs().size());
 	Proj* fireball = Fireballs()[0];
-	const b2Vec2 expected = b2Vec2(0.0f, 1.0f) + Zombie::FireballFactor * lead;
+	const b2Vec2 expected = b2Vec2(0.0f, 1.0f) + 90.0f * lead;
 	EXPECT_NEAR(expected.x, fireball->fixture->GetBody()->GetLinearVelocity().x, 1e-3f);
 	EXPECT_NEAR(expected.y, fireball->fixture->GetBody()->GetLinearVelocity().y, 1e-3f);
 	EXPECT_EQ(nullptr, fireball->owner);
@@ -274,8 +276,29 @@ TEST_F(ZombieTest, InSightItLaughsWhenItsTimerRunsOut)
 	EXPECT_TRUE(zombie->orbitLeft);
 	arena.Step();
 	EXPECT_EQ(1, Plays(soundGhostFix));
-	EXPECT_GE(zombie->laughTimer, Zombie::PeriodBase);
-	EXPECT_GE(zombie->orbitTimer, Zombie::PeriodBase - 1);
+	EXPECT_GE(zombie->laughTimer, 480);
+	EXPECT_GE(zombie->orbitTimer, 479);
+}
+
+// In sight and not charging it steers towards 16 units a second along the
+// line to its target, by at most 10 a frame, while its charge decays by
+// 0.01 a frame.
+TEST_F(ZombieTest, ItSteersTowardsSixteenInStepsOfTenAsItsChargeDecays)
+{
+	Zombie* zombie = Spawn(b2Vec2(0.0f, 20.0f));
+	b2Body* body = zombie->fixture->GetBody();
+	zombie->charge = 0.9f;
+	arena.UpdatePass();
+	EXPECT_NEAR(10.0f / body->GetMass(), body->GetLinearVelocity().Length(), 1e-4f);
+	EXPECT_NEAR(0.89f, zombie->charge, 1e-5f);
+	arena.PhysicsPass();
+	arena.Steps(59);
+	EXPECT_NEAR(16.0f, body->GetLinearVelocity().Length(), 0.05f);
+	b2Vec2 towards = knight->fixture->GetBody()->GetPosition() - body->GetPosition();
+	towards.Normalize();
+	EXPECT_NEAR(16.0f, b2Dot(body->GetLinearVelocity(), towards), 0.1f);
+	EXPECT_NEAR(0.3f, zombie->charge, 1e-4f);
+	EXPECT_FALSE(zombie->charging);
 }
 
 TEST_F(ZombieTest, AShieldOnTheSightLineTurnsTheSteeringAside)
@@ -305,7 +328,7 @@ TEST_F(ZombieTest, GrazingTheGroundWhileEvadingFlipsTheOrbitAtMostEveryTenFrames
 	zombie->evading = true;
 	arena.PhysicsPass();
 	EXPECT_TRUE(zombie->orbitLeft);
-	EXPECT_EQ(Zombie::ReverseCooldownFrames, zombie->reverseCooldown);
+	EXPECT_EQ(10, zombie->reverseCooldown);
 	EXPECT_FALSE(zombie->onGround);
 	arena.PhysicsPass();
 	EXPECT_TRUE(zombie->orbitLeft);

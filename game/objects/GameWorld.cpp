@@ -1,6 +1,36 @@
 #include "game/objects/GameWorld.h"
 
+#include <utility>
+
 GameWorld* GameWorldInstance = nullptr;
+
+namespace
+{
+bool IsProjectile(const GameObject* object)
+{
+	return object->kind == KindMace || object->kind == KindFireball || object->kind == KindArrow;
+}
+
+// Calls hook(owner, self, other) for the object of fixture A, then for that
+// of fixture B, each where the fixture has one; both owners are read before
+// either is called.
+template <typename Hook>
+void HandToOwners(b2Contact* contact, Hook hook)
+{
+	b2Fixture* fixtureA = contact->GetFixtureA();
+	b2Fixture* fixtureB = contact->GetFixtureB();
+	GameObject* ownerA = GameObject::Owner(fixtureA);
+	GameObject* ownerB = GameObject::Owner(fixtureB);
+	if (ownerA != nullptr)
+	{
+		hook(ownerA, fixtureA, fixtureB);
+	}
+	if (ownerB != nullptr)
+	{
+		hook(ownerB, fixtureB, fixtureA);
+	}
+}
+} // namespace
 
 void GameWorld::Add(GameObject* object)
 {
@@ -21,4 +51,61 @@ void GameWorld::Purge()
 		objects.pop_back();
 		delete object;
 	}
+}
+
+void GameWorld::UpdateObjects()
+{
+	for (size_t i = 0; i < objects.size(); ++i)
+	{
+		objects[i]->Update();
+	}
+	Purge();
+}
+
+void GameWorld::ForwardPreSolve(b2Contact* contact, const b2Manifold* oldManifold)
+{
+	if (!contact->IsTouching())
+	{
+		return;
+	}
+	HandToOwners(contact, [&](GameObject* owner, b2Fixture* self, b2Fixture* other) {
+		owner->OnPreSolve(contact, oldManifold, self, other);
+	});
+}
+
+void GameWorld::ForwardContacts()
+{
+	for (b2Contact* contact = world->GetContactList(); contact != nullptr; contact = contact->GetNext())
+	{
+		if (contact->IsTouching())
+		{
+			HandToOwners(contact, [contact](GameObject* owner, b2Fixture* self, b2Fixture* other) {
+				owner->OnContact(contact, self, other);
+			});
+		}
+	}
+}
+
+void GameWorld::DeleteObjects()
+{
+	// The objects' destructors reach the world through the registry.
+	GameWorld* const previous = GameWorldInstance;
+	GameWorldInstance = this;
+
+	std::vector<GameObject*> doomed = std::move(objects);
+	objects.clear();
+	for (GameObject*& object : doomed)
+	{
+		if (IsProjectile(object))
+		{
+			delete object;
+			object = nullptr;
+		}
+	}
+	for (GameObject* object : doomed)
+	{
+		delete object;
+	}
+
+	GameWorldInstance = previous == this ? nullptr : previous;
 }

@@ -1,9 +1,5 @@
 #include "tests/support/ObjectWorld.h"
 
-#include <vector>
-
-#include "game/objects/Proj.h"
-
 namespace
 {
 // Long segments, seams at x = -100 and 100: a circle rolling over the
@@ -27,24 +23,7 @@ ObjectWorld::ObjectWorld()
 
 ObjectWorld::~ObjectWorld()
 {
-	std::vector<GameObject*> rest;
-	for (GameObject* object : gameWorld.objects)
-	{
-		if (dynamic_cast<Proj*>(object) != nullptr)
-		{
-			delete object;
-		}
-		else
-		{
-			rest.push_back(object);
-		}
-	}
-	for (GameObject* object : rest)
-	{
-		delete object;
-	}
-	gameWorld.objects.clear();
-	GameWorldInstance = nullptr;
+	gameWorld.DeleteObjects();
 }
 
 void ObjectWorld::Step(bool paused)
@@ -60,34 +39,13 @@ void ObjectWorld::Step(bool paused)
 
 void ObjectWorld::UpdatePass()
 {
-	// Objects appended during the pass are updated in it as well.
-	for (size_t i = 0; i < gameWorld.objects.size(); ++i)
-	{
-		gameWorld.objects[i]->Update();
-	}
-	gameWorld.Purge();
+	gameWorld.UpdateObjects();
 }
 
 void ObjectWorld::PhysicsPass()
 {
 	world.Step(TimeStep, 8, 3);
-	for (b2Contact* contact = world.GetContactList(); contact != nullptr; contact = contact->GetNext())
-	{
-		if (!contact->IsTouching())
-		{
-			continue;
-		}
-		b2Fixture* a = contact->GetFixtureA();
-		b2Fixture* b = contact->GetFixtureB();
-		if (GameObject* owner = GameObject::Owner(a))
-		{
-			owner->OnContact(contact, a, b);
-		}
-		if (GameObject* owner = GameObject::Owner(b))
-		{
-			owner->OnContact(contact, b, a);
-		}
-	}
+	gameWorld.ForwardContacts();
 }
 
 void ObjectWorld::Steps(int count)
@@ -111,20 +69,7 @@ void ObjectWorld::AddGroundEdge(b2Vec2 a, b2Vec2 b)
 
 void ObjectWorld::PreSolve(b2Contact* contact, const b2Manifold* oldManifold)
 {
-	if (!contact->IsTouching())
-	{
-		return;
-	}
-	b2Fixture* a = contact->GetFixtureA();
-	b2Fixture* b = contact->GetFixtureB();
-	if (GameObject* owner = GameObject::Owner(a))
-	{
-		owner->OnPreSolve(contact, oldManifold, a, b);
-	}
-	if (GameObject* owner = GameObject::Owner(b))
-	{
-		owner->OnPreSolve(contact, oldManifold, b, a);
-	}
+	gameWorld.ForwardPreSolve(contact, oldManifold);
 }
 
 void Place(b2Body* body, b2Vec2 position)

@@ -7,14 +7,13 @@
 
 // A small arena for the combatants: gravity (0, -30), a flat floor of edge
 // fixtures along y = 0 owned by a ground object, and a GameWorld published
-// through GameWorldInstance. Step() runs one game frame in the game's
-// order: updates (re-reading the count), purge, world step with pre-solve
-// forwarding, then contact forwarding.
+// through GameWorldInstance. Step() runs one game frame through the
+// GameWorld's passes in the game's order.
 class ObjectWorld : public b2ContactListener
 {
 public:
 	ObjectWorld();
-	// Deletes the listed objects, projectiles first, before the world.
+	// Deletes the listed objects before the world.
 	~ObjectWorld() override;
 
 	// One frame; paused runs only the zero-time physics step, as the game
