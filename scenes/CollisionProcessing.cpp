@@ -90,14 +90,15 @@ void CollisionProcessing::Step(Settings* settings)
 		}
 	}
 
-	// A body may touch several others; destroy each one once.
-	std::sort(nuke, nuke + nukeCount);
-	b2Body** end = std::unique(nuke, nuke + nukeCount);
-	for (b2Body** it = nuke; it != end; ++it)
+	// A body may touch several others; destroy each one once, in the order
+	// the contacts named them. (Address order would hand the allocator the
+	// choice, and a recorded session would play differently.)
+	for (int i = 0; i < nukeCount; ++i)
 	{
-		if (*it != bomb)
+		b2Body** const earlier = std::find(nuke, nuke + i, nuke[i]);
+		if (earlier == nuke + i && nuke[i] != bomb)
 		{
-			world->DestroyBody(*it);
+			world->DestroyBody(nuke[i]);
 		}
 	}
 }
