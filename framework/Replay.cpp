@@ -255,6 +255,12 @@ void Replay::Report(std::FILE* out) const
 			failed ? "could not be written again" : "written again", mismatches);
 		return;
 	}
+	if (!done)
+	{
+		std::fprintf(out, "replay %s: stopped at frame %d; %d of %d digests so far differ\n", path.c_str(), frame,
+			mismatches, checks);
+		return;
+	}
 	if (mismatches == 0)
 	{
 		std::fprintf(out, "replay %s: all %d digests matched over %d frames\n", path.c_str(), checks, frame);
