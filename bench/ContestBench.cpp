@@ -48,8 +48,6 @@ constexpr int16_t FullStick = 30000;
 constexpr int WalkFrames = 90;
 constexpr int SwingPeriod = 45;
 constexpr int ShotPeriod = 20;
-// The frame budget of 60 frames per second.
-constexpr float FrameBudgetMs = 1000.0f / 60.0f;
 // A ledge of flat floor in the spawn band (tile row and columns) where
 // --band puts the fighters; one that drops a tile below it is put back.
 constexpr int LedgeRow = 46;
@@ -276,9 +274,11 @@ int RunGame(const Options& options, char* program)
 	PrintRow("drawing", drawing);
 	PrintRow("whole frame", total);
 	const double meanMs = std::accumulate(total.begin(), total.end(), 0.0) / total.size();
-	const long over = std::count_if(total.begin(), total.end(), [](float ms) { return ms > FrameBudgetMs; });
-	std::printf("frames per second %.1f (mean frame), %ld of %d frames over %.1f ms\n", 1000.0 / meanMs, over,
-		options.frames, FrameBudgetMs);
+	// The shell's frame timer fires every framePeriodMs: a longer frame
+	// misses its turn.
+	const long over = std::count_if(total.begin(), total.end(), [](float ms) { return ms > framePeriodMs; });
+	std::printf("frames per second %.1f (mean frame), %ld of %d frames over the %d ms frame period\n",
+		1000.0 / meanMs, over, options.frames, framePeriodMs);
 	if (options.compare)
 	{
 		PrintSight(sight, worldCast, sightPath);

@@ -17,9 +17,10 @@ class SightTree
 {
 public:
 	// Fraction of the ray by which an edge must precede the target's circle
-	// to hide it. The world cast accepts a circle by a product that rounds
-	// apart from the circle's fraction, so a near tie may go either way; it
-	// is left to the world cast.
+	// to hide it. A near tie may go either way in the world cast (an exact
+	// one by the order in which its tree offers the two fixtures, a close one
+	// because it accepts a circle by a product that rounds apart from the
+	// circle's fraction), so it is left to the world cast.
 	static constexpr float TieMargin = 1.0e-4f;
 
 	SightTree() = default;
