@@ -1,18 +1,31 @@
 // Measures the arena game frame by frame: builds the game scene in a real
 // window, starts a wave of the given size, drives both pads from a script
-// and prints the median and 95th percentile of each part of the frame,
-// plus the peak resident memory.
+// and prints the median and 95th percentile of each part of the frame, the
+// frames per second and the peak resident memory.
 //
-//   xvfb-run -a -s "-screen 0 1280x720x24" ./contestbench [zombies] [frames]
+//   xvfb-run -a -s "-screen 0 1280x720x24" ./contestbench [options] [zombies] [frames]
+//
+//   --band     put the fighters up in the spawn band (at their start no
+//              zombie of the band sees them) and keep them there
+//   --compare  one game with the fighters at their start, then one up in the
+//              band, each in its own process; after every frame each zombie
+//              asks for its target through the plain world cast and through
+//              its sight path, timed side by side and compared
+//   --digest   print a digest of every body's motion in every frame: two
+//              builds play the same game exactly when their digests agree
 
 #include <GL/freeglut.h>
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <numeric>
 #include <vector>
 
 #include "app/SceneRegistry.h"
@@ -20,6 +33,10 @@
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
+#include "game/arena/Ground.h"
+#include "game/objects/Archer.h"
+#include "game/objects/Knight.h"
+#include "game/objects/SightComparison.h"
 
 namespace
 {
@@ -32,6 +49,22 @@ constexpr int16_t FullStick = 30000;
 constexpr int WalkFrames = 90;
 constexpr int SwingPeriod = 45;
 constexpr int ShotPeriod = 20;
+// A ledge of flat floor in the spawn band (tile row and columns) where
+// --band puts the fighters; one that drops a tile below it is put back.
+constexpr int LedgeRow = 46;
+constexpr int KnightLedgeColumn = 16;
+constexpr int ArcherLedgeColumn = 19;
+constexpr uint64_t DigestSeed = 1469598103934665603ull;
+constexpr uint64_t DigestPrime = 1099511628211ull;
+
+struct Options
+{
+	bool band = false;
+	bool compare = false;
+	bool digest = false;
+	int zombies = DefaultZombies;
+	int frames = DefaultFrames;
+};
 
 void PushButton(uint8_t pad, uint8_t button, bool down)
 {
@@ -93,9 +126,72 @@ Summary Summarize(std::vector<float> values)
 	return Summary{values[n / 2], values[std::min(n - 1, (n * 95) / 100)]};
 }
 
-void OpenWindow(int argc, char** argv)
+b2Vec2 TileCentre(int column, int row)
 {
-	glutInit(&argc, argv);
+	const float half = 0.5f * Ground::TileSize;
+	return b2Vec2(column * Ground::TileSize + half, row * Ground::TileSize + half);
+}
+
+// Puts a fighter back on its ledge tile, at rest, when it has dropped a
+// tile below it (or on the first frame).
+void KeepOnLedge(Agent& fighter, int column)
+{
+	b2Body* body = fighter.fixture->GetBody();
+	const b2Vec2 spot = TileCentre(column, LedgeRow);
+	if (body->GetPosition().y < spot.y - Ground::TileSize)
+	{
+		body->SetTransform(spot, 0.0f);
+		body->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+	}
+}
+
+void Mix(uint64_t& hash, float value)
+{
+	unsigned char bytes[sizeof value];
+	std::memcpy(bytes, &value, sizeof value);
+	for (unsigned char byte : bytes)
+	{
+		hash = (hash ^ byte) * DigestPrime;
+	}
+}
+
+// Folds the motion of every body, in the world's list order, into hash.
+void MixWorld(uint64_t& hash, const b2World& world)
+{
+	for (const b2Body* body = world.GetBodyList(); body != nullptr; body = body->GetNext())
+	{
+		const b2Vec2 p = body->GetPosition();
+		const b2Vec2 v = body->GetLinearVelocity();
+		for (float value : {p.x, p.y, body->GetAngle(), v.x, v.y, body->GetAngularVelocity()})
+		{
+			Mix(hash, value);
+		}
+	}
+}
+
+void PrintRow(const char* name, const std::vector<float>& values)
+{
+	const Summary s = Summarize(values);
+	std::printf("%-22s %10.3f %10.3f\n", name, s.median, s.p95);
+}
+
+void PrintSight(const SightComparison& sight, const std::vector<float>& worldCast, const std::vector<float>& sightPath)
+{
+	const SightComparison::Counts& c = sight.GetCounts();
+	PrintRow("sight, world cast", worldCast);
+	PrintRow("sight, sight path", sightPath);
+	const double rays = c.rays > 0 ? static_cast<double>(c.rays) : 1.0;
+	std::printf("sight rays %lld: %.1f%% hidden by the sight tree, %.1f%% cast; %lld in sight, %lld with a "
+				"shield noted; %lld differ\n",
+		static_cast<long long>(c.rays), 100.0 * c.hidden / rays, 100.0 * (c.rays - c.hidden) / rays,
+		static_cast<long long>(c.inSight), static_cast<long long>(c.shieldsNoted),
+		static_cast<long long>(c.mismatches));
+}
+
+void OpenWindow(char* program)
+{
+	int argc = 1;
+	glutInit(&argc, &program);
 	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
 	glutInitWindowSize(windowWidth, windowHeight);
 	mainWindow = glutCreateWindow("contestbench");
@@ -109,24 +205,17 @@ void OpenWindow(int argc, char** argv)
 	}
 	OnReshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
-} // namespace
 
-int main(int argc, char** argv)
+// Plays one game as the options say and prints its figures; the exit
+// status of the process.
+int RunGame(const Options& options, char* program)
 {
-	const int zombies = argc > 1 ? std::atoi(argv[1]) : DefaultZombies;
-	const int frames = argc > 2 ? std::atoi(argv[2]) : DefaultFrames;
-	if (zombies < 0 || frames <= 0)
-	{
-		std::fprintf(stderr, "usage: %s [zombies] [frames]\n", argv[0]);
-		return 2;
-	}
-
 	// SDL carries only the scripted pad events; the window is freeglut's.
 	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	input.Init();
 	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, 2, AudioChunkSize) != -1;
-	OpenWindow(argc, argv);
+	OpenWindow(program);
 
 	currentEntry = &sceneEntries[0];
 	currentScene = currentEntry->create();
@@ -139,15 +228,22 @@ int main(int argc, char** argv)
 	// Nobody goes down, so every frame is a frame of the fight.
 	GodMode = true;
 	OnDisplay();
-	game->waveSize = static_cast<uint32_t>(zombies);
+	game->waveSize = static_cast<uint32_t>(options.zombies);
 	game->started = true;
 	game->SpawnWave();
 
-	std::vector<float> update, step, contacts, drawing, total;
+	std::vector<float> update, step, contacts, drawing, total, worldCast, sightPath;
+	SightComparison sight;
+	uint64_t digest = DigestSeed;
 	b2Timer frameTimer;
-	for (int frame = 0; frame < frames; ++frame)
+	for (int frame = 0; frame < options.frames; ++frame)
 	{
 		ScriptPads(frame);
+		if (options.band)
+		{
+			KeepOnLedge(*game->knight, KnightLedgeColumn);
+			KeepOnLedge(*game->archer, ArcherLedgeColumn);
+		}
 		frameTimer.Reset();
 		OnDisplay();
 		total.push_back(frameTimer.GetMilliseconds());
@@ -155,21 +251,45 @@ int main(int argc, char** argv)
 		step.push_back(game->profile.step);
 		contacts.push_back(game->profile.contacts);
 		drawing.push_back(game->profile.drawing);
+		if (options.compare)
+		{
+			sight.Compare(game->gameWorld.objects);
+			worldCast.push_back(sight.GetWorldCastMs());
+			sightPath.push_back(sight.GetSightPathMs());
+		}
+		if (options.digest)
+		{
+			MixWorld(digest, *game->GetWorld());
+		}
 	}
 
 	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
-	std::printf("zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu objects at the end\n",
-		game->waveSize, frames, windowWidth, windowHeight, KillCount, game->gameWorld.objects.size());
-	std::printf("%-18s %10s %10s\n", "ms per frame", "median", "95th pct");
-	const std::pair<const char*, std::vector<float>*> rows[] = {{"update pass", &update}, {"world step", &step},
-		{"contact forwarding", &contacts}, {"drawing", &drawing}, {"whole frame", &total}};
-	for (const auto& [name, values] : rows)
+	std::printf("fighters %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu objects at the end\n",
+		options.band ? "up in the band" : "at their start", game->waveSize, options.frames, windowWidth,
+		windowHeight, KillCount, game->gameWorld.objects.size());
+	std::printf("%-22s %10s %10s\n", "ms per frame", "median", "95th pct");
+	PrintRow("update pass", update);
+	PrintRow("world step", step);
+	PrintRow("contact forwarding", contacts);
+	PrintRow("drawing", drawing);
+	PrintRow("whole frame", total);
+	const double meanMs = std::accumulate(total.begin(), total.end(), 0.0) / total.size();
+	// The shell's frame timer fires every framePeriodMs: a longer frame
+	// misses its turn.
+	const long over = std::count_if(total.begin(), total.end(), [](float ms) { return ms > framePeriodMs; });
+	std::printf("frames per second %.1f (mean frame), %ld of %d frames over the %d ms frame period\n",
+		1000.0 / meanMs, over, options.frames, framePeriodMs);
+	if (options.compare)
 	{
-		const Summary s = Summarize(*values);
-		std::printf("%-18s %10.3f %10.3f\n", name, s.median, s.p95);
+		PrintSight(sight, worldCast, sightPath);
+	}
+	if (options.digest)
+	{
+		std::printf("digest %016llx\n", static_cast<unsigned long long>(digest));
 	}
 	std::printf("peak memory %.1f MiB\n", usage.ru_maxrss / 1024.0);
+	std::fflush(stdout);
 
 	delete currentScene;
 	currentScene = nullptr;
@@ -179,4 +299,76 @@ int main(int argc, char** argv)
 	}
 	input.Shutdown();
 	return 0;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+	int position = 0;
+	for (int i = 1; i < argc; ++i)
+	{
+		const char* arg = argv[i];
+		if (std::strcmp(arg, "--band") == 0)
+		{
+			options.band = true;
+		}
+		else if (std::strcmp(arg, "--compare") == 0)
+		{
+			options.compare = true;
+		}
+		else if (std::strcmp(arg, "--digest") == 0)
+		{
+			options.digest = true;
+		}
+		else if (arg[0] != '-' && position == 0)
+		{
+			options.zombies = std::atoi(arg);
+			++position;
+		}
+		else if (arg[0] != '-' && position == 1)
+		{
+			options.frames = std::atoi(arg);
+			++position;
+		}
+		else
+		{
+			return false;
+		}
+	}
+	return options.zombies >= 0 && options.frames > 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+	Options options;
+	if (!ParseOptions(argc, argv, options))
+	{
+		std::fprintf(stderr, "usage: %s [--band] [--compare] [--digest] [zombies] [frames]\n", argv[0]);
+		return 2;
+	}
+	if (!options.compare)
+	{
+		return RunGame(options, argv[0]);
+	}
+	// rand, the game's registry and the kill count are process-wide: one
+	// game per process.
+	int status = 0;
+	for (bool band : {false, true})
+	{
+		options.band = band;
+		std::fflush(stdout);
+		const pid_t child = fork();
+		if (child == 0)
+		{
+			std::exit(RunGame(options, argv[0]));
+		}
+		int childStatus = 1;
+		if (child < 0 || waitpid(child, &childStatus, 0) != child || !WIFEXITED(childStatus) ||
+			WEXITSTATUS(childStatus) != 0)
+		{
+			status = 1;
+		}
+		std::printf("\n");
+	}
+	return status;
 }

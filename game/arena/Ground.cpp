@@ -240,6 +240,8 @@ void Ground::LinkEdges()
 		edge->m_oneSided = link.start && link.end;
 		edgeLinks.push_back(link);
 	}
+	// Edges added since the last link join the sight tree too.
+	sightTree.Build(body);
 }
 
 b2Fixture* Ground::FindNeighbour(b2Fixture* fixture, const b2Vec2& point, const char* brokenText)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/objects/GameObject.h"
+#include "game/objects/SightTree.h"
 
 // Open (0) or solid (1) class of every tile code that is not plain solid;
 // codes missing from the table, and the 1 outside the grid, are solid.
@@ -97,4 +98,6 @@ private:
 
 	std::vector<int> displayCells;
 	std::vector<EdgeLink> edgeLinks;
+	// The edges as of the last link, for the zombies' sight rays.
+	SightTree sightTree;
 };

@@ -6,6 +6,7 @@
 #include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
+#include "game/objects/SightTree.h"
 
 namespace
 {
@@ -181,15 +182,33 @@ void Zombie::Attack(b2Vec2 offset)
 	GameWorldInstance->Add(fireball);
 }
 
-bool Zombie::Sees(MyRayCastClosestCallback& ray) const
+bool Zombie::SightLine(b2Vec2& from, b2Vec2& to) const
 {
-	const b2Vec2 from = fixture->GetBody()->GetPosition();
-	const b2Vec2 to = target->fixture->GetBody()->GetPosition();
-	// A ray of no length has no direction to search along.
-	if (b2DistanceSquared(from, to) <= b2_epsilon * b2_epsilon)
+	from = fixture->GetBody()->GetPosition();
+	to = target->fixture->GetBody()->GetPosition();
+	return b2DistanceSquared(from, to) > b2_epsilon * b2_epsilon;
+}
+
+bool Zombie::CastSight(MyRayCastClosestCallback& ray) const
+{
+	b2Vec2 from;
+	b2Vec2 to;
+	if (!SightLine(from, to))
 	{
 		return false;
 	}
 	GameWorldInstance->world->RayCast(&ray, from, to);
 	return ray.hit && GameObject::Owner(ray.fixture) == target;
+}
+
+bool Zombie::Sees(MyRayCastClosestCallback& ray)
+{
+	b2Vec2 from;
+	b2Vec2 to;
+	const SightTree* tree = SightTree::Of(GameWorldInstance->world);
+	if (tree != nullptr && SightLine(from, to) && tree->Hides(from, to, *target->fixture, hidingEdge))
+	{
+		return false;
+	}
+	return CastSight(ray);
 }

@@ -32,9 +32,13 @@ public:
 	// Launches one fireball with velocity 90 times offset on top of the
 	// zombie's own.
 	void Attack(b2Vec2 offset);
-	// Casts the sight ray to target into ray; true when target is what it
-	// meets first.
-	bool Sees(MyRayCastClosestCallback& ray) const;
+	// Casts the sight ray to target through the world into ray; true when
+	// target is what it meets first.
+	bool CastSight(MyRayCastClosestCallback& ray) const;
+	// The same answer as CastSight, but the cast is spared where the ground
+	// alone hides the target; ray is filled only when the cast runs, which
+	// it always does when the answer is true.
+	bool Sees(MyRayCastClosestCallback& ray);
 
 	static constexpr float ChargeRate = 0.05f;
 	static constexpr float ChargeDecay = 0.01f;
@@ -59,4 +63,11 @@ public:
 	Agent* targetA = nullptr;
 	Agent* targetB = nullptr;
 	Agent* target = nullptr;
+	// The ground edge that last hid the target, tried first next time.
+	int32_t hidingEdge = -1;
+
+private:
+	// The sight ray's ends; false when it has no length, and so no
+	// direction to search along.
+	bool SightLine(b2Vec2& from, b2Vec2& to) const;
 };
