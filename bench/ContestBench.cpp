@@ -13,6 +13,8 @@
 //              its sight path, timed side by side and compared
 //   --digest   print a digest of every body's motion in every frame: two
 //              builds play the same game exactly when their digests agree
+//   --panel    one game with the control panel closed, then one with it
+//              open, each in its own process; prints ImGui's own time
 
 #include <GL/freeglut.h>
 #include <SDL/SDL.h>
@@ -30,6 +32,7 @@
 
 #include "app/SceneRegistry.h"
 #include "framework/Shell.h"
+#include "framework/WorldDigest.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
@@ -54,14 +57,14 @@ constexpr int ShotPeriod = 20;
 constexpr int LedgeRow = 46;
 constexpr int KnightLedgeColumn = 16;
 constexpr int ArcherLedgeColumn = 19;
-constexpr uint64_t DigestSeed = 1469598103934665603ull;
-constexpr uint64_t DigestPrime = 1099511628211ull;
 
 struct Options
 {
 	bool band = false;
 	bool compare = false;
 	bool digest = false;
+	bool panel = false;
+	bool panelOpen = false;
 	int zombies = DefaultZombies;
 	int frames = DefaultFrames;
 };
@@ -145,30 +148,6 @@ void KeepOnLedge(Agent& fighter, int column)
 	}
 }
 
-void Mix(uint64_t& hash, float value)
-{
-	unsigned char bytes[sizeof value];
-	std::memcpy(bytes, &value, sizeof value);
-	for (unsigned char byte : bytes)
-	{
-		hash = (hash ^ byte) * DigestPrime;
-	}
-}
-
-// Folds the motion of every body, in the world's list order, into hash.
-void MixWorld(uint64_t& hash, const b2World& world)
-{
-	for (const b2Body* body = world.GetBodyList(); body != nullptr; body = body->GetNext())
-	{
-		const b2Vec2 p = body->GetPosition();
-		const b2Vec2 v = body->GetLinearVelocity();
-		for (float value : {p.x, p.y, body->GetAngle(), v.x, v.y, body->GetAngularVelocity()})
-		{
-			Mix(hash, value);
-		}
-	}
-}
-
 void PrintRow(const char* name, const std::vector<float>& values)
 {
 	const Summary s = Summarize(values);
@@ -204,6 +183,7 @@ void OpenWindow(char* program)
 		glutMainLoopEvent();
 	}
 	OnReshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+	UseRegistry(sceneEntries);
 }
 
 // Plays one game as the options say and prints its figures; the exit
@@ -227,14 +207,15 @@ int RunGame(const Options& options, char* program)
 	}
 	// Nobody goes down, so every frame is a frame of the fight.
 	GodMode = true;
+	SetPanelOpen(options.panelOpen);
 	OnDisplay();
 	game->waveSize = static_cast<uint32_t>(options.zombies);
 	game->started = true;
 	game->SpawnWave();
 
-	std::vector<float> update, step, contacts, drawing, total, worldCast, sightPath;
+	std::vector<float> update, step, contacts, drawing, panel, total, worldCast, sightPath;
 	SightComparison sight;
-	uint64_t digest = DigestSeed;
+	WorldDigest digest;
 	b2Timer frameTimer;
 	for (int frame = 0; frame < options.frames; ++frame)
 	{
@@ -251,6 +232,7 @@ int RunGame(const Options& options, char* program)
 		step.push_back(game->profile.step);
 		contacts.push_back(game->profile.contacts);
 		drawing.push_back(game->profile.drawing);
+		panel.push_back(controlPanel.LastDrawMilliseconds());
 		if (options.compare)
 		{
 			sight.Compare(game->gameWorld.objects);
@@ -259,20 +241,25 @@ int RunGame(const Options& options, char* program)
 		}
 		if (options.digest)
 		{
-			MixWorld(digest, *game->GetWorld());
+			digest.Add(*game->GetWorld());
 		}
 	}
 
 	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
-	std::printf("fighters %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu objects at the end\n",
-		options.band ? "up in the band" : "at their start", game->waveSize, options.frames, windowWidth,
-		windowHeight, KillCount, game->gameWorld.objects.size());
+	std::printf("fighters %s, control panel %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu "
+				"objects at the end\n",
+		options.band ? "up in the band" : "at their start", options.panelOpen ? "open" : "closed", game->waveSize,
+		options.frames, windowWidth, windowHeight, KillCount, game->gameWorld.objects.size());
 	std::printf("%-22s %10s %10s\n", "ms per frame", "median", "95th pct");
 	PrintRow("update pass", update);
 	PrintRow("world step", step);
 	PrintRow("contact forwarding", contacts);
 	PrintRow("drawing", drawing);
+	if (options.panelOpen)
+	{
+		PrintRow("control panel (ImGui)", panel);
+	}
 	PrintRow("whole frame", total);
 	const double meanMs = std::accumulate(total.begin(), total.end(), 0.0) / total.size();
 	// The shell's frame timer fires every framePeriodMs: a longer frame
@@ -286,13 +273,14 @@ int RunGame(const Options& options, char* program)
 	}
 	if (options.digest)
 	{
-		std::printf("digest %016llx\n", static_cast<unsigned long long>(digest));
+		std::printf("digest %016llx\n", static_cast<unsigned long long>(digest.Value()));
 	}
 	std::printf("peak memory %.1f MiB\n", usage.ru_maxrss / 1024.0);
 	std::fflush(stdout);
 
 	delete currentScene;
 	currentScene = nullptr;
+	controlPanel.Shutdown();
 	if (audioOpen)
 	{
 		Mix_CloseAudio();
@@ -319,6 +307,10 @@ bool ParseOptions(int argc, char** argv, Options& options)
 		{
 			options.digest = true;
 		}
+		else if (std::strcmp(arg, "--panel") == 0)
+		{
+			options.panel = true;
+		}
 		else if (arg[0] != '-' && position == 0)
 		{
 			options.zombies = std::atoi(arg);
@@ -343,19 +335,20 @@ int main(int argc, char** argv)
 	Options options;
 	if (!ParseOptions(argc, argv, options))
 	{
-		std::fprintf(stderr, "usage: %s [--band] [--compare] [--digest] [zombies] [frames]\n", argv[0]);
+		std::fprintf(stderr, "usage: %s [--band] [--compare] [--digest] [--panel] [zombies] [frames]\n", argv[0]);
 		return 2;
 	}
-	if (!options.compare)
+	if (!options.compare && !options.panel)
 	{
 		return RunGame(options, argv[0]);
 	}
 	// rand, the game's registry and the kill count are process-wide: one
-	// game per process.
+	// game per process. --compare plays at the start and in the band,
+	// --panel with the panel closed and open.
 	int status = 0;
-	for (bool band : {false, true})
+	for (bool second : {false, true})
 	{
-		options.band = band;
+		(options.compare ? options.band : options.panelOpen) = second;
 		std::fflush(stdout);
 		const pid_t child = fork();
 		if (child == 0)
