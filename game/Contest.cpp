@@ -12,6 +12,7 @@
 #include "game/GameGlobals.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
+#include "game/assets/LoadFailure.h"
 #include "game/assets/MixerVolume.h"
 #include "game/assets/SoundBank.h"
 #include "game/objects/Archer.h"
@@ -40,22 +41,23 @@ constexpr FigureStart FigureStarts[] = {{152.0f, 10}, {104.0f, 14}};
 
 // The mixer may be closed (no audio device): then no music is loaded or
 // played and the game runs silent.
-bool MixerOpen()
-{
-	int frequency = 0;
-	Uint16 format = 0;
-	int channels = 0;
-	return Mix_QuerySpec(&frequency, &format, &channels) != 0;
-}
-
 Mix_Music* LoadMusic(const char* path)
 {
-	return MixerOpen() ? Mix_LoadMUS(path) : nullptr;
+	if (!SoundBank::MixerOpen())
+	{
+		return nullptr;
+	}
+	Mix_Music* music = Mix_LoadMUS(path);
+	if (music == nullptr)
+	{
+		ReportLoadFailure(path, Mix_GetError());
+	}
+	return music;
 }
 
 void HaltMusic()
 {
-	if (MixerOpen() && Mix_PlayingMusic())
+	if (SoundBank::MixerOpen() && Mix_PlayingMusic())
 	{
 		Mix_HaltMusic();
 	}
@@ -63,7 +65,7 @@ void HaltMusic()
 
 void PlayMusic(Mix_Music* music)
 {
-	if (MixerOpen() && music != nullptr)
+	if (SoundBank::MixerOpen() && music != nullptr)
 	{
 		Mix_PlayMusic(music, -1);
 	}
@@ -403,7 +405,7 @@ void Contest::PlayDefeatLaugh()
 	}
 	HaltMusic();
 	Mix_Chunk* laugh = soundBank.GetChunk(laughSound);
-	if (laugh != nullptr && MixerOpen())
+	if (laugh != nullptr && SoundBank::MixerOpen())
 	{
 		Mix_PlayChannelTimed(LaughChannel, laugh, 0, -1);
 	}
