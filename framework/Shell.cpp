@@ -605,7 +605,7 @@ void PrintUsage(const char* program)
 	std::printf("usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--list-scenes] [--help] [freeglut options]\n"
 				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0)\n"
 				"  --panel              start with the control panel open (F2 shows and hides it)\n"
-				"  --keyboard           play both fighters from the keyboard (Tab switches it in the game)\n"
+				"  --keyboard           play both fighters from the keyboard (Tab switches it, Enter pauses)\n"
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
