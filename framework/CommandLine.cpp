@@ -157,7 +157,7 @@ void PrintUsage(const char* program)
 				"       [--list-scenes] [--help] [freeglut options]\n"
 				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0)\n"
 				"  --panel              start with the control panel open (F2 shows and hides it)\n"
-				"  --keyboard           play both fighters from the keyboard (Tab switches it in the game)\n"
+				"  --keyboard           play both fighters from the keyboard (Tab switches it, Enter pauses)\n"
 				"  --record FILE        write the session to FILE, to be played back with --replay\n"
 				"  --replay FILE        play the session in FILE back in a window of its size and check that\n"
 				"                       the world comes out the same (exit status 0) or not (1); Escape\n"

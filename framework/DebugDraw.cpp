@@ -210,15 +210,24 @@ void DebugDraw::DrawSpriteFrame(const Texture& texture, const b2Vec2& frameSize,
 	glRotatef(angle * DegreesPerRadian, 0.0f, 0.0f, 1.0f);
 	glTranslatef(-anchor.x * scale.x, -anchor.y * scale.y, 0.0f);
 	glScalef(scale.x, scale.y, 1.0f);
+	// The frames of a sheet touch, so linear filtering at a frame's edge
+	// would blend in its neighbour (a dark seam between two wall tiles where
+	// the frame below is a transparent sprite, and the opposite edge's frame
+	// where the sheet wraps). Stopping half a texel inside the edges keeps
+	// every sample in the frame and costs the frame half a texel a side.
+	const float s0 = f.s0 + 0.5f / static_cast<float>(texture.width);
+	const float s1 = f.s1 - 0.5f / static_cast<float>(texture.width);
+	const float t0 = f.t0 + 0.5f / static_cast<float>(texture.height);
+	const float t1 = f.t1 - 0.5f / static_cast<float>(texture.height);
 	// The image's top row (t0) goes to the quad's upper edge.
 	glBegin(GL_QUADS);
-	glTexCoord2f(f.s0, f.t1);
+	glTexCoord2f(s0, t1);
 	glVertex2f(0.0f, 0.0f);
-	glTexCoord2f(f.s0, f.t0);
+	glTexCoord2f(s0, t0);
 	glVertex2f(0.0f, frameSize.y);
-	glTexCoord2f(f.s1, f.t0);
+	glTexCoord2f(s1, t0);
 	glVertex2f(frameSize.x, frameSize.y);
-	glTexCoord2f(f.s1, f.t1);
+	glTexCoord2f(s1, t1);
 	glVertex2f(frameSize.x, 0.0f);
 	glEnd();
 	glPopMatrix();

@@ -1,8 +1,8 @@
 #include "game/Contest.h"
 
+#include <GL/freeglut.h>
 #include <SDL/SDL.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -12,6 +12,7 @@
 #include "game/GameGlobals.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
+#include "game/assets/LoadFailure.h"
 #include "game/assets/MixerVolume.h"
 #include "game/assets/SoundBank.h"
 #include "game/objects/Archer.h"
@@ -40,22 +41,23 @@ constexpr FigureStart FigureStarts[] = {{152.0f, 10}, {104.0f, 14}};
 
 // The mixer may be closed (no audio device): then no music is loaded or
 // played and the game runs silent.
-bool MixerOpen()
-{
-	int frequency = 0;
-	Uint16 format = 0;
-	int channels = 0;
-	return Mix_QuerySpec(&frequency, &format, &channels) != 0;
-}
-
 Mix_Music* LoadMusic(const char* path)
 {
-	return MixerOpen() ? Mix_LoadMUS(path) : nullptr;
+	if (!SoundBank::MixerOpen())
+	{
+		return nullptr;
+	}
+	Mix_Music* music = Mix_LoadMUS(path);
+	if (music == nullptr)
+	{
+		ReportLoadFailure(path, Mix_GetError());
+	}
+	return music;
 }
 
 void HaltMusic()
 {
-	if (MixerOpen() && Mix_PlayingMusic())
+	if (SoundBank::MixerOpen() && Mix_PlayingMusic())
 	{
 		Mix_HaltMusic();
 	}
@@ -63,7 +65,7 @@ void HaltMusic()
 
 void PlayMusic(Mix_Music* music)
 {
-	if (MixerOpen() && music != nullptr)
+	if (SoundBank::MixerOpen() && music != nullptr)
 	{
 		Mix_PlayMusic(music, -1);
 	}
@@ -144,10 +146,14 @@ Contest::Contest()
 	// A wave key may start the game before the first frame, which would
 	// otherwise be the first to aim the camera.
 	SnapCamera();
+	// A key held through a restart must not auto-repeat into the new game
+	// before its first frame: keyboard play takes the window's repeat now.
+	keyboardPad.Poll();
 }
 
 Contest::~Contest()
 {
+	keyboardPad.ReleaseAll();
 	HaltMusic();
 	FreeMusic(mainMusic);
 	FreeMusic(winMusic);
@@ -220,36 +226,40 @@ void Contest::Step(Settings* settings)
 
 void Contest::DrawHelp()
 {
-	debugDraw.DrawString(5, textLine, "Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies");
-	textLine += TextLineStep;
+	const auto line = [this](const std::string& text) {
+		debugDraw.DrawString(5, textLine, "%s", text.c_str());
+		textLine += TextLineStep;
+	};
+	line("Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies");
+	// No spawn tile sees where the fighters stand, so nothing comes to them.
+	line("The wave waits in the upper caves: climb the slopes to meet it");
 	if (!keyboardPad.IsEnabled())
 	{
-		debugDraw.DrawString(5, textLine, "Tab: play both fighters from the keyboard");
-		textLine += TextLineStep;
+		line("Tab: play both fighters from the keyboard");
 		return;
 	}
 	const char* const names[] = {"Knight", "Archer"};
 	for (int pad = 0; pad < 2; ++pad)
 	{
-		std::string line = std::string(names[pad]) + ":";
+		std::string keys = std::string(names[pad]) + ":";
 		for (int i = 0; i < KeyboardPad::bindingCount; ++i)
 		{
 			const KeyboardPad::Binding& binding = KeyboardPad::bindings[i];
 			if (binding.pad == pad)
 			{
-				line += std::string(" ") + static_cast<char>(std::toupper(binding.key)) + " " + binding.action + ",";
+				keys += " " + KeyboardPad::KeyName(binding) + " " + binding.action + ",";
 			}
 		}
-		line.pop_back();
-		debugDraw.DrawString(5, textLine, "%s", line.c_str());
-		textLine += TextLineStep;
+		keys.pop_back();
+		line(keys);
 	}
-	debugDraw.DrawString(5, textLine, "Tab: keyboard play off (pads only)");
-	textLine += TextLineStep;
+	line("Tab: keyboard play off (pads only)");
 }
 
 void Contest::ReadPads()
 {
+	// Keyboard play's events for this frame go in right before the drain.
+	keyboardPad.Poll();
 	input.ClearChanged();
 	SDL_Event event;
 	while (SDL_PollEvent(&event))
@@ -403,7 +413,7 @@ void Contest::PlayDefeatLaugh()
 	}
 	HaltMusic();
 	Mix_Chunk* laugh = soundBank.GetChunk(laughSound);
-	if (laugh != nullptr && MixerOpen())
+	if (laugh != nullptr && SoundBank::MixerOpen())
 	{
 		Mix_PlayChannelTimed(LaughChannel, laugh, 0, -1);
 	}
@@ -631,5 +641,8 @@ void Contest::Keyboard(unsigned char key)
 
 void Contest::KeyboardUp(unsigned char key)
 {
-	keyboardPad.KeyUp(key);
+	// freeglut answers the modifier query only inside its key callbacks, and
+	// only a control code needs it.
+	const bool control = key < ' ' && (modifierQuery() & GLUT_ACTIVE_CTRL) != 0;
+	keyboardPad.KeyUp(key, control);
 }

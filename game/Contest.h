@@ -63,8 +63,8 @@ public:
 	static Test* Create();
 
 	void Step(Settings* settings) override;
-	// Tab switches keyboard play; with it on, the letter keys drive the
-	// fighters and the operator letters are suspended.
+	// Tab switches keyboard play; with it on, the letter keys and Enter
+	// drive the fighters and the operator letters are suspended.
 	void Keyboard(unsigned char key) override;
 	void KeyboardUp(unsigned char key) override;
 	// Hands every touching contact to the game objects of both fixtures.

@@ -57,6 +57,12 @@ void ContestRenderer::Begin()
 	tilesDrawn = 0;
 	glPushAttrib(GL_ALL_ATTRIB_BITS);
 	sheet = Bind(SheetName);
+	// Shrunk, a frame is sampled from smaller mipmap levels, whose texels
+	// reach further than the half texel the sprite drawing keeps inside a
+	// frame's edges; linear filtering there would still blend in the
+	// neighbouring frame. The nearest texel within each level stays inside
+	// the frame (frames are 32 pixels, so level edges follow frame edges).
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_LINEAR);
 }
 
 void ContestRenderer::End()

@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "game/Contest.h"
+
 KeyboardPad keyboardPad;
 
 namespace
@@ -15,10 +17,27 @@ constexpr int StickAxisY = 1;
 constexpr int AttackButton = 0;
 constexpr int JumpButton = 1;
 constexpr int GuardButton = 2;
+constexpr unsigned char EnterKey = '\r';
+// Ctrl-A to Ctrl-Z.
+constexpr unsigned char FirstControlCode = 1;
+constexpr unsigned char LastControlCode = 26;
 
 unsigned char Lower(unsigned char key)
 {
 	return static_cast<unsigned char>(std::tolower(key));
+}
+
+bool Held(const std::set<unsigned char>& keys, int pad, KeyboardPad::Binding::Kind kind)
+{
+	for (unsigned char key : keys)
+	{
+		const KeyboardPad::Binding* binding = KeyboardPad::FindBinding(key);
+		if (binding->pad == pad && binding->kind == kind)
+		{
+			return true;
+		}
+	}
+	return false;
 }
 } // namespace
 
@@ -37,6 +56,7 @@ const KeyboardPad::Binding KeyboardPad::bindings[] = {
 	{'h', ArcherPad, Binding::Button, AttackButton, "shoot"},
 	{'u', ArcherPad, Binding::Button, JumpButton, "jump"},
 	{'o', ArcherPad, Binding::Button, GuardButton, "sprint"},
+	{EnterKey, KnightPad, Binding::Button, Contest::PauseButton, "pause"},
 };
 
 const int KeyboardPad::bindingCount = sizeof(bindings) / sizeof(bindings[0]);
@@ -52,6 +72,15 @@ const KeyboardPad::Binding* KeyboardPad::FindBinding(unsigned char key)
 		}
 	}
 	return nullptr;
+}
+
+std::string KeyboardPad::KeyName(const Binding& binding)
+{
+	if (binding.key == EnterKey)
+	{
+		return "Enter";
+	}
+	return std::string(1, static_cast<char>(std::toupper(binding.key)));
 }
 
 void KeyboardPad::SetEnabled(bool on)
@@ -70,87 +99,97 @@ bool KeyboardPad::KeyDown(unsigned char key)
 	{
 		return false;
 	}
-	if (!heldKeys.insert(binding->key).second)
+	if (heldKeys.insert(binding->key).second)
 	{
-		return true;
-	}
-	if (binding->kind == Binding::Button)
-	{
-		PushButton(binding->pad, binding->button, true);
-	}
-	else
-	{
-		PushStick(binding->pad);
+		pressedKeys.insert(binding->key);
 	}
 	return true;
 }
 
-bool KeyboardPad::KeyUp(unsigned char key)
+bool KeyboardPad::KeyUp(unsigned char key, bool control)
 {
+	// Only under Ctrl is a control code a letter: Tab, Backspace and Enter
+	// share their codes with Ctrl-I, Ctrl-H and Ctrl-M.
+	if (control && key >= FirstControlCode && key <= LastControlCode)
+	{
+		const unsigned char letter = static_cast<unsigned char>('a' + key - FirstControlCode);
+		if (enabled && heldKeys.count(letter) != 0)
+		{
+			key = letter;
+		}
+	}
 	const Binding* binding = FindBinding(key);
 	if (!enabled || binding == nullptr)
 	{
 		return false;
 	}
-	if (heldKeys.erase(binding->key) == 0)
-	{
-		return true;
-	}
-	if (binding->kind == Binding::Button)
-	{
-		PushButton(binding->pad, binding->button, false);
-	}
-	else
-	{
-		PushStick(binding->pad);
-	}
+	heldKeys.erase(binding->key);
 	return true;
+}
+
+void KeyboardPad::Poll()
+{
+	window.IgnoreRepeat(enabled);
+	if (enabled && window.FocusLost())
+	{
+		ReleaseKeys();
+	}
+	KeySet shown = heldKeys;
+	shown.insert(pressedKeys.begin(), pressedKeys.end());
+	pressedKeys.clear();
+	Show(shown);
 }
 
 void KeyboardPad::ReleaseAll()
 {
-	const std::set<unsigned char> released = heldKeys;
+	ReleaseKeys();
+	window.IgnoreRepeat(false);
+}
+
+void KeyboardPad::ReleaseKeys()
+{
 	heldKeys.clear();
+	pressedKeys.clear();
+	Show(KeySet());
+}
+
+void KeyboardPad::Show(const KeySet& keys)
+{
 	bool stickMoved[2] = {false, false};
-	for (unsigned char key : released)
+	for (const Binding& binding : bindings)
 	{
-		const Binding* binding = FindBinding(key);
-		if (binding->kind == Binding::Button)
+		const bool was = shownKeys.count(binding.key) != 0;
+		const bool now = keys.count(binding.key) != 0;
+		if (was == now)
 		{
-			PushButton(binding->pad, binding->button, false);
+			continue;
+		}
+		if (binding.kind == Binding::Button)
+		{
+			PushButton(binding.pad, binding.button, now);
 		}
 		else
 		{
-			stickMoved[binding->pad] = true;
+			stickMoved[binding.pad] = true;
 		}
 	}
 	for (int pad = 0; pad < 2; ++pad)
 	{
 		if (stickMoved[pad])
 		{
-			PushStick(pad);
+			PushStick(pad, keys);
 		}
 	}
+	shownKeys = keys;
 }
 
-bool KeyboardPad::Held(int pad, Binding::Kind kind) const
-{
-	for (unsigned char key : heldKeys)
-	{
-		const Binding* binding = FindBinding(key);
-		if (binding->pad == pad && binding->kind == kind)
-		{
-			return true;
-		}
-	}
-	return false;
-}
-
-void KeyboardPad::PushStick(int pad)
+void KeyboardPad::PushStick(int pad, const KeySet& keys)
 {
 	// Opposite keys held together cancel, as a centred stick.
-	const int x = (Held(pad, Binding::StickRight) ? FullDeflection : 0) - (Held(pad, Binding::StickLeft) ? FullDeflection : 0);
-	const int y = (Held(pad, Binding::StickDown) ? FullDeflection : 0) - (Held(pad, Binding::StickUp) ? FullDeflection : 0);
+	const int x = (Held(keys, pad, Binding::StickRight) ? FullDeflection : 0) -
+		(Held(keys, pad, Binding::StickLeft) ? FullDeflection : 0);
+	const int y = (Held(keys, pad, Binding::StickDown) ? FullDeflection : 0) -
+		(Held(keys, pad, Binding::StickUp) ? FullDeflection : 0);
 	const int values[] = {x, y};
 	const int axes[] = {StickAxisX, StickAxisY};
 	for (int i = 0; i < 2; ++i)

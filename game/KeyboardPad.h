@@ -1,11 +1,15 @@
 #pragma once
 
 #include <set>
+#include <string>
 
-// Keyboard play: turns letter keys into the joystick events two game pads
-// would produce, pushed into SDL's event queue, so the game reads them
-// exactly as it reads real pads. The left hand plays the knight (pad 0),
-// the right hand the archer (pad 1).
+#include "game/KeyboardWindow.h"
+
+// Keyboard play: turns letter keys (and Enter) into the joystick events two
+// game pads would produce, pushed into SDL's event queue once per frame
+// right before the game drains it, so the game reads them exactly as it
+// reads real pads. The left hand plays the knight (pad 0), the right hand
+// the archer (pad 1).
 class KeyboardPad
 {
 public:
@@ -34,26 +38,50 @@ public:
 	static const Binding* FindBinding(unsigned char key);
 	static const Binding bindings[];
 	static const int bindingCount;
+	// How the help text names a binding's key: "W", "Enter".
+	static std::string KeyName(const Binding& binding);
 
 	bool IsEnabled() const { return enabled; }
 	// Switching off releases every key still held.
 	void SetEnabled(bool on);
 
 	// A play key went down or up: true when it was one (and so is used up
-	// here). Repeats of a held key add nothing.
+	// here). Repeats of a held key add nothing. control says freeglut
+	// reported Ctrl held, under which a letter arrives as its control code
+	// (Ctrl-D as 4); a release then still finds its key.
 	bool KeyDown(unsigned char key);
-	bool KeyUp(unsigned char key);
-	// Releases every held key: buttons up, sticks centred.
+	bool KeyUp(unsigned char key, bool control = false);
+
+	// Once per game frame, right before the pads are read: keeps the
+	// window's auto-repeat off while keyboard play is on, releases every key
+	// when the window has lost the keyboard focus, and pushes what changed
+	// since the last frame. A key pressed and released in between still
+	// reads as held for one frame: a quick tap is never lost.
+	void Poll();
+	// Releases everything keyboard play holds: every key (buttons up, sticks
+	// centred, in SDL's queue for the next frame that reads the pads) and
+	// the window's auto-repeat. For when the game scene stops running
+	// (deleted, restarted, switched away from) or keyboard play goes off.
 	void ReleaseAll();
 
 private:
-	void PushStick(int pad);
-	void PushButton(int pad, int button, bool down);
-	bool Held(int pad, Binding::Kind kind) const;
+	using KeySet = std::set<unsigned char>;
+
+	void ReleaseKeys();
+	// Pushes the events that take the pads from what shownKeys held to what
+	// keys hold.
+	void Show(const KeySet& keys);
+	static void PushStick(int pad, const KeySet& keys);
+	static void PushButton(int pad, int button, bool down);
 
 	bool enabled = false;
 	// Bindings whose keys are down, by their lower-case key.
-	std::set<unsigned char> heldKeys;
+	KeySet heldKeys;
+	// Keys that went down since the last Poll, released or not.
+	KeySet pressedKeys;
+	// What the pads were last told is held.
+	KeySet shownKeys;
+	KeyboardWindow window;
 };
 
 extern KeyboardPad keyboardPad;

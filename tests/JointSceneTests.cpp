@@ -10,6 +10,7 @@
 #include "scenes/Pinball.h"
 #include "scenes/Prismatic.h"
 #include "scenes/Pulleys.h"
+#include "scenes/Revolute.h"
 #include "scenes/RopeJoint.h"
 #include "scenes/Web.h"
 #include "tests/support/GlWindow.h"
@@ -358,4 +359,28 @@ TEST(CouplingScenes, GearAndPulleyRelationsStayConstant)
 	capture.Clear();
 	StepScene(pulleys.get(), settings);
 	EXPECT_EQ(first, capture.Lines()[0]);
+}
+
+TEST(RevoluteScene, TheBallStaysWithinItsLimitsWithTheMotorOnAndOff)
+{
+	for (bool motor : {true, false})
+	{
+		auto scene = Make<Revolute>();
+		b2RevoluteJoint* joint = scene->GetJoint();
+		EXPECT_TRUE(joint->IsLimitEnabled() && joint->IsMotorEnabled());
+		joint->EnableMotor(motor);
+		Settings settings;
+		float lowest = 0.0f;
+		float highest = 0.0f;
+		for (int frame = 0; frame < 600; ++frame)
+		{
+			scene->Step(&settings);
+			lowest = b2Min(lowest, joint->GetJointAngle());
+			highest = b2Max(highest, joint->GetJointAngle());
+		}
+		EXPECT_GE(lowest, joint->GetLowerLimit() - b2_angularSlop) << "motor " << motor;
+		EXPECT_LE(highest, joint->GetUpperLimit() + b2_angularSlop) << "motor " << motor;
+		// Driven there by the motor, or fallen there, it rests on the limit.
+		EXPECT_NEAR(joint->GetJointAngle(), joint->GetUpperLimit(), b2_angularSlop) << "motor " << motor;
+	}
 }

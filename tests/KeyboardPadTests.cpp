@@ -23,6 +23,7 @@ protected:
 	// One game frame's worth of input: what the game step does first.
 	int Drain()
 	{
+		keys.Poll();
 		pads.ClearChanged();
 		int count = 0;
 		SDL_Event event;
@@ -100,7 +101,7 @@ TEST_F(KeyboardPadTest, ButtonsMapToTheFightersActions)
 		unsigned char key;
 		int pad;
 		int button;
-	} cases[] = {{'f', 0, 0}, {'e', 0, 1}, {'q', 0, 2}, {'h', 1, 0}, {'u', 1, 1}, {'o', 1, 2}};
+	} cases[] = {{'f', 0, 0}, {'e', 0, 1}, {'q', 0, 2}, {'\r', 0, 5}, {'h', 1, 0}, {'u', 1, 1}, {'o', 1, 2}};
 	for (const auto& c : cases)
 	{
 		keys.KeyDown(c.key);

@@ -2,12 +2,15 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <box2d/box2d.h>
 
 #include <algorithm>
 #include <set>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -128,5 +131,42 @@ TEST(ProgramTest, ABadSceneIsAnErrorWithStatusTwo)
 		EXPECT_NE(program.ErrorOutput().find(std::string("unknown scene \"") + value + "\""), std::string::npos)
 			<< program.ErrorOutput();
 	}
+}
+
+// A broken install: no sprite sheet, a sound of noise, no main music.
+TEST(ProgramTest, EachAssetThatFailsToLoadIsNamedOnceWithTheReason)
+{
+	namespace fs = std::filesystem;
+	const fs::path build = fs::current_path();
+	const fs::path broken = fs::temp_directory_path() / ("contest-broken-" + std::to_string(getpid()));
+	fs::create_directories(broken);
+	for (const char* name : {"Textures", "Sounds", "winmusic.mp3"})
+	{
+		fs::copy(build / name, broken / name, fs::copy_options::recursive);
+	}
+	fs::remove(broken / "Textures/tiles.png");
+	std::ofstream(broken / "Sounds/mace.wav") << std::string(4096, 'x');
+	fs::current_path(broken);
+	for (const bool audio : {true, false})
+	{
+		RunningProgram program({}, audio ? "dummy" : "no-such-audio-driver");
+		const Window window = program.WaitForWindow(Title(), 20.0);
+		std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+		// A restart loads the sounds and the music again.
+		program.SendKey(window, XK_r);
+		std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+		const std::string errors = program.ErrorOutput();
+		// One line a file, each with a reason; without an audio device the
+		// no-audio line speaks for the sounds and the music.
+		EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), audio ? 3 : 2) << errors;
+		EXPECT_NE(errors.find("cannot load Textures/tiles.png: "), std::string::npos) << errors;
+		EXPECT_EQ(errors.find("cannot load Sounds/mace.wav: ") != std::string::npos, audio) << errors;
+		EXPECT_EQ(errors.find("cannot load music.mp3: ") != std::string::npos, audio) << errors;
+		EXPECT_EQ(errors.find(": \n"), std::string::npos) << errors;
+		program.SendKey(window, XK_Escape);
+		EXPECT_EQ(program.WaitForExit(10.0), 0);
+	}
+	fs::current_path(build);
+	fs::remove_all(broken);
 }
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <SDL/SDL_mixer.h>
 
+#include "game/assets/SoundBank.h"
+
 MixerVolume mixerVolume;
 
 namespace
@@ -38,10 +40,7 @@ void MixerVolume::MuteEffects(bool mute)
 
 void MixerVolume::Apply() const
 {
-	int frequency = 0;
-	Uint16 format = 0;
-	int channels = 0;
-	if (Mix_QuerySpec(&frequency, &format, &channels) == 0)
+	if (!SoundBank::MixerOpen())
 	{
 		return;
 	}

@@ -1,5 +1,8 @@
 #include "game/assets/SoundBank.h"
 
+#include "game/assets/LoadFailure.h"
+
+
 SoundBank soundBank;
 
 int SoundBank::LoadSound(const std::string& name)
@@ -10,19 +13,28 @@ int SoundBank::LoadSound(const std::string& name)
 	}
 	const std::string path = "Sounds/" + name + ".wav";
 	SDL_RWops* stream = SDL_RWFromFile(path.c_str(), "rb");
-	if (stream == nullptr)
-	{
-		return -1;
-	}
-	Mix_Chunk* chunk = Mix_LoadWAV_RW(stream, 1);
+	Mix_Chunk* chunk = stream != nullptr ? Mix_LoadWAV_RW(stream, 1) : nullptr;
 	if (chunk == nullptr)
 	{
+		// Without an audio device nothing loads; the shell has said so.
+		if (MixerOpen())
+		{
+			ReportLoadFailure(path, Mix_GetError());
+		}
 		return -1;
 	}
 	const int index = static_cast<int>(chunks.size());
 	indexByName[name] = index;
 	chunks.push_back(chunk);
 	return index;
+}
+
+bool SoundBank::MixerOpen()
+{
+	int frequency = 0;
+	Uint16 format = 0;
+	int channels = 0;
+	return Mix_QuerySpec(&frequency, &format, &channels) != 0;
 }
 
 int SoundBank::PlaySound(int index)

@@ -11,8 +11,13 @@
 class SoundBank
 {
 public:
+	// False without an audio device: then nothing loads or plays, and the
+	// game runs silent.
+	static bool MixerOpen();
+
 	// Index of the newly loaded effect, or -1 when the file does not load or
-	// the name is already in the bank.
+	// the name is already in the bank. A file that does not load while the
+	// mixer is open is reported on standard error.
 	int LoadSound(const std::string& name);
 	// Starts the effect; the channel used, or -1. An index outside the bank
 	// (including the -1 of a missing file) plays nothing.

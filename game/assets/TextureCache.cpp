@@ -4,9 +4,12 @@
 #include <GL/glu.h>
 #include <GL/glx.h>
 #include <SDL/SDL_image.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
+
+#include "game/assets/LoadFailure.h"
 
 TextureCache textureCache;
 
@@ -66,6 +69,19 @@ TextureCache::~TextureCache()
 	textures.clear();
 }
 
+TextureCache::FileState TextureCache::StateOf(const std::string& path)
+{
+	FileState state;
+	struct stat info;
+	if (stat(path.c_str(), &info) == 0)
+	{
+		state.exists = true;
+		state.size = info.st_size;
+		state.modified = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+	}
+	return state;
+}
+
 Texture TextureCache::GetTexture(const std::string& name)
 {
 	if (name == NoTextureName)
@@ -79,9 +95,16 @@ Texture TextureCache::GetTexture(const std::string& name)
 	}
 
 	const std::string path = "Textures/" + name + ".png";
+	const auto failed = failures.find(name);
+	if (failed != failures.end() && failed->second == StateOf(path))
+	{
+		return Texture();
+	}
 	SDL_Surface* surface = IMG_Load(path.c_str());
 	if (surface == nullptr)
 	{
+		ReportLoadFailure(path, IMG_GetError());
+		failures[name] = StateOf(path);
 		return Texture();
 	}
 

@@ -16,8 +16,10 @@ public:
 	~TextureCache();
 
 	// The texture for name, loading it on first use (and leaving it bound).
-	// "-" and images that fail to load give the empty record; a failure is
-	// not remembered, so the next request tries the file again.
+	// "-" and images that fail to load give the empty record. A failure is
+	// reported once on standard error; the file is tried again as soon as
+	// it changes (or appears), but not while it stays as it was, since the
+	// image decoder may print its own complaint at every try.
 	Texture GetTexture(const std::string& name);
 	int Count() const { return static_cast<int>(textures.size()); }
 
@@ -25,7 +27,21 @@ public:
 	static constexpr const char* NoTextureName = "-";
 
 private:
+	// A file as it was when it failed to load.
+	struct FileState
+	{
+		bool exists = false;
+		long long size = 0;
+		long long modified = 0;
+		bool operator==(const FileState& other) const
+		{
+			return exists == other.exists && size == other.size && modified == other.modified;
+		}
+	};
+	static FileState StateOf(const std::string& path);
+
 	std::map<std::string, Texture> textures;
+	std::map<std::string, FileState> failures;
 };
 
 extern TextureCache textureCache;

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Says on standard error that a file the game needs did not load, and the
+// loader's reason: once per file and run, however often the file is asked
+// for again (a missing image every frame, the sounds at every restart).
+void ReportLoadFailure(const std::string& path, const char* reason);

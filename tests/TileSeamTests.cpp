@@ -1,0 +1,86 @@
+// The arena's tiles join without seams: no tile edge takes colour from the
+// frames around its own in the tightly packed sprite sheet.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "framework/Shell.h"
+#include "game/Contest.h"
+#include "game/arena/ArenaLevel.h"
+#include "game/assets/TextureCache.h"
+#include "tests/support/GameHarness.h"
+
+namespace
+{
+constexpr int Frame = 32;
+const int WallFrame = Ground::DisplayCode(TileBlock) - 1;
+
+// Refills the bound sheet (for the rest of this test program): the wall
+// frame white, every other frame clear, so any colour a wall tile takes from
+// outside its frame darkens it.
+void WhitenOnlyTheWallFrame(int width, int height)
+{
+	std::vector<unsigned char> texels(static_cast<size_t>(width) * height * 4, 0);
+	const int left = WallFrame % (width / Frame) * Frame;
+	const int top = WallFrame / (width / Frame) * Frame;
+	for (int y = top; y < top + Frame; ++y)
+	{
+		std::fill_n(&texels[(static_cast<size_t>(y) * width + left) * 4], Frame * 4, 255);
+	}
+	gluBuild2DMipmaps(GL_TEXTURE_2D, 4, width, height, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+}
+
+TEST(TileSeams, WallTilesAreAsBrightAtTheirEdgesAsTheWallFrameAlone)
+{
+	StartGameHarness();
+	Contest* game = NewGame();
+	const Ground& ground = game->ground;
+	const int width = static_cast<int>(ground.width);
+	const int height = static_cast<int>(ground.height);
+	for (float zoom : {0.5f, 1.0f, 2.0f})
+	{
+		// Around the fighters' start, the tile edges falling anywhere within
+		// a pixel.
+		settings.viewCenter.Set(126.3f, 14.1f);
+		viewZoom = zoom;
+		OnReshape(windowWidth, windowHeight);
+		glMatrixMode(GL_MODELVIEW);
+		glLoadIdentity();
+		glClear(GL_COLOR_BUFFER_BIT);
+		const b2Vec2 lower = ScreenToWorld(0, windowHeight);
+		const b2Vec2 upper = ScreenToWorld(windowWidth, 0);
+		game->renderer.Begin();
+		WhitenOnlyTheWallFrame(GetTexture("tiles").width, GetTexture("tiles").height);
+		game->renderer.DrawTiles(ground, lower, upper);
+		game->renderer.End();
+		std::vector<unsigned char> pixels(static_cast<size_t>(windowWidth) * windowHeight * 4);
+		glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+
+		int wallPixels = 0;
+		int darker = 0;
+		for (int row = 0; row < windowHeight; ++row)
+		{
+			for (int column = 0; column < windowWidth; ++column)
+			{
+				const float x = lower.x + (column + 0.5f) * (upper.x - lower.x) / windowWidth;
+				const float y = lower.y + (row + 0.5f) * (upper.y - lower.y) / windowHeight;
+				const int cellX = static_cast<int>(std::floor(x / Ground::TileSize));
+				const int cellY = static_cast<int>(std::floor(y / Ground::TileSize));
+				const bool inGrid = cellX >= 0 && cellX < width && cellY >= 0 && cellY < height;
+				if (inGrid && ground.displayGrid[(height - 1 - cellY) * width + cellX] - 1 == WallFrame)
+				{
+					++wallPixels;
+					darker += pixels[(static_cast<size_t>(row) * windowWidth + column) * 4] < 255 - 8;
+				}
+			}
+		}
+		EXPECT_GT(wallPixels, 10000) << zoom;
+		EXPECT_EQ(darker, 0) << "wall pixels more than 8 levels darker than the frame at zoom " << zoom;
+	}
+	EndGame();
+}
+} // namespace
