@@ -31,9 +31,14 @@ bool IsInput(Line::Kind kind)
 	}
 }
 
-bool IsPadInput(Line::Kind kind)
+bool IsPad(Line::Kind kind)
 {
-	return kind == Line::Pad || kind == Line::Release;
+	return kind == Line::Pad;
+}
+
+bool IsRelease(Line::Kind kind)
+{
+	return kind == Line::Release;
 }
 
 bool IsCheck(Line::Kind kind)
@@ -204,9 +209,14 @@ const Line* Replay::NextInput()
 	return Next(&inputCursor, IsInput);
 }
 
-const Line* Replay::NextPadInput()
+const Line* Replay::NextPad()
 {
-	return Next(&padCursor, IsPadInput);
+	return Next(&padCursor, IsPad);
+}
+
+const Line* Replay::NextRelease()
+{
+	return Next(&releaseCursor, IsRelease);
 }
 
 const Line* Replay::Next(size_t* cursor, bool (*wanted)(Line::Kind))

@@ -64,11 +64,12 @@ public:
 	// or is checked against it.
 	void NoteRestart(const Test& scene);
 	// While playing: the next recorded input of the running frame that the
-	// shell applies before the step, and the next pad input (pad events,
-	// keyboard play's release) the game takes when it reads its pads; null
-	// when the frame has no more.
+	// shell applies before the step, the next pad event the game reads with
+	// its pads, and keyboard play's next release of every key; null when the
+	// frame has no more.
 	const ReplayLog::Line* NextInput();
-	const ReplayLog::Line* NextPadInput();
+	const ReplayLog::Line* NextPad();
+	const ReplayLog::Line* NextRelease();
 
 	// Ends a recording: the digest of scene's world after the last frame.
 	void Finish(const Test& scene);
@@ -96,6 +97,7 @@ private:
 	ReplayLog rewritten;
 	size_t inputCursor = 0;
 	size_t padCursor = 0;
+	size_t releaseCursor = 0;
 	size_t checkCursor = 0;
 	bool failed = false;
 	int checks = 0;

@@ -19,6 +19,8 @@ constexpr int MaxWindowSide = 16384;
 constexpr int MaxKeyCode = 255;
 constexpr int MaxSpecialKey = 1023;
 constexpr int MaxPadElement = 255;
+// Shift, Ctrl and Alt, as freeglut reports them.
+constexpr int MaxModifiers = 7;
 
 struct KindName
 {
@@ -224,8 +226,11 @@ void ReadArguments(Words& words, int rowCount, ReplayLog::Line* line)
 	switch (line->kind)
 	{
 	case Line::Key:
+		line->code = static_cast<int>(words.Integer("key", 0, MaxKeyCode));
+		break;
 	case Line::KeyUp:
 		line->code = static_cast<int>(words.Integer("key", 0, MaxKeyCode));
+		line->value = static_cast<int>(words.Integer("modifiers", 0, MaxModifiers));
 		break;
 	case Line::Special:
 		line->code = static_cast<int>(words.Integer("special key", 0, MaxSpecialKey));
@@ -444,9 +449,11 @@ std::string ReplayLog::Format(const Line& line)
 	switch (line.kind)
 	{
 	case Line::Key:
-	case Line::KeyUp:
 	case Line::Special:
 		text += " " + std::to_string(line.code);
+		break;
+	case Line::KeyUp:
+		text += " " + std::to_string(line.code) + " " + std::to_string(line.value);
 		break;
 	case Line::MouseDown:
 	case Line::ShiftMouseDown:

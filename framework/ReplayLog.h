@@ -38,8 +38,8 @@ public:
 	{
 		enum Kind
 		{
-			// A key press or release, or a special key press, as the shell
-			// handles it.
+			// A key press or release (with the modifiers held, in `value`), or
+			// a special key press, as the shell handles it.
 			Key,
 			KeyUp,
 			Special,

@@ -73,12 +73,22 @@ void OnStopSignal(int signal)
 }
 
 // Notes an input for a recording.
-void Note(ReplayLog::Line::Kind kind, int code = 0)
+void Note(ReplayLog::Line::Kind kind, int code = 0, int value = 0)
 {
 	ReplayLog::Line line;
 	line.kind = kind;
 	line.code = code;
+	line.value = value;
 	replay.Note(line);
+}
+
+// What the modifier query answers while a recorded key release is handed
+// over: the keys held when it was recorded.
+int replayedModifiers = 0;
+
+int ReplayedModifiers()
+{
+	return replayedModifiers;
 }
 
 void NotePoint(ReplayLog::Line::Kind kind, const b2Vec2& point)
@@ -289,8 +299,14 @@ void ApplyReplayed(const ReplayLog::Line& line)
 		ShellKey(static_cast<unsigned char>(line.code));
 		break;
 	case Line::KeyUp:
+	{
+		int (*const liveQuery)() = modifierQuery;
+		replayedModifiers = line.value;
+		modifierQuery = ReplayedModifiers;
 		currentScene->KeyboardUp(static_cast<unsigned char>(line.code));
+		modifierQuery = liveQuery;
 		break;
+	}
 	case Line::Special:
 		ShellSpecialKey(line.code);
 		break;
@@ -447,8 +463,30 @@ void OnTimer(int)
 		std::raise(signal);
 	}
 	glutSetWindow(mainWindow);
-	glutPostRedisplay();
+	// A replay runs its frames whether or not the window can be seen (the
+	// recording may have made it tiny); freeglut draws only visible ones.
+	if (replay.IsPlaying())
+	{
+		OnDisplay();
+	}
+	else
+	{
+		glutPostRedisplay();
+	}
 	glutTimerFunc(framePeriodMs, OnTimer, 0);
+}
+
+void OnFastIdle()
+{
+	if (!replay.IsPlaying())
+	{
+		// The replay has handed over to the player: back to real time.
+		glutIdleFunc(nullptr);
+		glutTimerFunc(framePeriodMs, OnTimer, 0);
+		return;
+	}
+	glutSetWindow(mainWindow);
+	OnDisplay();
 }
 
 void OnKey(unsigned char key, int x, int y)
@@ -483,7 +521,9 @@ void OnKeyUp(unsigned char key, int x, int y)
 	// fighter's key held.
 	if (currentScene != nullptr && Live())
 	{
-		Note(ReplayLog::Line::KeyUp, key);
+		// Modifiers turn a letter into a control code; the scene may ask
+		// which were held, and a replay must answer the same.
+		Note(ReplayLog::Line::KeyUp, key, key < ' ' ? modifierQuery() : 0);
 		currentScene->KeyboardUp(key);
 	}
 }
@@ -797,7 +837,7 @@ int RunShell(int argc, char** argv, const SceneEntry* registry)
 	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 	if (commandLine.fast)
 	{
-		glutIdleFunc(glutPostRedisplay);
+		glutIdleFunc(OnFastIdle);
 	}
 	else
 	{

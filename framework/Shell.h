@@ -59,6 +59,8 @@ void OnWindowReshape(int w, int h);
 b2Vec2 ScreenToWorld(int x, int y);
 void OnDisplay();
 void OnTimer(int value);
+// With --replay --fast: a frame whenever there is nothing else to do.
+void OnFastIdle();
 void OnKey(unsigned char key, int x, int y);
 void OnKeyUp(unsigned char key, int x, int y);
 void OnSpecialKey(int key, int x, int y);

@@ -260,12 +260,7 @@ void Contest::ReadPads()
 {
 	// Keyboard play's events for this frame go in right before the drain.
 	keyboardPad.Poll();
-	input.ClearChanged();
-	SDL_Event event;
-	while (SDL_PollEvent(&event))
-	{
-		input.HandleEvent(event);
-	}
+	input.Read();
 }
 
 void Contest::SnapCamera()

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "framework/Replay.h"
+
 Input input;
 
 Input::Input()
@@ -66,12 +68,89 @@ void Input::ClearChanged()
 	}
 }
 
+namespace
+{
+bool IsPadEvent(const SDL_Event& event)
+{
+	return event.type == SDL_JOYAXISMOTION || event.type == SDL_JOYBUTTONDOWN || event.type == SDL_JOYBUTTONUP;
+}
+
+ReplayLog::Line PadLine(const SDL_Event& event)
+{
+	ReplayLog::Line line;
+	line.kind = ReplayLog::Line::Pad;
+	line.code = event.type;
+	if (event.type == SDL_JOYAXISMOTION)
+	{
+		line.pad = event.jaxis.which;
+		line.element = event.jaxis.axis;
+		line.value = event.jaxis.value;
+	}
+	else
+	{
+		line.pad = event.jbutton.which;
+		line.element = event.jbutton.button;
+	}
+	return line;
+}
+
+SDL_Event PadEvent(const ReplayLog::Line& line)
+{
+	SDL_Event event{};
+	event.type = static_cast<Uint8>(line.code);
+	if (line.code == SDL_JOYAXISMOTION)
+	{
+		event.jaxis.which = static_cast<Uint8>(line.pad);
+		event.jaxis.axis = static_cast<Uint8>(line.element);
+		event.jaxis.value = static_cast<Sint16>(line.value);
+	}
+	else
+	{
+		event.jbutton.which = static_cast<Uint8>(line.pad);
+		event.jbutton.button = static_cast<Uint8>(line.element);
+		event.jbutton.state = line.code == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+	}
+	return event;
+}
+} // namespace
+
+void Input::Queue(const SDL_Event& event)
+{
+	queued.push_back(event);
+}
+
+void Input::Read()
+{
+	ClearChanged();
+	for (const SDL_Event& event : queued)
+	{
+		HandleEvent(event);
+	}
+	queued.clear();
+	SDL_Event event;
+	while (SDL_PollEvent(&event))
+	{
+		// A replay plays the recorded pads, never the live ones.
+		if (replay.IsPlaying() || !IsPadEvent(event))
+		{
+			continue;
+		}
+		replay.Note(PadLine(event));
+		HandleEvent(event);
+	}
+	while (const ReplayLog::Line* line = replay.NextPad())
+	{
+		HandleEvent(PadEvent(*line));
+	}
+}
+
 void Input::Reset()
 {
 	SDL_Event event;
 	while (SDL_PollEvent(&event))
 	{
 	}
+	queued.clear();
 	for (PadState& pad : pads)
 	{
 		pad = PadState{};

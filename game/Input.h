@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include <cstdint>
+#include <vector>
 
 constexpr int MaxPads = 2;
 constexpr int AxesPerPad = 20;
@@ -44,12 +45,21 @@ public:
 	// Applies one pad axis or button event; everything else, and events for
 	// pads, axes or buttons beyond the tables, is dropped.
 	void HandleEvent(const SDL_Event& event);
+	// An event made by the program itself (keyboard play), for the next Read.
+	void Queue(const SDL_Event& event);
+	// One game frame's reading: clears the changed flags, applies the queued
+	// events, then every event SDL holds. A recording notes the pads' events
+	// among them; a replay takes the recorded ones instead.
+	void Read();
 
 	PadState pads[MaxPads];
 
 private:
 	bool ready;
 	SDL_Joystick* joysticks[MaxPads];
+	// Kept apart from SDL's queue, which holds 128 events and drops the
+	// rest, and whose events a recording notes as the pads'.
+	std::vector<SDL_Event> queued;
 };
 
 extern Input input;

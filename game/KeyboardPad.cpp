@@ -4,9 +4,11 @@
 
 #include <cctype>
 
+#include "framework/Replay.h"
 #include "game/Contest.h"
+#include "game/Input.h"
 
-KeyboardPad keyboardPad;
+KeyboardPad keyboardPad(input);
 
 namespace
 {
@@ -130,7 +132,7 @@ bool KeyboardPad::KeyUp(unsigned char key, bool control)
 void KeyboardPad::Poll()
 {
 	window.IgnoreRepeat(enabled);
-	if (enabled && window.FocusLost())
+	if (enabled && FocusLost())
 	{
 		ReleaseKeys();
 	}
@@ -138,6 +140,22 @@ void KeyboardPad::Poll()
 	shown.insert(pressedKeys.begin(), pressedKeys.end());
 	pressedKeys.clear();
 	Show(shown);
+}
+
+bool KeyboardPad::FocusLost()
+{
+	if (replay.IsPlaying())
+	{
+		return replay.NextRelease() != nullptr;
+	}
+	if (!window.FocusLost())
+	{
+		return false;
+	}
+	ReplayLog::Line line;
+	line.kind = ReplayLog::Line::Release;
+	replay.Note(line);
+	return true;
 }
 
 void KeyboardPad::ReleaseAll()
@@ -199,7 +217,7 @@ void KeyboardPad::PushStick(int pad, const KeySet& keys)
 		event.jaxis.which = static_cast<Uint8>(pad);
 		event.jaxis.axis = static_cast<Uint8>(axes[i]);
 		event.jaxis.value = static_cast<Sint16>(values[i]);
-		SDL_PushEvent(&event);
+		pads.Queue(event);
 	}
 }
 
@@ -210,5 +228,5 @@ void KeyboardPad::PushButton(int pad, int button, bool down)
 	event.jbutton.which = static_cast<Uint8>(pad);
 	event.jbutton.button = static_cast<Uint8>(button);
 	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-	SDL_PushEvent(&event);
+	pads.Queue(event);
 }

@@ -10,9 +10,14 @@
 // right before the game drains it, so the game reads them exactly as it
 // reads real pads. The left hand plays the knight (pad 0), the right hand
 // the archer (pad 1).
+class Input;
+
 class KeyboardPad
 {
 public:
+	// Sends its events to pads.
+	explicit KeyboardPad(Input& pads) : pads(pads) {}
+
 	// Stick deflection of a held direction key: the pad's full raw reading.
 	static constexpr int FullDeflection = 32767;
 
@@ -71,9 +76,13 @@ private:
 	// Pushes the events that take the pads from what shownKeys held to what
 	// keys hold.
 	void Show(const KeySet& keys);
-	static void PushStick(int pad, const KeySet& keys);
-	static void PushButton(int pad, int button, bool down);
+	void PushStick(int pad, const KeySet& keys);
+	void PushButton(int pad, int button, bool down);
+	// The window lost the keyboard focus since the last frame (or, in a
+	// replay, the recording says it did then).
+	bool FocusLost();
 
+	Input& pads;
 	bool enabled = false;
 	// Bindings whose keys are down, by their lower-case key.
 	KeySet heldKeys;

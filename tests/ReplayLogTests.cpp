@@ -52,8 +52,9 @@ TEST(ReplayLog, EveryLineReadsBackExactlyAsItWasWritten)
 {
 	ReplayLog log;
 	log.header = {"v1-2-3 dirty", 7, 1280, 720, true};
-	Line key = Make(1, Line::Key);
-	key.code = 255;
+	Line key = Make(1, Line::KeyUp);
+	key.code = 4;
+	key.value = 2;
 	Line down = Make(2, Line::ShiftMouseDown);
 	// Values decimal text would round: the world point must come back to
 	// the last bit.

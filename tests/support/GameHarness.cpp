@@ -49,14 +49,7 @@ Contest* NewGame()
 	viewZoom = 1.0f;
 	KillCount = 0;
 	GodMode = false;
-	for (PadState& pad : input.pads)
-	{
-		pad = PadState{};
-	}
-	SDL_Event event;
-	while (SDL_PollEvent(&event))
-	{
-	}
+	input.Reset();
 	currentEntry = &sceneEntries[0];
 	currentScene = currentEntry->create();
 	OnReshape(windowWidth, windowHeight);
