@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the game or the tests.
 #   ./setup.sh run [contest options]   build and start the game (full screen)
-#   ./setup.sh test                    build with sanitizers and run every test
+#   ./setup.sh test                    build with sanitizers (and release) and run every test
 #   ./setup.sh deps                    only install the Debian packages
 #   ./setup.sh screenshot              remake docs/panel.png
 set -euo pipefail
@@ -52,7 +52,9 @@ run)
 	;;
 test)
 	install_packages
-	build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCONTEST_SANITIZE=ON
+	# The release build too: recorded sessions must replay the same in both.
+	build build -DCMAKE_BUILD_TYPE=Release -DCONTEST_TESTS=OFF
+	build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCONTEST_SANITIZE=ON -DCONTEST_RELEASE_DIR="$PWD/build"
 	export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 	export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 	runner=(ctest --test-dir build-test --output-on-failure -j "$(nproc)")

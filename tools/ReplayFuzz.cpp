@@ -6,19 +6,27 @@
 // end and exits normally; a failing one is kept as its reproducer.
 //
 //   replayfuzz [--frames N] [--rounds N] [--seed N] [--rows FIRST-LAST] [--keep DIR] CONTEST
+//   replayfuzz --soak MINUTES [--seed N] [--keep DIR] CONTEST
 //
 // Run it from the game's working directory (the build folder), on an X
 // display; CONTEST is the program to play with, the sanitizer build in CI.
+// --soak plays one game of a thousand zombies for MINUTES of game time under
+// random input (no restarts) and samples the program's resident memory
+// every 10 seconds.
 
 #include <SDL/SDL.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/ReplayLog.h"
@@ -34,6 +42,10 @@ constexpr int WindowWidth = 320;
 constexpr int WindowHeight = 240;
 constexpr int EscapeKey = 27;
 constexpr int MaxSpecialKey = 120;
+constexpr int RestartKey = 'r';
+constexpr int HordeKey = 'h';
+constexpr int FramesPerMinute = 3600;
+constexpr int SampleSeconds = 10;
 constexpr int PadElements = 256;
 // Inputs per frame on average, and the share of rare, drastic ones.
 constexpr double InputsPerFrame = 1.5;
@@ -54,6 +66,7 @@ struct Options
 	int lastRow = Rows - 1;
 	std::string keep = "/tmp";
 	std::string contest;
+	int soakMinutes = 0;
 };
 
 class SessionMaker
@@ -65,6 +78,29 @@ public:
 	{
 		ReplayLog log;
 		log.header = {"replayfuzz", row, WindowWidth, WindowHeight, Chance(0.5)};
+		AddInput(&log, frames);
+		return log;
+	}
+
+	// The game with a thousand zombies from the first frame, and no
+	// restarts or scene switches after it: one long game.
+	ReplayLog MakeSoak(int frames)
+	{
+		steady = true;
+		ReplayLog log;
+		log.header = {"replayfuzz", 0, WindowWidth, WindowHeight, false};
+		Line horde;
+		horde.frame = 1;
+		horde.kind = Line::Key;
+		horde.code = HordeKey;
+		log.lines.push_back(horde);
+		AddInput(&log, frames);
+		return log;
+	}
+
+private:
+	void AddInput(ReplayLog* log, int frames)
+	{
 		for (int frame = 1; frame <= frames; ++frame)
 		{
 			std::poisson_distribution<int> count(InputsPerFrame);
@@ -72,17 +108,15 @@ public:
 			{
 				Line line = Input();
 				line.frame = frame;
-				log.lines.push_back(line);
+				log->lines.push_back(line);
 			}
 		}
 		Line end;
 		end.frame = frames;
 		end.kind = Line::End;
-		log.lines.push_back(end);
-		return log;
+		log->lines.push_back(end);
 	}
 
-private:
 	bool Chance(double p) { return std::bernoulli_distribution(p)(random); }
 	int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 	float Spread(float range) { return std::uniform_real_distribution<float>(-range, range)(random); }
@@ -96,13 +130,13 @@ private:
 	Line Input()
 	{
 		Line line;
-		if (Chance(SceneSwitchChance))
+		if (!steady && Chance(SceneSwitchChance))
 		{
 			line.kind = Line::Change;
 			line.change = {PanelChange::Scene, "", static_cast<float>(Between(0, Rows - 1))};
 			return line;
 		}
-		if (Chance(RestartChance))
+		if (!steady && Chance(RestartChance))
 		{
 			line.kind = Line::Change;
 			line.change = {PanelChange::Restart, "", 0.0f};
@@ -116,7 +150,7 @@ private:
 			do
 			{
 				line.code = Between(0, 255);
-			} while (line.code == EscapeKey);
+			} while (line.code == EscapeKey || (steady && line.code == RestartKey));
 			break;
 		case 2:
 			line.kind = Line::Special;
@@ -149,7 +183,10 @@ private:
 		}
 		case 8:
 			line.kind = Line::Change;
-			line.change = Change();
+			do
+			{
+				line.change = Change();
+			} while (steady && line.change.kind == PanelChange::Restart);
 			break;
 		default:
 			line.kind = Chance(0.1) ? Line::Window : Line::Release;
@@ -186,11 +223,31 @@ private:
 	}
 
 	std::mt19937 random;
+	bool steady = false;
 };
 
+// Resident memory of process pid in KiB, or -1.
+long ResidentKiB(pid_t pid)
+{
+	std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+	std::string word;
+	while (status >> word)
+	{
+		if (word == "VmRSS:")
+		{
+			long kib = -1;
+			status >> kib;
+			return kib;
+		}
+	}
+	return -1;
+}
+
 // Plays path to its end, writing its digests, with the program's output in
-// log: the exit status, or 128 + the signal that ended it.
-int Play(const std::string& contest, const std::string& path, const std::string& log)
+// log: the exit status, or 128 + the signal that ended it. With samples,
+// notes the program's resident memory every SampleSeconds.
+int Play(const std::string& contest, const std::string& path, const std::string& log,
+	std::vector<long>* samples = nullptr)
 {
 	const pid_t child = fork();
 	if (child == 0)
@@ -204,12 +261,53 @@ int Play(const std::string& contest, const std::string& path, const std::string&
 			static_cast<char*>(nullptr));
 		_exit(127);
 	}
-	int status = 0;
-	if (child < 0 || waitpid(child, &status, 0) != child)
+	if (child < 0)
 	{
 		return -1;
 	}
+	int status = 0;
+	auto nextSample = std::chrono::steady_clock::now();
+	while (waitpid(child, &status, WNOHANG) != child)
+	{
+		if (samples != nullptr && std::chrono::steady_clock::now() >= nextSample)
+		{
+			samples->push_back(ResidentKiB(child));
+			nextSample += std::chrono::seconds(SampleSeconds);
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
 	return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// One long game; prints the memory samples and how much it grew after the
+// first minute.
+int Soak(const Options& options)
+{
+	const std::string path = options.keep + "/soak-seed" + std::to_string(options.seed) + ".replay";
+	if (!SessionMaker(options.seed).MakeSoak(options.soakMinutes * FramesPerMinute).Write(path))
+	{
+		std::fprintf(stderr, "cannot write %s\n", path.c_str());
+		return 2;
+	}
+	std::vector<long> samples;
+	const int status = Play(options.contest, path, path + ".log", &samples);
+	std::printf("resident memory every %d s (MiB):", SampleSeconds);
+	for (long kib : samples)
+	{
+		std::printf(" %.1f", kib / 1024.0);
+	}
+	const size_t minute = 60 / SampleSeconds;
+	if (samples.size() > minute + 1)
+	{
+		long peak = 0;
+		for (size_t i = minute; i < samples.size(); ++i)
+		{
+			peak = std::max(peak, samples[i]);
+		}
+		std::printf("\ngrowth after the first minute: %.2f MiB", (peak - samples[minute]) / 1024.0);
+	}
+	std::printf("\nexit status %d; session %s, output %s\n", status, path.c_str(), (path + ".log").c_str());
+	return status == 0 ? 0 : 1;
 }
 
 bool ParseRows(const char* text, Options* options)
@@ -243,6 +341,10 @@ bool ParseOptions(int argc, char** argv, Options* options)
 				return false;
 			}
 		}
+		else if (arg == "--soak" && hasValue)
+		{
+			options->soakMinutes = std::atoi(argv[++i]);
+		}
 		else if (arg == "--keep" && hasValue)
 		{
 			options->keep = argv[++i];
@@ -266,8 +368,14 @@ int main(int argc, char** argv)
 	if (!ParseOptions(argc, argv, &options))
 	{
 		std::fprintf(stderr,
-			"usage: %s [--frames N] [--rounds N] [--seed N] [--rows FIRST-LAST] [--keep DIR] CONTEST\n", argv[0]);
+			"usage: %s [--frames N] [--rounds N] [--seed N] [--rows FIRST-LAST] [--keep DIR] CONTEST\n"
+			"       %s --soak MINUTES [--seed N] [--keep DIR] CONTEST\n",
+			argv[0], argv[0]);
 		return 2;
+	}
+	if (options.soakMinutes > 0)
+	{
+		return Soak(options);
 	}
 	int failures = 0;
 	for (int round = 0; round < options.rounds; ++round)
