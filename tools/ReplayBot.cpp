@@ -97,14 +97,27 @@ void RunFrames(BotSession& session, int count)
 	}
 }
 
+// Frames of the bot's play for about the given time.
+void PlayFor(BotSession& session, ArenaBot& bot, FighterPads& pads, int frames)
+{
+	const int endFrame = session.Frames() + frames - AfterEndFrames;
+	PlayGame(session, bot, pads, [&session, endFrame](const Contest&) { return session.Frames() >= endFrame; });
+}
+
+// Starts the wave of the key in no-harm mode.
+void StartUnharmed(BotSession& session, unsigned char waveKey)
+{
+	WaitForStart(session);
+	TapKey(session, waveKey);
+	session.RunFrame();
+	TapKey(session, 'l');
+}
+
 // A wave of ten, both fighters on pads and in no-harm mode, climbing from
 // their start to the wave and fighting it to the last zombie.
 void WonWave(BotSession& session)
 {
-	WaitForStart(session);
-	TapKey(session, '1');
-	session.RunFrame();
-	TapKey(session, 'l');
+	StartUnharmed(session, '1');
 	ArenaBot bot(Game(session));
 	FighterPads pads(session, false);
 	PlayGame(session, bot, pads, [](const Contest& game) { return KillCount >= game.waveSize; });
@@ -120,8 +133,7 @@ void LostOnKeys(BotSession& session)
 	TapKey(session, '9');
 	ArenaBot bot(Game(session));
 	FighterPads pads(session, true);
-	const int endFrame = session.Frames() + 120 * FramesPerSecond;
-	PlayGame(session, bot, pads, [&session, endFrame](const Contest&) { return session.Frames() >= endFrame - AfterEndFrames; });
+	PlayFor(session, bot, pads, 120 * FramesPerSecond);
 	pads.Send({ArenaBot::Pad(), ArenaBot::Pad()});
 	session.RunFrame();
 	TapKey(session, TabKey);
@@ -139,14 +151,10 @@ void LostOnKeys(BotSession& session)
 // A minute of the thousand-zombie horde, on pads in no-harm mode.
 void HordeMinute(BotSession& session)
 {
-	WaitForStart(session);
-	TapKey(session, 'h');
-	session.RunFrame();
-	TapKey(session, 'l');
+	StartUnharmed(session, 'h');
 	ArenaBot bot(Game(session));
 	FighterPads pads(session, false);
-	const int endFrame = session.Frames() + 60 * FramesPerSecond;
-	PlayGame(session, bot, pads, [&session, endFrame](const Contest&) { return session.Frames() >= endFrame - AfterEndFrames; });
+	PlayFor(session, bot, pads, 60 * FramesPerSecond);
 }
 
 // The dynamic body nearest to the world point p.
