@@ -15,6 +15,9 @@
 //              builds play the same game exactly when their digests agree
 //   --panel    one game with the control panel closed, then one with it
 //              open, each in its own process; prints ImGui's own time
+//   --record FILE  one game as usual, then one recorded to FILE as
+//              --record records the program's sessions, each in its own
+//              process
 
 #include <GL/freeglut.h>
 #include <SDL/SDL.h>
@@ -31,6 +34,7 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
+#include "framework/Replay.h"
 #include "framework/Shell.h"
 #include "framework/WorldDigest.h"
 #include "game/Contest.h"
@@ -65,6 +69,8 @@ struct Options
 	bool digest = false;
 	bool panel = false;
 	bool panelOpen = false;
+	const char* recordPath = nullptr;
+	bool recording = false;
 	int zombies = DefaultZombies;
 	int frames = DefaultFrames;
 };
@@ -186,6 +192,21 @@ void OpenWindow(char* program)
 	UseRegistry(sceneEntries);
 }
 
+bool StartRecording(const char* path)
+{
+	ReplayLog::Header header;
+	header.program = ContestVersion;
+	header.width = windowWidth;
+	header.height = windowHeight;
+	std::string error;
+	if (!replay.Record(path, header, &error))
+	{
+		std::fprintf(stderr, "%s\n", error.c_str());
+		return false;
+	}
+	return true;
+}
+
 // Plays one game as the options say and prints its figures; the exit
 // status of the process.
 int RunGame(const Options& options, char* program)
@@ -208,6 +229,10 @@ int RunGame(const Options& options, char* program)
 	// Nobody goes down, so every frame is a frame of the fight.
 	GodMode = true;
 	SetPanelOpen(options.panelOpen);
+	if (options.recording && !StartRecording(options.recordPath))
+	{
+		return 1;
+	}
 	OnDisplay();
 	game->waveSize = static_cast<uint32_t>(options.zombies);
 	game->started = true;
@@ -247,6 +272,8 @@ int RunGame(const Options& options, char* program)
 
 	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
+	replay.Finish(*currentScene);
+	std::printf("%s", options.recording ? "recorded; " : "");
 	std::printf("fighters %s, control panel %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu "
 				"objects at the end\n",
 		options.band ? "up in the band" : "at their start", options.panelOpen ? "open" : "closed", game->waveSize,
@@ -311,6 +338,10 @@ bool ParseOptions(int argc, char** argv, Options& options)
 		{
 			options.panel = true;
 		}
+		else if (std::strcmp(arg, "--record") == 0 && i + 1 < argc)
+		{
+			options.recordPath = argv[++i];
+		}
 		else if (arg[0] != '-' && position == 0)
 		{
 			options.zombies = std::atoi(arg);
@@ -335,20 +366,21 @@ int main(int argc, char** argv)
 	Options options;
 	if (!ParseOptions(argc, argv, options))
 	{
-		std::fprintf(stderr, "usage: %s [--band] [--compare] [--digest] [--panel] [zombies] [frames]\n", argv[0]);
+		std::fprintf(stderr, "usage: %s [--band] [--compare] [--digest] [--panel] [--record FILE] [zombies] [frames]\n", argv[0]);
 		return 2;
 	}
-	if (!options.compare && !options.panel)
+	if (!options.compare && !options.panel && options.recordPath == nullptr)
 	{
 		return RunGame(options, argv[0]);
 	}
 	// rand, the game's registry and the kill count are process-wide: one
 	// game per process. --compare plays at the start and in the band,
-	// --panel with the panel closed and open.
+	// --panel with the panel closed and open, --record without and with
+	// recording.
 	int status = 0;
 	for (bool second : {false, true})
 	{
-		(options.compare ? options.band : options.panelOpen) = second;
+		(options.compare ? options.band : (options.panel ? options.panelOpen : options.recording)) = second;
 		std::fflush(stdout);
 		const pid_t child = fork();
 		if (child == 0)
