@@ -77,23 +77,13 @@ struct Options
 
 void PushButton(uint8_t pad, uint8_t button, bool down)
 {
-	SDL_Event event{};
-	event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-	event.jbutton.type = event.type;
-	event.jbutton.which = pad;
-	event.jbutton.button = button;
-	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+	SDL_Event event = PadButtonEvent(pad, button, down);
 	SDL_PushEvent(&event);
 }
 
 void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
 {
-	SDL_Event event{};
-	event.type = SDL_JOYAXISMOTION;
-	event.jaxis.type = event.type;
-	event.jaxis.which = pad;
-	event.jaxis.axis = axis;
-	event.jaxis.value = value;
+	SDL_Event event = PadAxisEvent(pad, axis, value);
 	SDL_PushEvent(&event);
 }
 

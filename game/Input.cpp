@@ -57,6 +57,26 @@ int Input::Shutdown()
 	return 0;
 }
 
+SDL_Event PadAxisEvent(int pad, int axis, int value)
+{
+	SDL_Event event{};
+	event.type = SDL_JOYAXISMOTION;
+	event.jaxis.which = static_cast<Uint8>(pad);
+	event.jaxis.axis = static_cast<Uint8>(axis);
+	event.jaxis.value = static_cast<Sint16>(value);
+	return event;
+}
+
+SDL_Event PadButtonEvent(int pad, int button, bool down)
+{
+	SDL_Event event{};
+	event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+	event.jbutton.which = static_cast<Uint8>(pad);
+	event.jbutton.button = static_cast<Uint8>(button);
+	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+	return event;
+}
+
 void Input::ClearChanged()
 {
 	for (PadState& pad : pads)
@@ -96,21 +116,8 @@ ReplayLog::Line PadLine(const SDL_Event& event)
 
 SDL_Event PadEvent(const ReplayLog::Line& line)
 {
-	SDL_Event event{};
-	event.type = static_cast<Uint8>(line.code);
-	if (line.code == SDL_JOYAXISMOTION)
-	{
-		event.jaxis.which = static_cast<Uint8>(line.pad);
-		event.jaxis.axis = static_cast<Uint8>(line.element);
-		event.jaxis.value = static_cast<Sint16>(line.value);
-	}
-	else
-	{
-		event.jbutton.which = static_cast<Uint8>(line.pad);
-		event.jbutton.button = static_cast<Uint8>(line.element);
-		event.jbutton.state = line.code == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-	}
-	return event;
+	return line.code == SDL_JOYAXISMOTION ? PadAxisEvent(line.pad, line.element, line.value)
+										  : PadButtonEvent(line.pad, line.element, line.code == SDL_JOYBUTTONDOWN);
 }
 } // namespace
 

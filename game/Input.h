@@ -9,6 +9,11 @@ constexpr int MaxPads = 2;
 constexpr int AxesPerPad = 20;
 constexpr int ButtonsPerPad = 20;
 
+// A pad's axis or button event as SDL reports it (made by keyboard play,
+// replays, the bot and the tests).
+SDL_Event PadAxisEvent(int pad, int axis, int value);
+SDL_Event PadButtonEvent(int pad, int button, bool down);
+
 // State of one game pad as the game reads it once per frame.
 struct PadState
 {

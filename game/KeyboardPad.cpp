@@ -184,7 +184,7 @@ void KeyboardPad::Show(const KeySet& keys)
 		}
 		if (binding.kind == Binding::Button)
 		{
-			PushButton(binding.pad, binding.button, now);
+			pads.Queue(PadButtonEvent(binding.pad, binding.button, now));
 		}
 		else
 		{
@@ -212,21 +212,7 @@ void KeyboardPad::PushStick(int pad, const KeySet& keys)
 	const int axes[] = {StickAxisX, StickAxisY};
 	for (int i = 0; i < 2; ++i)
 	{
-		SDL_Event event{};
-		event.type = SDL_JOYAXISMOTION;
-		event.jaxis.which = static_cast<Uint8>(pad);
-		event.jaxis.axis = static_cast<Uint8>(axes[i]);
-		event.jaxis.value = static_cast<Sint16>(values[i]);
-		pads.Queue(event);
+		pads.Queue(PadAxisEvent(pad, axes[i], values[i]));
 	}
 }
 
-void KeyboardPad::PushButton(int pad, int button, bool down)
-{
-	SDL_Event event{};
-	event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-	event.jbutton.which = static_cast<Uint8>(pad);
-	event.jbutton.button = static_cast<Uint8>(button);
-	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-	pads.Queue(event);
-}

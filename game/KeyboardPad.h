@@ -77,7 +77,6 @@ private:
 	// keys hold.
 	void Show(const KeySet& keys);
 	void PushStick(int pad, const KeySet& keys);
-	void PushButton(int pad, int button, bool down);
 	// The window lost the keyboard focus since the last frame (or, in a
 	// replay, the recording says it did then).
 	bool FocusLost();

@@ -35,7 +35,7 @@ void NoDrawing()
 {
 }
 
-void Push(SDL_Event& event)
+void Push(SDL_Event event)
 {
 	if (SDL_PushEvent(&event) != 0)
 	{
@@ -170,22 +170,10 @@ void BotSession::PixelOf(const b2Vec2& p, int* x, int* y) const
 
 void BotSession::PadAxis(int pad, int axis, int16_t value)
 {
-	SDL_Event event{};
-	event.type = SDL_JOYAXISMOTION;
-	event.jaxis.type = event.type;
-	event.jaxis.which = static_cast<Uint8>(pad);
-	event.jaxis.axis = static_cast<Uint8>(axis);
-	event.jaxis.value = value;
-	Push(event);
+	Push(PadAxisEvent(pad, axis, value));
 }
 
 void BotSession::PadButton(int pad, int button, bool down)
 {
-	SDL_Event event{};
-	event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-	event.jbutton.type = event.type;
-	event.jbutton.which = static_cast<Uint8>(pad);
-	event.jbutton.button = static_cast<Uint8>(button);
-	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-	Push(event);
+	Push(PadButtonEvent(pad, button, down));
 }

@@ -86,32 +86,22 @@ void PressKey(unsigned char key)
 	OnKey(key, 0, 0);
 }
 
-void PushButton(uint8_t pad, uint8_t button, bool down)
+void Push(SDL_Event event)
 {
-	SDL_Event event{};
-	event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-	event.jbutton.type = event.type;
-	event.jbutton.which = pad;
-	event.jbutton.button = button;
-	event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
 	if (SDL_PushEvent(&event) != 0)
 	{
 		throw std::runtime_error("SDL_PushEvent failed");
 	}
 }
 
+void PushButton(uint8_t pad, uint8_t button, bool down)
+{
+	Push(PadButtonEvent(pad, button, down));
+}
+
 void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
 {
-	SDL_Event event{};
-	event.type = SDL_JOYAXISMOTION;
-	event.jaxis.type = event.type;
-	event.jaxis.which = pad;
-	event.jaxis.axis = axis;
-	event.jaxis.value = value;
-	if (SDL_PushEvent(&event) != 0)
-	{
-		throw std::runtime_error("SDL_PushEvent failed");
-	}
+	Push(PadAxisEvent(pad, axis, value));
 }
 
 FrameStats RunFrameAndRead()
