@@ -45,6 +45,15 @@ bool IsCheck(Line::Kind kind)
 {
 	return kind == Line::RestartDigest || kind == Line::FrameDigest || kind == Line::End;
 }
+
+Line DigestLine(int frame, Line::Kind kind, uint64_t digest)
+{
+	Line line;
+	line.frame = frame;
+	line.kind = kind;
+	line.digest = digest;
+	return line;
+}
 } // namespace
 
 Replay::~Replay()
@@ -97,11 +106,7 @@ void Replay::EndFrame(const Test& scene)
 	{
 		if (frame % DigestPeriod == 0)
 		{
-			Line line;
-			line.frame = frame;
-			line.kind = Line::FrameDigest;
-			line.digest = scene.Digest();
-			Write(line);
+			Write(DigestLine(frame, Line::FrameDigest, scene.Digest()));
 		}
 		// A crash loses nothing but the frame it happened in.
 		std::fflush(file);
@@ -113,11 +118,7 @@ void Replay::EndFrame(const Test& scene)
 	}
 	if (rewrite && frame % DigestPeriod == 0)
 	{
-		Line line;
-		line.frame = frame;
-		line.kind = Line::FrameDigest;
-		line.digest = scene.Digest();
-		rewritten.lines.push_back(line);
+		rewritten.lines.push_back(DigestLine(frame, Line::FrameDigest, scene.Digest()));
 	}
 	CheckUpTo(frame, scene);
 	if (!done && !log.IsComplete() && (log.lines.empty() || frame >= log.lines.back().frame))
@@ -247,11 +248,7 @@ void Replay::Finish(const Test& scene)
 	{
 		return;
 	}
-	Line line;
-	line.frame = frame;
-	line.kind = Line::End;
-	line.digest = scene.Digest();
-	Write(line);
+	Write(DigestLine(frame, Line::End, scene.Digest()));
 	std::fclose(file);
 	file = nullptr;
 	mode = Mode::Off;
@@ -313,11 +310,7 @@ void Replay::Conclude(uint64_t endDigest)
 	{
 		return;
 	}
-	Line line;
-	line.frame = frame;
-	line.kind = Line::End;
-	line.digest = endDigest;
-	rewritten.lines.push_back(line);
+	rewritten.lines.push_back(DigestLine(frame, Line::End, endDigest));
 	const std::string temporary = path + ".new";
 	failed = !rewritten.Write(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0;
 }
