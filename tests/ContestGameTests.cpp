@@ -255,3 +255,68 @@ TEST_F(ContestGameTest, AHundredRestartsLeaveNothingBehind)
 	const size_t grown = HeapInUse() > settled ? HeapInUse() - settled : 0;
 	EXPECT_LT(grown, 2u * 1024u * 1024u);
 }
+
+namespace
+{
+// A fighter pushed one way from the start until it stops at the first step
+// of the arena, still pushing: the share of frames after which a jump press
+// would be honoured, and how high a press made there lifts it.
+struct StepJump
+{
+	double honoured;
+	float rise;
+	float climbed;
+};
+
+StepJump JumpAtFirstStop(const Agent& fighter, uint8_t pad, int16_t stick)
+{
+	const b2Body* body = fighter.fixture->GetBody();
+	PushAxis(pad, 0, stick);
+	int still = 0;
+	for (int frame = 0; frame < 60 * 20 && still < 60; ++frame)
+	{
+		RunFrame();
+		still = std::fabs(body->GetLinearVelocity().x) < 0.5f ? still + 1 : 0;
+	}
+	constexpr int Watched = 120;
+	int honoured = 0;
+	for (int frame = 0; frame < Watched; ++frame)
+	{
+		RunFrame();
+		honoured += fighter.onGround ? 1 : 0;
+	}
+	const b2Vec2 stop = body->GetPosition();
+	PushButton(pad, 1, true);
+	float top = stop.y;
+	for (int frame = 0; frame < 60; ++frame)
+	{
+		RunFrame();
+		top = std::max(top, body->GetPosition().y);
+	}
+	PushButton(pad, 1, false);
+	RunFrames(60);
+	std::printf("stopped at (%.1f, %.1f): press honoured after %d of %d frames, rose %.2f, then moved %.2f along\n",
+		stop.x, stop.y, honoured, Watched, top - stop.y, body->GetPosition().x - stop.x);
+	return {static_cast<double>(honoured) / Watched, top - stop.y, (body->GetPosition().x - stop.x) * stick / std::abs(stick)};
+}
+} // namespace
+
+TEST_F(ContestGameTest, AFighterWalkingIntoAStepJumpsOntoIt)
+{
+	for (uint8_t pad : {1, 0})
+	{
+		Contest* game = NewGame();
+		RunFrame();
+		PressKey('e');
+		// The other fighter steps aside: walking into each other is another
+		// matter.
+		Agent* fighter = pad == 0 ? static_cast<Agent*>(game->knight) : game->archer;
+		Agent* other = pad == 0 ? static_cast<Agent*>(game->archer) : game->knight;
+		other->fixture->GetBody()->SetEnabled(false);
+		const StepJump jump = JumpAtFirstStop(*fighter, pad, FullStick);
+		EXPECT_GT(jump.honoured, 0.9) << int{pad};
+		EXPECT_GT(jump.rise, Ground::TileSize) << int{pad};
+		EXPECT_GT(jump.climbed, Ground::TileSize) << int{pad};
+		EndGame();
+	}
+}

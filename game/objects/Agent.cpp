@@ -87,6 +87,10 @@ void Agent::OnContact(b2Contact* contact, b2Fixture* self, b2Fixture* other)
 		groundTimer = GroundGraceFrames;
 		onGround = true;
 	}
+	else if (std::fabs(normal.y) < WallNormalY)
+	{
+		wallNormal = normal;
+	}
 }
 
 void Agent::Move(float stickX, bool push)
@@ -119,7 +123,8 @@ void Agent::Move(float stickX, bool push)
 	}
 
 	const bool belowLimit = left ? leftSpeed < maxSpeed : leftSpeed > -maxSpeed;
-	if (belowLimit && push)
+	const bool intoWall = b2Dot(impulse, wallNormal) < 0.0f;
+	if (belowLimit && push && !intoWall)
 	{
 		pushing = true;
 		body->ApplyLinearImpulse(impulse, b2Vec2(0.0f, 0.0f), true);
@@ -133,6 +138,7 @@ void Agent::EndFrame()
 		fixture->GetBody()->ApplyLinearImpulse(jumpStrength * jumpDir, b2Vec2(0.0f, 0.0f), true);
 	}
 	groundNormal.Set(0.0f, 1.0f);
+	wallNormal.SetZero();
 	onGround = false;
 	if (jumpTimer > 0)
 	{

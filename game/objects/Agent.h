@@ -25,11 +25,14 @@ public:
 	// Full ground friction, none while pushing.
 	void OnPreSolve(b2Contact* contact, const b2Manifold* oldManifold, b2Fixture* self, b2Fixture* other) override;
 	// Notes a supporting ground contact (normal within about 45.6 degrees
-	// of straight up).
+	// of straight up), and a wall of the ground beside the agent.
 	void OnContact(b2Contact* contact, b2Fixture* self, b2Fixture* other) override;
 
 	// Walking, facing and gait for one frame; push false turns and animates
-	// without adding any impulse.
+	// without adding any impulse. Nor does a push into a wall the agent
+	// touched in the last step: on a slope that ends at a wall, the impulse
+	// along the slope would only lift the agent off it, again and again, and
+	// a jump needs the ground contact it breaks.
 	void Move(float stickX, bool push);
 	// Jump impulse, reset of the frame's ground state, timer countdown.
 	void EndFrame();
@@ -42,6 +45,10 @@ public:
 	static constexpr int32_t JumpFrames = 10;
 	// Normal y above which a contact supports the agent.
 	static constexpr float SupportNormalY = 0.7f;
+	// A ground contact whose normal y lies within this of 0 is a wall
+	// (about 11.5 degrees from horizontal): a corner the agent is rolling
+	// over is not one.
+	static constexpr float WallNormalY = 0.2f;
 
 	float moveScale = 1.0f;
 	float maxSpeed = 20.0f;
@@ -55,6 +62,9 @@ public:
 	bool onGround = false;
 	int32_t groundTimer = 0;
 	b2Vec2 groundNormal{0.0f, 1.0f};
+	// Normal of a wall touched in the last step, pointing away from it; zero
+	// when none. Reset every frame like groundNormal.
+	b2Vec2 wallNormal{0.0f, 0.0f};
 	b2Fixture* fixture = nullptr;
 	// Filled by the scene every frame for a fighter; null for zombies.
 	ControlState* control = nullptr;
