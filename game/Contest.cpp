@@ -180,6 +180,10 @@ void Contest::Step(Settings* settings)
 		paused = !paused;
 	}
 
+	if (!shellPause)
+	{
+		shellPause = settings->pause;
+	}
 	settings->pause = !started || paused ? 1 : 0;
 	if (stepOnce && started && paused)
 	{
@@ -203,6 +207,7 @@ void Contest::Step(Settings* settings)
 	profile.update = timer.GetMilliseconds();
 
 	timer.Reset();
+	const int pauseLine = textLine;
 	Test::Step(settings);
 	profile.step = timer.GetMilliseconds();
 
@@ -217,10 +222,29 @@ void Contest::Step(Settings* settings)
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
 	DrawStepOverlay(*settings, physicsOverlay);
+	DrawStatus(pauseLine);
 
 	if (!started)
 	{
 		DrawHelp();
+	}
+	settings->pause = *shellPause;
+}
+
+void Contest::DrawStatus(int pauseLine)
+{
+	if (!started)
+	{
+		return;
+	}
+	if (paused)
+	{
+		debugDraw.DrawString(5, pauseLine, "****PAUSED****");
+	}
+	if (keyboardPad.IsEnabled())
+	{
+		debugDraw.DrawString(5, textLine, "Keyboard play: Tab gives the fighters back to the pads");
+		textLine += TextLineStep;
 	}
 }
 

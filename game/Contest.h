@@ -3,6 +3,7 @@
 #include <SDL/SDL_mixer.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "framework/Test.h"
 #include "game/ContestRenderer.h"
@@ -127,6 +128,10 @@ private:
 	void Draw();
 	// While waiting for the start: how to start, and the play keys.
 	void DrawHelp();
+	// In play: the pause notice on the row the demos show theirs, and a
+	// line while keyboard play is on. Drawn after the tiles, which would
+	// cover them.
+	void DrawStatus(int pauseLine);
 	void PlayWinMusic();
 	void PlayDefeatLaugh();
 	// Starts the game with a wave of the given size unless it runs already;
@@ -138,4 +143,9 @@ private:
 
 	// The next paused frame runs as an unpaused one.
 	bool stepOnce = false;
+	// The shell's pause as the game found it. The game pauses the world
+	// through the shared settings for its own step only, and puts this back
+	// after it: a demo shown after the game runs unless the player paused
+	// one.
+	std::optional<int> shellPause;
 };
