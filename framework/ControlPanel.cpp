@@ -109,6 +109,7 @@ void ControlPanel::Shutdown()
 	ImGui::DestroyContext(context);
 	context = nullptr;
 	open = false;
+	editingText = false;
 }
 
 // What ImGui held while the panel was closed (or before it closed) would
