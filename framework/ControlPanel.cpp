@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <box2d/box2d.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <backends/imgui_impl_glut.h>
 #include <backends/imgui_impl_opengl2.h>
 
@@ -34,6 +35,31 @@ int ImGuiButton(int glutButton)
 		return 2;
 	default:
 		return -1;
+	}
+}
+
+// freeglut reports the modifiers held before a key event, so a modifier
+// key's own press or release is not in them yet: ImGui is told here, or it
+// would keep Ctrl held after its release.
+void NoteModifierKey(int key, bool down)
+{
+	ImGuiIO& io = ImGui::GetIO();
+	switch (key)
+	{
+	case GLUT_KEY_CTRL_L:
+	case GLUT_KEY_CTRL_R:
+		io.KeyCtrl = down;
+		break;
+	case GLUT_KEY_SHIFT_L:
+	case GLUT_KEY_SHIFT_R:
+		io.KeyShift = down;
+		break;
+	case GLUT_KEY_ALT_L:
+	case GLUT_KEY_ALT_R:
+		io.KeyAlt = down;
+		break;
+	default:
+		break;
 	}
 }
 } // namespace
@@ -83,6 +109,7 @@ void ControlPanel::Shutdown()
 	ImGui::DestroyContext(context);
 	context = nullptr;
 	open = false;
+	editingText = false;
 }
 
 // What ImGui held while the panel was closed (or before it closed) would
@@ -91,6 +118,7 @@ void ControlPanel::Shutdown()
 void ControlPanel::ForgetInput()
 {
 	pendingButtons.clear();
+	LetGoOfKeys();
 	if (context == nullptr)
 	{
 		return;
@@ -112,14 +140,21 @@ bool ControlPanel::Covers(int x) const
 	return open && x >= windowWidth - Width;
 }
 
-bool ControlPanel::WantsKeyboard() const
+bool ControlPanel::TakesKeys() const
 {
-	if (!open)
+	return open && editingText;
+}
+
+void ControlPanel::LetGoOfKeys()
+{
+	if (!editingText)
 	{
-		return false;
+		// Nothing to end, and a slider dragged meanwhile keeps its drag.
+		return;
 	}
-	const ImGuiIO& io = ImGui::GetIO();
-	return io.WantCaptureKeyboard || io.WantTextInput;
+	editingText = false;
+	ImGui::ClearActiveID();
+	ImGui::SetWindowFocus(nullptr);
 }
 
 void ControlPanel::Reshape(int width, int height)
@@ -145,19 +180,21 @@ void ControlPanel::KeyUp(unsigned char key, int x, int y)
 void ControlPanel::SpecialDown(int key, int x, int y)
 {
 	ImGui_ImplGLUT_SpecialFunc(key, x, y);
+	NoteModifierKey(key, true);
 }
 
 void ControlPanel::SpecialUp(int key, int x, int y)
 {
 	ImGui_ImplGLUT_SpecialUpFunc(key, x, y);
+	NoteModifierKey(key, false);
 }
 
-void ControlPanel::MouseButton(int button, int state, int x, int y)
+void ControlPanel::MouseButton(int button, int state, int x, int y, int modifiers)
 {
 	const int imguiButton = ImGuiButton(button);
 	if (imguiButton >= 0)
 	{
-		pendingButtons.push_back({imguiButton, state == GLUT_DOWN, x, y});
+		pendingButtons.push_back({imguiButton, state == GLUT_DOWN, x, y, modifiers});
 	}
 }
 
@@ -183,6 +220,11 @@ void ControlPanel::FeedButtons()
 		const ButtonEvent& event = pendingButtons.front();
 		io.MousePos = ImVec2(static_cast<float>(event.x), static_cast<float>(event.y));
 		io.MouseDown[event.button] = event.down;
+		// The panel sees no key presses of its own outside an edit, so a
+		// modifier held for a click is known only from the click.
+		io.KeyCtrl = (event.modifiers & GLUT_ACTIVE_CTRL) != 0;
+		io.KeyShift = (event.modifiers & GLUT_ACTIVE_SHIFT) != 0;
+		io.KeyAlt = (event.modifiers & GLUT_ACTIVE_ALT) != 0;
 		changed[event.button] = true;
 		pendingButtons.pop_front();
 	}
@@ -213,6 +255,9 @@ std::vector<PanelChange> ControlPanel::Draw(const SceneEntry* registry, int rowC
 	}
 	ImGui::PopItemWidth();
 	ImGui::End();
+	// A field that took text this frame and is still active keeps the
+	// keys; Enter ends its edit within the frame, so the active item tells.
+	editingText = ImGui::GetActiveID() != 0 && GImGui->WantTextInputNextFrame == 1;
 
 	ImGui::Render();
 	ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());

@@ -31,9 +31,13 @@ public:
 	void Shutdown();
 	// True when window pixel column x lies under the open panel.
 	bool Covers(int x) const;
-	// ImGui uses the keyboard (a field being edited or a slider dragged):
-	// key presses are its alone.
-	bool WantsKeyboard() const;
+	// A panel field takes typed text (the player Ctrl-clicked a slider):
+	// key presses are the panel's alone until the edit ends. Otherwise every
+	// key belongs to the scene and the panel never sees it.
+	bool TakesKeys() const;
+	// Ends any edit at once and drops the panel's keyboard focus, keeping
+	// what was typed: the keys are the scene's again from the next event.
+	void LetGoOfKeys();
 
 	// The window's events, in window pixels.
 	void Reshape(int width, int height);
@@ -41,7 +45,9 @@ public:
 	void KeyUp(unsigned char key, int x, int y);
 	void SpecialDown(int key, int x, int y);
 	void SpecialUp(int key, int x, int y);
-	void MouseButton(int button, int state, int x, int y);
+	// modifiers: the GLUT_ACTIVE_* keys held at the press or release, which
+	// ImGui needs to tell a Ctrl-click from a click.
+	void MouseButton(int button, int state, int x, int y, int modifiers);
 	void MouseMotion(int x, int y);
 	void MouseWheel(int direction);
 
@@ -60,6 +66,7 @@ private:
 		bool down;
 		int x;
 		int y;
+		int modifiers;
 	};
 
 	void CreateContext();
@@ -75,6 +82,8 @@ private:
 	int windowWidth = 0;
 	int windowHeight = 0;
 	std::deque<ButtonEvent> pendingButtons;
+	// A field took typed text when the last frame ended.
+	bool editingText = false;
 	// The row the scene list last scrolled to.
 	int shownRow = -1;
 	std::vector<PanelChange> changes;

@@ -49,6 +49,8 @@ constexpr int AudioChannels = 2;
 constexpr int AudioChunkSize = 4096;
 constexpr int TitleBufferSize = 32;
 constexpr unsigned char EscapeKey = 27;
+// The game's keyboard play switch: a scene's key, never the panel's.
+constexpr unsigned char TabKey = '\t';
 constexpr float KeyZoomIn = 0.9f;
 constexpr float KeyZoomOut = 1.1f;
 const b2Vec2 HomeCenter(0.0f, 20.0f);
@@ -355,6 +357,24 @@ bool Live()
 {
 	return !replay.IsPlaying();
 }
+
+// A key press while a panel field is being edited: the panel types it,
+// except Escape, which only ends the edit, and Tab, which ends it and goes
+// on to the scene. True when the press is used up here.
+bool PanelTypes(unsigned char key, int x, int y)
+{
+	if (!controlPanel.TakesKeys())
+	{
+		return false;
+	}
+	if (key != EscapeKey && key != TabKey)
+	{
+		controlPanel.KeyDown(key, x, y);
+		return true;
+	}
+	controlPanel.LetGoOfKeys();
+	return key == EscapeKey;
+}
 } // namespace
 
 void OnReshape(int w, int h)
@@ -491,15 +511,9 @@ void OnFastIdle()
 
 void OnKey(unsigned char key, int x, int y)
 {
-	if (controlPanel.IsOpen())
+	if (PanelTypes(key, x, y))
 	{
-		// What ImGui is typing into never reaches the scene.
-		const bool panelTakesIt = controlPanel.WantsKeyboard();
-		controlPanel.KeyDown(key, x, y);
-		if (panelTakesIt)
-		{
-			return;
-		}
+		return;
 	}
 	if (Live())
 	{
@@ -547,14 +561,10 @@ void OnSpecialKey(int key, int x, int y)
 	default:
 		break;
 	}
-	if (controlPanel.IsOpen())
+	if (controlPanel.TakesKeys())
 	{
-		const bool panelTakesIt = controlPanel.WantsKeyboard();
 		controlPanel.SpecialDown(key, x, y);
-		if (panelTakesIt)
-		{
-			return;
-		}
+		return;
 	}
 	if (Live())
 	{
@@ -581,7 +591,13 @@ void OnMouseButton(int button, int state, int x, int y)
 	MouseTarget& target = mouseTargets[button];
 	if (state == GLUT_DOWN)
 	{
-		target = controlPanel.Covers(x) ? MouseTarget::Panel : (Live() ? MouseTarget::Scene : MouseTarget::None);
+		const bool onPanel = controlPanel.Covers(x);
+		target = onPanel ? MouseTarget::Panel : (Live() ? MouseTarget::Scene : MouseTarget::None);
+		if (!onPanel)
+		{
+			// A click in the scene gives it the keys back.
+			controlPanel.LetGoOfKeys();
+		}
 	}
 	const MouseTarget to = target;
 	if (state == GLUT_UP)
@@ -590,7 +606,7 @@ void OnMouseButton(int button, int state, int x, int y)
 	}
 	if (to == MouseTarget::Panel)
 	{
-		controlPanel.MouseButton(button, state, x, y);
+		controlPanel.MouseButton(button, state, x, y, modifierQuery());
 	}
 	else if (to == MouseTarget::Scene)
 	{

@@ -11,15 +11,44 @@ bool GlutWindowCurrent()
 	return glutGet(GLUT_INIT_STATE) != 0 && glutGetWindow() != 0;
 }
 
+// True when the pointer lies over window and no other window covers it
+// there: from the root down, each window's child under the pointer.
+bool PointerOver(Display* display, Window window)
+{
+	Window under = DefaultRootWindow(display);
+	while (under != None && under != window)
+	{
+		Window root = None;
+		Window child = None;
+		int rootX = 0;
+		int rootY = 0;
+		int x = 0;
+		int y = 0;
+		unsigned mask = 0;
+		if (!XQueryPointer(display, under, &root, &child, &rootX, &rootY, &x, &y, &mask))
+		{
+			// The pointer is on another screen.
+			return false;
+		}
+		under = child;
+	}
+	return under == window;
+}
+
 // Keys go to the focus window. With the focus on the root, or following the
 // pointer (as on a server without a window manager), they go to the window
-// under the pointer, which for the full-screen game is the game's.
+// under the pointer: the pointer moving onto another window takes the keys
+// with it.
 bool HasFocus(Display* display, Window window)
 {
 	Window focus = None;
 	int revert = 0;
 	XGetInputFocus(display, &focus, &revert);
-	return focus == window || focus == PointerRoot || focus == DefaultRootWindow(display);
+	if (focus == PointerRoot || focus == DefaultRootWindow(display))
+	{
+		return PointerOver(display, window);
+	}
+	return focus == window;
 }
 } // namespace
 

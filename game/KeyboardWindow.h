@@ -12,8 +12,9 @@ public:
 	// window, which gets its repeat back when switched off.
 	void IgnoreRepeat(bool on);
 	// True once each time the window loses the keyboard focus (Alt-Tab, a
-	// click on another window): the releases of keys held then go to the
-	// other window.
+	// click on another window, or, where the focus follows the pointer, the
+	// pointer moving onto another window): the releases of keys held then go
+	// to the other window.
 	bool FocusLost();
 
 private:

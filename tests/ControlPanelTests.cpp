@@ -4,9 +4,17 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <imgui.h>
+#include <imgui_internal.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/SceneRegistry.h"
@@ -17,12 +25,30 @@
 #include "game/objects/Knight.h"
 #include "tests/support/GameHarness.h"
 #include "tests/support/GlWindow.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/XTestInput.h"
 
 namespace
 {
 constexpr unsigned LeftButton = 1;
 constexpr unsigned RightButton = 3;
+// Where the pointer goes into a panel item: this far right of its left end.
+constexpr float ItemInset = 6.0f;
+// Pixel rows between two tries when looking for a panel item.
+constexpr int ItemScanStep = 4;
+
+// The shell ends the program with status 0 on Escape, which would read as a
+// passed test: while this is set, quitting fails the test program instead.
+bool quittingFails = false;
+
+void FailOnQuit()
+{
+	if (quittingFails)
+	{
+		std::fputs("the program quit\n", stderr);
+		std::_Exit(1);
+	}
+}
 
 int Row(const char* name)
 {
@@ -48,6 +74,7 @@ protected:
 		sceneIndex = Row("Tiles");
 		StartScene();
 		RegisterCallbacks();
+		std::atexit(FailOnQuit);
 	}
 
 	void SetUp() override
@@ -66,6 +93,8 @@ protected:
 	{
 		SetPanelOpen(false);
 		keyboardPad.SetEnabled(false);
+		settingsHz = 60.0f;
+		quittingFails = false;
 	}
 
 	void Build(int row)
@@ -110,6 +139,48 @@ protected:
 	void PointAt(b2Vec2 pixel) const
 	{
 		MovePointer(display, window, static_cast<int>(pixel.x), static_cast<int>(pixel.y));
+	}
+
+	// A key held over two frames, as a person presses it: ImGui reads keys
+	// once a frame.
+	void Stroke(KeySym key)
+	{
+		FakeKey(display, key, true);
+		Frames(2);
+		FakeKey(display, key, false);
+		Frames(2);
+	}
+
+	// A pixel inside the panel's item with this label, near its left end,
+	// found by asking ImGui which item lies under the pointer.
+	b2Vec2 ItemPixel(const char* label)
+	{
+		const ImGuiID id = ImGui::FindWindowByName("Control panel")->GetID(label);
+		const float x = windowWidth - ControlPanel::Width + ImGui::GetStyle().WindowPadding.x + ItemInset;
+		for (int y = 0; y < windowHeight; y += ItemScanStep)
+		{
+			const b2Vec2 pixel(x, static_cast<float>(y));
+			PointAt(pixel);
+			Frames(1);
+			if (GImGui->HoveredId == id)
+			{
+				return pixel;
+			}
+		}
+		ADD_FAILURE() << "no panel item " << label;
+		return b2Vec2(x, 0.0f);
+	}
+
+	// Ctrl held over the frames of the click, as a person holds it.
+	void CtrlClick(b2Vec2 pixel)
+	{
+		PointAt(pixel);
+		FakeKey(display, XK_Control_L, true);
+		Frames(1);
+		FakeClick(display, LeftButton);
+		Frames(2);
+		FakeKey(display, XK_Control_L, false);
+		Frames(1);
 	}
 
 	// A dynamic body of the running scene.
@@ -326,5 +397,93 @@ TEST_F(ControlPanelTest, TheGamesPauseAndSingleStepAreItsOwnAndValuesStayInRange
 	ApplyPanelChange({PanelChange::Setting, "positionIterations", 1000.0f});
 	EXPECT_EQ(settings.positionIterations, 100);
 	settingsHz = 60.0f;
+}
+
+TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClickInTheScene)
+{
+	Build(0);
+	SetPanelOpen(true);
+	Frames(2);
+	const b2Vec2 hz = ItemPixel("Hz");
+
+	// A Ctrl-click opens the slider's text entry instead of setting the
+	// value under the pointer; the digits typed there are not wave keys.
+	CtrlClick(hz);
+	EXPECT_EQ(settingsHz, 60.0f);
+	Stroke(XK_9);
+	Stroke(XK_0);
+	Stroke(XK_Return);
+	EXPECT_EQ(settingsHz, 90.0f);
+	EXPECT_FALSE(CurrentGame()->started);
+
+	// A click in the scene gives the keys back before the next frame.
+	CtrlClick(hz);
+	PointAt(b2Vec2(100.0f, 100.0f));
+	FakeClick(display, LeftButton);
+	FakeTap(display, XK_1);
+	Frames(2);
+	EXPECT_TRUE(CurrentGame()->started);
+	EXPECT_EQ(settingsHz, 90.0f);
+
+	// Escape ends an edit without quitting; the keys are the game's again.
+	quittingFails = true;
+	CtrlClick(hz);
+	Stroke(XK_Escape);
+	Stroke(XK_m);
+	EXPECT_TRUE(CurrentGame()->paused);
+	EXPECT_EQ(settingsHz, 90.0f);
+
+	// Ctrl let go, a click sets the value under the pointer again.
+	PointAt(hz);
+	FakeClick(display, LeftButton);
+	Frames(2);
+	EXPECT_LT(settingsHz, 60.0f);
+}
+
+std::string Title()
+{
+	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
+		std::to_string(b2_version.revision);
+}
+
+// A key held for a tenth of a second, then a pause for the frames to see it.
+void Stroke(Display* display, KeySym key, int heldMilliseconds = 100)
+{
+	FakeKey(display, key, true);
+	std::this_thread::sleep_for(std::chrono::milliseconds(heldMilliseconds));
+	FakeKey(display, key, false);
+	std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
+
+// Tab, the keys held after it, a second Tab and what is typed then are all
+// the game's, never a panel field's, and the first Escape quits.
+TEST(ControlPanelProgram, WithThePanelOpenTabAndTheKeysAfterItAreTheGamesAndTheFirstEscapeQuits)
+{
+	char path[] = "/tmp/contest-panel-XXXXXX";
+	close(mkstemp(path));
+	RunningProgram program({"--panel", "--record", path});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	Display* display = program.GetDisplay();
+	std::this_thread::sleep_for(std::chrono::milliseconds(800));
+	// No window manager: the keys go to the window under the pointer.
+	MovePointer(display, window, 100, 100);
+
+	Stroke(display, XK_1);
+	Stroke(display, XK_Tab);
+	Stroke(display, XK_d, 500);
+	Stroke(display, XK_Tab);
+	Stroke(display, XK_2);
+	FakeTap(display, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(5.0), 0);
+
+	std::ifstream file(path);
+	std::stringstream read;
+	read << file.rdbuf();
+	const std::string recording = read.str();
+	EXPECT_NE(recording.find(" key 100\n"), std::string::npos) << recording;
+	EXPECT_NE(recording.find(" key 50\n"), std::string::npos) << recording;
+	EXPECT_EQ(recording.find(" change "), std::string::npos) << recording;
+	unlink(path);
 }
 } // namespace

@@ -131,6 +131,36 @@ TEST_F(KeyboardOnX, AReleaseUnderCtrlOrAfterTheFocusWentElsewhereStopsTheKnight)
 	XDestroyWindow(x, other);
 }
 
+TEST_F(KeyboardOnX, AKeyReleasedOverAnotherWindowWhileTheFocusFollowsThePointerStopsTheKnight)
+{
+	StartWave();
+	const float& stick = CurrentGame()->knightControl.stick.x;
+	const Window game = GlWindowId();
+	// As without a window manager: the keys go to the window under the
+	// pointer, here a small one over the game's.
+	XSetInputFocus(x, PointerRoot, RevertToPointerRoot, CurrentTime);
+	const Window other = XCreateSimpleWindow(x, DefaultRootWindow(x), 100, 100, 50, 50, 0, 0, 0);
+	XMapRaised(x, other);
+	XWindowAttributes attributes{};
+	while (XGetWindowAttributes(x, other, &attributes) && attributes.map_state != IsViewable)
+	{
+		Play(0.02);
+	}
+	MovePointer(x, game, 10, 10);
+	FakeKey(x, XK_d, true);
+	Play(0.2);
+	EXPECT_GT(stick, 0.0f);
+
+	MovePointer(x, other, 20, 20);
+	Play(0.1);
+	FakeKey(x, XK_d, false);
+	Play(0.1);
+	MovePointer(x, game, 10, 10);
+	Play(0.2);
+	EXPECT_EQ(stick, 0.0f);
+	XDestroyWindow(x, other);
+}
+
 TEST_F(KeyboardOnX, EnterStartsTheGamePausedThenResumesIt)
 {
 	Press(XK_Return);
