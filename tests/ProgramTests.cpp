@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/RunningProgram.h"
 
@@ -131,6 +132,22 @@ TEST(ProgramTest, ABadSceneIsAnErrorWithStatusTwo)
 		EXPECT_NE(program.ErrorOutput().find(std::string("unknown scene \"") + value + "\""), std::string::npos)
 			<< program.ErrorOutput();
 	}
+}
+
+TEST(ProgramTest, AnArgumentOtherThanItsOwnOrFreeglutsIsAnErrorOnOneLine)
+{
+	const std::vector<std::vector<std::string>> wrong = {{"-foo"}, {"--panel", "extra"}, {"--scene", "con"}};
+	for (const std::vector<std::string>& line : wrong)
+	{
+		RunningProgram program(line);
+		EXPECT_EQ(program.WaitForExit(10.0), 2) << line.back();
+		const std::string errors = program.ErrorOutput();
+		EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+		EXPECT_NE(errors.find(line.back()), std::string::npos) << errors;
+	}
+	// A scene name in another case is no error.
+	RunningProgram lower({"--scene", "revolute", "--list-scenes"});
+	EXPECT_EQ(lower.WaitForExit(10.0), 0) << lower.ErrorOutput();
 }
 
 // A broken install: no sprite sheet, a sound of noise, no main music.
