@@ -258,6 +258,8 @@ void PrintUsage(const char* program)
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
 				"freeglut's own options are passed on: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
-				"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n",
+				"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
+				"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
+				"game draws its arena and figures as outlines.\n",
 		program);
 }
