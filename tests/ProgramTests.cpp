@@ -179,22 +179,6 @@ TEST(ProgramTest, ABadSceneIsAnErrorWithStatusTwo)
 	}
 }
 
-TEST(ProgramTest, AnArgumentOtherThanItsOwnOrFreeglutsIsAnErrorOnOneLine)
-{
-	const std::vector<std::vector<std::string>> wrong = {{"-foo"}, {"--panel", "extra"}, {"--scene", "con"}};
-	for (const std::vector<std::string>& line : wrong)
-	{
-		RunningProgram program(line);
-		EXPECT_EQ(program.WaitForExit(10.0), 2) << line.back();
-		const std::string errors = program.ErrorOutput();
-		EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
-		EXPECT_NE(errors.find(line.back()), std::string::npos) << errors;
-	}
-	// A scene name in another case is no error.
-	RunningProgram lower({"--scene", "revolute", "--list-scenes"});
-	EXPECT_EQ(lower.WaitForExit(10.0), 0) << lower.ErrorOutput();
-}
-
 // The start picture missing, empty or not a picture at all: the program says
 // so and shows the game's arena with no white box where the picture was.
 TEST(ProgramTest, AStartPictureThatFailsToLoadLeavesNoWhiteBox)
