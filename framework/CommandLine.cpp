@@ -1,35 +1,112 @@
 #include "framework/CommandLine.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "framework/Shell.h"
 
 namespace
 {
-bool ParseSceneValue(const char* value, int* index)
+bool SameLetters(char a, char b)
 {
-	char* end = nullptr;
-	const long number = std::strtol(value, &end, 10);
-	if (*value != '\0' && *end == '\0')
+	return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
+// Whether name starts with prefix, or equals it when whole is set, without
+// regard to case.
+bool NameMatches(const char* name, const char* prefix, bool whole)
+{
+	for (; *prefix != '\0'; ++name, ++prefix)
 	{
-		if (number < 0 || number >= sceneCount)
+		if (*name == '\0' || !SameLetters(*name, *prefix))
 		{
 			return false;
 		}
+	}
+	return !whole || *name == '\0';
+}
+
+// The rows a scene name given on the command line stands for: the one whose
+// name it is, or else every one whose name begins with it, without regard
+// to case.
+std::vector<int> ScenesNamed(const char* value)
+{
+	std::vector<int> prefixed;
+	for (int i = 0; i < sceneCount && *value != '\0'; ++i)
+	{
+		if (NameMatches(sceneRegistry[i].name, value, true))
+		{
+			return {i};
+		}
+		if (NameMatches(sceneRegistry[i].name, value, false))
+		{
+			prefixed.push_back(i);
+		}
+	}
+	return prefixed;
+}
+
+// A registry row by number or by name (see ScenesNamed); sets *error when
+// none or more than one fits.
+bool ParseSceneValue(const char* value, int* index, std::string* error)
+{
+	char* end = nullptr;
+	const long number = std::strtol(value, &end, 10);
+	if (*value != '\0' && *end == '\0' && number >= 0 && number < sceneCount)
+	{
 		*index = static_cast<int>(number);
 		return true;
 	}
-	for (int i = 0; i < sceneCount; ++i)
+	const std::vector<int> rows = ScenesNamed(value);
+	if (rows.size() == 1)
 	{
-		if (std::strcmp(sceneRegistry[i].name, value) == 0)
-		{
-			*index = i;
-			return true;
-		}
+		*index = rows.front();
+		return true;
+	}
+	if (rows.empty())
+	{
+		*error = std::string("unknown scene \"") + value + "\": give a number from 0 to " +
+			std::to_string(sceneCount - 1) + " or a name from --list-scenes";
+		return false;
+	}
+	*error = std::string("scene \"") + value + "\" is ambiguous: it could be";
+	for (size_t i = 0; i < rows.size(); ++i)
+	{
+		*error += std::string(i == 0 ? " " : ", ") + "\"" + sceneRegistry[rows[i]].name + "\"";
 	}
 	return false;
+}
+
+// The windowing library's own options and whether each takes a value; they
+// are left in argv for it.
+struct WindowOption
+{
+	const char* name;
+	bool takesValue;
+};
+constexpr WindowOption WindowOptions[] = {
+	{"-display", true},
+	{"-geometry", true},
+	{"-direct", false},
+	{"-indirect", false},
+	{"-iconic", false},
+	{"-gldebug", false},
+	{"-sync", false},
+};
+
+const WindowOption* FindWindowOption(const char* arg)
+{
+	for (const WindowOption& option : WindowOptions)
+	{
+		if (std::strcmp(arg, option.name) == 0)
+		{
+			return &option;
+		}
+	}
+	return nullptr;
 }
 
 // The value of option `name` given as "--name VALUE" or "--name=VALUE" at
@@ -120,10 +197,10 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 			{
 				return Fail(result, "--scene needs a scene number or name (see --list-scenes)");
 			}
-			if (!ParseSceneValue(value, &result.sceneIndex))
+			std::string error;
+			if (!ParseSceneValue(value, &result.sceneIndex, &error))
 			{
-				return Fail(result, std::string("unknown scene \"") + value + "\": give a number from 0 to " +
-						std::to_string(sceneCount - 1) + " or a name from --list-scenes");
+				return Fail(result, error);
 			}
 		}
 		else if ((value = OptionValue("--record", *argc, argv, &i, &missing)) != nullptr ||
@@ -136,13 +213,25 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 			}
 			(record ? result.recordPath : result.replayPath) = value;
 		}
-		else if (std::strncmp(arg, "--", 2) == 0)
+		else if (const WindowOption* option = FindWindowOption(arg))
 		{
-			return Fail(result, std::string("unknown option ") + arg);
+			argv[kept++] = argv[i];
+			if (option->takesValue)
+			{
+				if (i + 1 >= *argc)
+				{
+					return Fail(result, std::string(arg) + " needs a value");
+				}
+				argv[kept++] = argv[++i];
+			}
+		}
+		else if (arg[0] == '-')
+		{
+			return Fail(result, std::string("unknown option ") + arg + " (see --help)");
 		}
 		else
 		{
-			argv[kept++] = argv[i];
+			return Fail(result, std::string("unexpected argument \"") + arg + "\" (see --help)");
 		}
 	}
 	*argc = kept;
@@ -155,7 +244,8 @@ void PrintUsage(const char* program)
 	std::printf("usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--record FILE | --replay FILE [--fast] "
 				"[--rewrite]]\n"
 				"       [--list-scenes] [--help] [freeglut options]\n"
-				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0)\n"
+				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0); a name in any case,\n"
+				"                       or the start of only one name (--scene revolute, --scene pyr)\n"
 				"  --panel              start with the control panel open (F2 shows and hides it)\n"
 				"  --keyboard           play both fighters from the keyboard (Tab switches it, Enter pauses)\n"
 				"  --record FILE        write the session to FILE, to be played back with --replay\n"
@@ -167,6 +257,9 @@ void PrintUsage(const char* program)
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
-				"freeglut's own options, such as -display and -geometry, are passed on.\n",
+				"freeglut's own options are passed on: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
+				"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
+				"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
+				"game draws its arena and figures as outlines.\n",
 		program);
 }

@@ -29,7 +29,8 @@ struct CommandLine
 };
 
 // Reads and removes the shell's own options from argv, leaving the
-// windowing library's options in place. Scenes are named by the shell's
-// registry.
+// windowing library's own options (and their values) in place; any other
+// argument is an error. Scenes are named by the shell's registry: by
+// number, by name in any case, or by the start of only one name.
 CommandLine ParseCommandLine(int* argc, char** argv);
 void PrintUsage(const char* program);

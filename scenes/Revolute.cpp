@@ -1,5 +1,7 @@
 #include "scenes/Revolute.h"
 
+#include <cmath>
+
 namespace
 {
 constexpr float BallRadius = 0.5f;
@@ -15,10 +17,14 @@ constexpr float UpperAngle = 0.5f * b2_pi;
 // against the ball's own rotational inertia (0.49 kg m^2), and the pivot
 // constraint after them; swinging about the pivot 8 m away the ball has
 // 252 kg m^2. Each pass over the joint moves only 0.2 % of a correction into
-// the swing, so at the usual 8 passes the motor spins the ball through its
-// limits. This many passes hold it within the limits plus the library's
-// slop; the scene has a handful of bodies, so they cost little.
+// the swing, so at the usual 8 velocity passes the motor spins the ball
+// through its limits, and at the usual 3 position passes a ball found beyond
+// a limit creeps back at about 3 degrees a second. This many passes of each
+// hold it within the limits plus the library's slop and bring it back within
+// a few frames; the position passes stop as soon as nothing is out of place,
+// and the scene has a handful of bodies, so they cost little.
 constexpr int JointSolverIterations = 500;
+constexpr float FullTurn = 2.0f * b2_pi;
 
 constexpr float BoulderRadius = 3.0f;
 constexpr float BoulderDensity = 5.0f;
@@ -97,11 +103,25 @@ Test* Revolute::Create()
 	return new Revolute;
 }
 
+void Revolute::WindIntoLimitTurn()
+{
+	// The angle opposite the middle of the allowed range: a ball on one side
+	// of it is nearer the lower limit, on the other nearer the upper one.
+	const float opposite = 0.5f * (joint->GetLowerLimit() + joint->GetUpperLimit()) + b2_pi;
+	const float turns = std::floor((opposite - joint->GetJointAngle()) / FullTurn);
+	b2Body* ball = joint->GetBodyB();
+	ball->SetTransform(ball->GetPosition(), ball->GetAngle() + turns * FullTurn);
+}
+
 void Revolute::Keyboard(unsigned char key)
 {
 	switch (key)
 	{
 	case 'l':
+		if (!joint->IsLimitEnabled())
+		{
+			WindIntoLimitTurn();
+		}
 		joint->EnableLimit(!joint->IsLimitEnabled());
 		break;
 
@@ -116,10 +136,13 @@ void Revolute::Keyboard(unsigned char key)
 
 void Revolute::Step(Settings* settings)
 {
-	const int iterations = settings->velocityIterations;
-	settings->velocityIterations = b2Max(iterations, JointSolverIterations);
+	const int velocityIterations = settings->velocityIterations;
+	const int positionIterations = settings->positionIterations;
+	settings->velocityIterations = b2Max(velocityIterations, JointSolverIterations);
+	settings->positionIterations = b2Max(positionIterations, JointSolverIterations);
 	Test::Step(settings);
-	settings->velocityIterations = iterations;
+	settings->velocityIterations = velocityIterations;
+	settings->positionIterations = positionIterations;
 
 	debugDraw.DrawString(5, textLine, "Keys: (l) limits, (m) motor");
 	textLine += TextLineStep;

@@ -16,5 +16,12 @@ public:
 	b2RevoluteJoint* GetJoint() const { return joint; }
 
 private:
+	// The joint angle is the ball's own angle, which keeps counting whole
+	// turns while the limit is off; the limit would then drive the ball back
+	// through all of them, against the motor. Turning the ball by whole
+	// turns changes nothing in the world but that count, so it is wound to
+	// the turn nearest the allowed range before the limit comes back on.
+	void WindIntoLimitTurn();
+
 	b2RevoluteJoint* joint;
 };

@@ -384,3 +384,67 @@ TEST(RevoluteScene, TheBallStaysWithinItsLimitsWithTheMotorOnAndOff)
 		EXPECT_NEAR(joint->GetJointAngle(), joint->GetUpperLimit(), b2_angularSlop) << "motor " << motor;
 	}
 }
+
+// How far the ball really is from the allowed arc, whatever turns the joint
+// angle has counted: 0 inside it.
+float RadiansOutsideArc(const b2RevoluteJoint& joint)
+{
+	const float angle = std::remainder(joint.GetJointAngle(), 2.0f * b2_pi);
+	const float below = joint.GetLowerLimit() - angle;
+	const float above = angle - joint.GetUpperLimit();
+	if (below <= 0.0f && above <= 0.0f)
+	{
+		return 0.0f;
+	}
+	// Outside the arc, the ball is short of one limit and past the other.
+	return b2Min(below > 0.0f ? below : below + 2.0f * b2_pi, above > 0.0f ? above : above + 2.0f * b2_pi);
+}
+
+// The limit is switched off while the motor turns the ball on for 1, 2.5 or 3
+// seconds, leaving it short of the lower limit or past the upper one, with
+// whole turns counted, and switched on again, with the motor on or off.
+TEST(RevoluteScene, ALimitSwitchedBackOnReturnsTheBallTheShortWayWithinASecond)
+{
+	constexpr int Second = 60;
+	constexpr float Tolerance = 1.25f * b2_angularSlop;
+	for (int offFrames : {Second, 5 * Second / 2, 3 * Second})
+	{
+		for (bool motor : {true, false})
+		{
+			auto scene = Make<Revolute>();
+			b2RevoluteJoint* joint = scene->GetJoint();
+			Settings settings;
+			StepScene(scene.get(), settings, 2 * Second);
+			scene->Keyboard('l');
+			StepScene(scene.get(), settings, offFrames);
+			if (!motor)
+			{
+				scene->Keyboard('m');
+			}
+			scene->Keyboard('l');
+			ASSERT_TRUE(joint->IsLimitEnabled());
+			const float outsideAtStart = RadiansOutsideArc(*joint);
+			float farthest = 0.0f;
+			float lowest = joint->GetUpperLimit();
+			float highest = joint->GetLowerLimit();
+			for (int frame = 0; frame < 10 * Second; ++frame)
+			{
+				scene->Step(&settings);
+				farthest = b2Max(farthest, RadiansOutsideArc(*joint));
+				if (frame >= Second)
+				{
+					lowest = b2Min(lowest, joint->GetJointAngle());
+					highest = b2Max(highest, joint->GetJointAngle());
+				}
+			}
+			const std::string where = "limit off for " + std::to_string(offFrames) + " frames, motor " +
+				std::to_string(motor) + ", outside by " + std::to_string(outsideAtStart) + " rad";
+			EXPECT_GT(outsideAtStart, 0.5f) << where;
+			// Never round the long way, through the part of the circle the
+			// limit forbids.
+			EXPECT_LE(farthest, outsideAtStart + Tolerance) << where;
+			EXPECT_GE(lowest, joint->GetLowerLimit() - Tolerance) << where;
+			EXPECT_LE(highest, joint->GetUpperLimit() + Tolerance) << where;
+		}
+	}
+}

@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <set>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/RunningProgram.h"
 
@@ -22,6 +24,50 @@ std::string Title()
 {
 	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
 		std::to_string(b2_version.revision);
+}
+
+// A copy of the build folder's assets that a test may break; the program
+// runs in it while the copy exists.
+class AssetCopy
+{
+public:
+	explicit AssetCopy(const std::string& name)
+		: build(std::filesystem::current_path()),
+		  folder(std::filesystem::temp_directory_path() / ("contest-" + name + "-" + std::to_string(getpid())))
+	{
+		std::filesystem::create_directories(folder);
+		for (const char* entry : {"Textures", "Sounds", "music.mp3", "winmusic.mp3"})
+		{
+			std::filesystem::copy(build / entry, folder / entry, std::filesystem::copy_options::recursive);
+		}
+		std::filesystem::current_path(folder);
+	}
+	~AssetCopy()
+	{
+		std::filesystem::current_path(build);
+		std::filesystem::remove_all(folder);
+	}
+	std::filesystem::path Path(const char* relative) const { return folder / relative; }
+
+private:
+	std::filesystem::path build;
+	std::filesystem::path folder;
+};
+
+// Pixels whose colour is within tolerance of rgb (0xRRGGBB) in every channel.
+size_t CountNear(const std::vector<unsigned>& pixels, unsigned rgb, int tolerance)
+{
+	return std::count_if(pixels.begin(), pixels.end(), [rgb, tolerance](unsigned p) {
+		for (int shift : {0, 8, 16})
+		{
+			const int channel = static_cast<int>((p >> shift) & 0xFF);
+			if (std::abs(channel - static_cast<int>((rgb >> shift) & 0xFF)) > tolerance)
+			{
+				return false;
+			}
+		}
+		return true;
+	});
 }
 
 TEST(ProgramTest, OpensAFullScreenWindowRunsFramesAndQuitsOnEscape)
@@ -131,6 +177,74 @@ TEST(ProgramTest, ABadSceneIsAnErrorWithStatusTwo)
 		EXPECT_NE(program.ErrorOutput().find(std::string("unknown scene \"") + value + "\""), std::string::npos)
 			<< program.ErrorOutput();
 	}
+}
+
+// The start picture missing, empty or not a picture at all: the program says
+// so and shows the game's arena with no white box where the picture was.
+TEST(ProgramTest, AStartPictureThatFailsToLoadLeavesNoWhiteBox)
+{
+	const std::string broken[] = {"missing", "empty", "corrupt"};
+	for (const std::string& how : broken)
+	{
+		AssetCopy assets("start-" + how);
+		const std::filesystem::path start = assets.Path("Textures/start.png");
+		std::filesystem::remove(start);
+		if (how != "missing")
+		{
+			std::ofstream(start) << (how == "empty" ? "" : "\x89PNG\r\n\x1a\n" + std::string(2048, 'x'));
+		}
+		RunningProgram program({});
+		const Window window = program.WaitForWindow(Title(), 20.0);
+		ASSERT_NE(window, 0u) << program.ErrorOutput();
+		std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+		int width = 0;
+		int height = 0;
+		const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+		ASSERT_FALSE(pixels.empty());
+		// The picture would cover nearly the window's height in a square.
+		EXPECT_LT(CountNear(pixels, 0xFFFFFF, 8), pixels.size() / 50) << how;
+		std::set<unsigned> colours(pixels.begin(), pixels.end());
+		EXPECT_GT(colours.size(), 100u) << how;
+		// (The image decoder may add complaints of its own.)
+		const std::string errors = program.ErrorOutput();
+		const std::string message = "cannot load Textures/start.png: ";
+		const size_t first = errors.find(message);
+		EXPECT_NE(first, std::string::npos) << errors;
+		EXPECT_EQ(errors.find(message, first + 1), std::string::npos) << errors;
+		program.SendKey(window, XK_Escape);
+		EXPECT_EQ(program.WaitForExit(10.0), 0);
+	}
+}
+
+// Without the sprite sheet the arena's edges and the fighters are outlined
+// in the physics overlay's colours, before and after the start of a wave.
+TEST(ProgramTest, WithoutTheSpriteSheetTheArenaAndTheFightersAreOutlined)
+{
+	AssetCopy assets("no-sheet");
+	std::filesystem::remove(assets.Path("Textures/tiles.png"));
+	RunningProgram program({});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	for (const bool started : {false, true})
+	{
+		if (started)
+		{
+			program.SendKey(window, XK_1);
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+		int width = 0;
+		int height = 0;
+		const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+		ASSERT_FALSE(pixels.empty());
+		// The floor's line across the window, beside the start picture or
+		// without it.
+		EXPECT_GT(CountNear(pixels, 0x7FE57F, 12), 400u) << "started " << started;
+		EXPECT_GT(CountNear(pixels, 0xE5B2B2, 12), 50u) << "started " << started;
+	}
+	const std::string errors = program.ErrorOutput();
+	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+	program.SendKey(window, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(10.0), 0);
 }
 
 // A broken install: no sprite sheet, a sound of noise, no main music.

@@ -381,4 +381,82 @@ TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 	EXPECT_EQ(argc, 1);
 	EXPECT_FALSE(byName.keyboardPlay);
 }
+// The command line as a test writes it, with the argv the parser edits.
+struct Arguments
+{
+	explicit Arguments(std::vector<std::string> words)
+		: words(std::move(words))
+	{
+		pointers.push_back(program);
+		for (std::string& word : this->words)
+		{
+			pointers.push_back(word.data());
+		}
+		pointers.push_back(nullptr);
+		argc = static_cast<int>(this->words.size()) + 1;
+	}
+	CommandLine Parse() { return ParseCommandLine(&argc, pointers.data()); }
+	std::vector<std::string> Left() const { return std::vector<std::string>(pointers.begin() + 1, pointers.begin() + argc); }
+
+	char program[8] = "contest";
+	std::vector<std::string> words;
+	std::vector<char*> pointers;
+	int argc = 0;
+};
+
+TEST(CommandLineTest, ScenesAreFoundByNameInAnyCaseOrByTheStartOfOnlyOneName)
+{
+	UseRegistry(sceneEntries);
+	const std::pair<const char*, const char*> found[] = {{"revolute", "Revolute"}, {"REVOLUTE", "Revolute"},
+		{"pyr", "Pyramid"}, {"tarvo", "Tarvo's Walker"}, {"car", "Car"}, {"contest", "Contest"},
+		{"varying f", "Varying Friction"}};
+	for (const auto& [value, name] : found)
+	{
+		Arguments arguments({"--scene", value});
+		const CommandLine result = arguments.Parse();
+		ASSERT_EQ(result.action, CommandLine::Run) << value << ": " << result.error;
+		EXPECT_STREQ(sceneEntries[result.sceneIndex].name, name) << value;
+	}
+
+	// "Con" begins three names; the error names each of them.
+	Arguments ambiguous({"--scene=con"});
+	const CommandLine result = ambiguous.Parse();
+	EXPECT_EQ(result.action, CommandLine::Error);
+	for (const char* name : {"\"Contest\"", "\"Continuous Test\"", "\"Confined\""})
+	{
+		EXPECT_NE(result.error.find(name), std::string::npos) << result.error;
+	}
+	EXPECT_EQ(result.error.find("Compound"), std::string::npos) << result.error;
+	EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
+
+	for (const char* value : {"", "revolutes", "x"})
+	{
+		Arguments unknown({"--scene", value});
+		EXPECT_EQ(unknown.Parse().action, CommandLine::Error) << value;
+	}
+}
+
+TEST(CommandLineTest, OnlyFreeglutsOwnOptionsPassAndAnythingElseIsAnError)
+{
+	UseRegistry(sceneEntries);
+	const std::vector<std::string> windowing = {"-display", ":0", "-geometry", "320x200", "-direct", "-indirect",
+		"-iconic", "-gldebug", "-sync"};
+	std::vector<std::string> words = windowing;
+	words.insert(words.begin() + 2, "--panel");
+	Arguments mixed(words);
+	const CommandLine result = mixed.Parse();
+	ASSERT_EQ(result.action, CommandLine::Run) << result.error;
+	EXPECT_TRUE(result.panelOpen);
+	EXPECT_EQ(mixed.Left(), windowing);
+
+	const std::vector<std::vector<std::string>> wrong = {{"-foo"}, {"--panel", "extra"}, {"extra"}, {"-"},
+		{"-display"}, {"--scene", "Tiles", "-geometry"}, {"-Display", ":0"}, {"-sync=1"}};
+	for (const std::vector<std::string>& line : wrong)
+	{
+		Arguments arguments(line);
+		const CommandLine bad = arguments.Parse();
+		EXPECT_EQ(bad.action, CommandLine::Error) << line.front() << " ... " << line.back();
+		EXPECT_FALSE(bad.error.empty());
+	}
+}
 } // namespace
