@@ -1,7 +1,9 @@
 #include "framework/Replay.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 #include "framework/Test.h"
 
@@ -77,14 +79,24 @@ bool Replay::Record(const std::string& target, const ReplayLog::Header& header, 
 	return true;
 }
 
-void Replay::Play(ReplayLog played, const std::string& source, bool again, const std::string& program)
+void Replay::Play(ReplayLog recording, const std::string& source, bool again, const std::string& program)
 {
-	log = std::move(played);
+	log = std::move(recording);
 	path = source;
 	rewrite = again;
 	rewritten.header = log.header;
 	rewritten.header.program = program;
 	mode = Mode::Playing;
+	played = true;
+}
+
+int Replay::ExitStatus() const
+{
+	if (failed || (!rewrite && mismatches > 0))
+	{
+		return 1;
+	}
+	return done ? 0 : StoppedStatus;
 }
 
 void Replay::BeginFrame(const Test& scene)
@@ -109,7 +121,10 @@ void Replay::EndFrame(const Test& scene)
 			Write(DigestLine(frame, Line::FrameDigest, scene.Digest()));
 		}
 		// A crash loses nothing but the frame it happened in.
-		std::fflush(file);
+		if (file != nullptr)
+		{
+			CheckWritten(std::fflush(file) == 0);
+		}
 		return;
 	}
 	if (mode != Mode::Playing)
@@ -127,6 +142,7 @@ void Replay::EndFrame(const Test& scene)
 			"replay %s: the recording stops after frame %d without its end (its program did not finish it); "
 			"the controls are yours\n",
 			path.c_str(), frame);
+		handedOverAt = frame;
 		mode = Mode::Off;
 	}
 }
@@ -249,23 +265,33 @@ void Replay::Finish(const Test& scene)
 		return;
 	}
 	Write(DigestLine(frame, Line::End, scene.Digest()));
-	std::fclose(file);
-	file = nullptr;
+	if (file != nullptr)
+	{
+		std::FILE* const finished = file;
+		file = nullptr;
+		CheckWritten(std::fclose(finished) == 0);
+	}
 	mode = Mode::Off;
 }
 
 void Replay::Report(std::FILE* out) const
 {
+	if (!done)
+	{
+		const int stop = handedOverAt > 0 ? handedOverAt : frame;
+		if (rewrite)
+		{
+			std::fprintf(out, "replay %s: stopped at frame %d before its end; not written again\n", path.c_str(), stop);
+			return;
+		}
+		std::fprintf(out, "replay %s: stopped at frame %d before its end; %d of %d digests so far differ\n",
+			path.c_str(), stop, mismatches, checks);
+		return;
+	}
 	if (rewrite)
 	{
 		std::fprintf(out, "replay %s: %s with this program's digests (%d of the old ones differed)\n", path.c_str(),
 			failed ? "could not be written again" : "written again", mismatches);
-		return;
-	}
-	if (!done)
-	{
-		std::fprintf(out, "replay %s: stopped at frame %d; %d of %d digests so far differ\n", path.c_str(), frame,
-			mismatches, checks);
 		return;
 	}
 	if (mismatches == 0)
@@ -279,7 +305,28 @@ void Replay::Report(std::FILE* out) const
 
 void Replay::Write(const Line& line)
 {
-	std::fputs(ReplayLog::Format(line).c_str(), file);
+	if (file != nullptr)
+	{
+		CheckWritten(std::fputs(ReplayLog::Format(line).c_str(), file) >= 0);
+	}
+}
+
+void Replay::CheckWritten(bool written)
+{
+	if (written || writeFailed)
+	{
+		return;
+	}
+	const int error = errno;
+	writeFailed = true;
+	std::fprintf(stderr, "recording %s stopped: %s; the session goes on unrecorded\n", path.c_str(),
+		std::strerror(error));
+	if (file != nullptr)
+	{
+		std::fclose(file);
+		file = nullptr;
+	}
+	mode = Mode::Off;
 }
 
 void Replay::Check(int at, const char* when, uint64_t recorded, uint64_t replayed)

@@ -47,9 +47,19 @@ public:
 	void ToggleHeld() { held = !held; }
 	// Playing has reached the end of the recording: Report says how it went.
 	bool IsDone() const { return done; }
-	// 0 when every digest matched (or the file was written again), 1
-	// otherwise.
-	int ExitStatus() const { return failed || (!rewrite && mismatches > 0) ? 1 : 0; }
+	// The exit status of a replay that did not reach its end (the viewer's
+	// Escape, a recording cut short) and found no difference before it: not
+	// every digest was checked, so it is no success.
+	static constexpr int StoppedStatus = 3;
+	// A replay ran in this session, whether or not it still plays.
+	bool Played() const { return played; }
+	// 0 when every digest matched (or the file was written again), 1 when
+	// one differs (or the file could not be written), StoppedStatus when
+	// the replay stopped before its end.
+	int ExitStatus() const;
+	// A write to the recording failed (a full disk): it was said on stderr
+	// once and the session went on unrecorded.
+	bool WriteFailed() const { return writeFailed; }
 	int Frame() const { return frame; }
 
 	// Frame boundaries: BeginFrame before the scene's step, EndFrame after
@@ -79,6 +89,8 @@ public:
 private:
 	const ReplayLog::Line* Next(size_t* cursor, bool (*wanted)(ReplayLog::Line::Kind));
 	void Write(const ReplayLog::Line& line);
+	// Checks a write or flush of the recording; a failure ends the recording.
+	void CheckWritten(bool written);
 	void CheckUpTo(int last, const Test& scene);
 	void Check(int at, const char* when, uint64_t recorded, uint64_t replayed);
 	void Mismatch(int at, const std::string& what);
@@ -88,12 +100,16 @@ private:
 	std::string path;
 	std::FILE* file = nullptr;
 	int frame = 0;
+	bool writeFailed = false;
 	bool inFrame = false;
 	bool held = false;
 	bool done = false;
 
 	ReplayLog log;
 	bool rewrite = false;
+	bool played = false;
+	// The frame after which a recording cut short handed over the controls.
+	int handedOverAt = 0;
 	ReplayLog rewritten;
 	size_t inputCursor = 0;
 	size_t padCursor = 0;

@@ -394,7 +394,10 @@ bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 	while (std::getline(in, text))
 	{
 		++number;
-		if (IsBlank(text))
+		// Every line is written whole with its newline: one without it at
+		// the end of the file is a line the recorder did not finish (a
+		// full disk, a crash), and the recording ends before it.
+		if (IsBlank(text) || in.eof())
 		{
 			continue;
 		}

@@ -49,6 +49,7 @@ constexpr int AudioChannels = 2;
 constexpr int AudioChunkSize = 4096;
 constexpr int TitleBufferSize = 32;
 constexpr unsigned char EscapeKey = 27;
+constexpr int RecordingFailedStatus = 1;
 // The game's keyboard play switch: a scene's key, never the panel's.
 constexpr unsigned char TabKey = '\t';
 constexpr float KeyZoomIn = 0.9f;
@@ -102,16 +103,24 @@ void NotePoint(ReplayLog::Line::Kind kind, const b2Vec2& point)
 	replay.Note(line);
 }
 
-// Leaves the program: a recording gets its end first, a replay says how it
-// went.
-[[noreturn]] void Quit(int status)
+// The end of a session, however it came: a recording gets its end line, a
+// replay says how it went. The exit status: status, or the replay's, or 1
+// when the recording could not be written.
+int EndSession(int status)
 {
 	replay.Finish(*currentScene);
-	if (replay.IsPlaying())
+	if (replay.Played())
 	{
 		replay.Report(stdout);
 		status = replay.ExitStatus();
 	}
+	return replay.WriteFailed() ? RecordingFailedStatus : status;
+}
+
+// Leaves the program after the end of the session.
+[[noreturn]] void Quit(int status)
+{
+	status = EndSession(status);
 	glutLeaveMainLoop();
 	// Close the window while the GL driver is whole: at exit the driver's
 	// code generator may be torn down before freeglut closes the display,
@@ -482,6 +491,10 @@ void OnTimer(int)
 		std::signal(signal, SIG_DFL);
 		std::raise(signal);
 	}
+	if (mainWindow == 0)
+	{
+		return;
+	}
 	glutSetWindow(mainWindow);
 	// A replay runs its frames whether or not the window can be seen (the
 	// recording may have made it tiny); freeglut draws only visible ones.
@@ -498,6 +511,10 @@ void OnTimer(int)
 
 void OnFastIdle()
 {
+	if (mainWindow == 0)
+	{
+		return;
+	}
 	if (!replay.IsPlaying())
 	{
 		// The replay has handed over to the player: back to real time.
@@ -658,9 +675,24 @@ void OnPassiveMotion(int x, int y)
 	}
 }
 
+namespace
+{
+// The window manager closed the window: freeglut destroys it after this and
+// the event loop returns. The panel's GL objects go while their context is
+// still here, and a timer due in the same turn of the loop finds no window
+// to draw (freeglut would end the program for it).
+void OnWindowClose()
+{
+	controlPanel.Shutdown();
+	mainWindow = 0;
+	glutLeaveMainLoop();
+}
+} // namespace
+
 void RegisterCallbacks()
 {
 	glutDisplayFunc(OnDisplay);
+	glutCloseFunc(OnWindowClose);
 	windowCallbacks.SetReshapeFunc(OnWindowReshape);
 	windowCallbacks.SetKeyboardFunc(OnKey);
 	windowCallbacks.SetSpecialFunc(OnSpecialKey);
@@ -861,11 +893,11 @@ int RunShell(int argc, char** argv, const SceneEntry* registry)
 	}
 	glutMainLoop();
 
-	replay.Finish(*currentScene);
+	const int status = EndSession(0);
 	if (audioOpen)
 	{
 		Mix_CloseAudio();
 	}
 	input.Shutdown();
-	return 0;
+	return status;
 }

@@ -33,6 +33,7 @@ extern int viewportX;
 extern int viewportY;
 extern int viewportWidth;
 extern int viewportHeight;
+// The window's freeglut id; 0 once the window manager has closed it.
 extern int mainWindow;
 extern int sceneIndex;
 extern int sceneCount;

@@ -147,7 +147,102 @@ TEST(ReplayProgram, ARecordingCutShortPlaysAndThenHandsOverTheControls)
 	EXPECT_NE(errors.find("stops after frame 40 without its end"), std::string::npos) << errors;
 	EXPECT_NE(errors.find("recorded by version x"), std::string::npos) << errors;
 	player.SendKey(window, XK_Escape);
-	EXPECT_EQ(player.WaitForExit(10.0), 0);
+	// Its digest, made up, differs; the replay says so although it stopped.
+	EXPECT_EQ(player.WaitForExit(10.0), 1);
+	EXPECT_NE(player.Output().find("stopped at frame 40 before its end; 1 of 1 digests so far differ"),
+		std::string::npos)
+		<< player.Output();
+	std::remove(path.c_str());
+}
+
+TEST(ReplayProgram, AnEscapeInTheFileStopsTheReplayShortOfSuccess)
+{
+	const std::string path = TemporaryPath();
+	std::ofstream(path) << "contest-replay 1\nprogram x\nscene 2\nwindow 320 240\nkeyboard 0\n"
+						   "30 key 27\n60 digest frame 0123456789abcdef\n90 end 0123456789abcdef\n";
+	std::string output;
+	EXPECT_EQ(Replay(path, &output), 3) << output;
+	EXPECT_NE(output.find("stopped at frame 30 before its end; 0 of 0 digests so far differ"), std::string::npos)
+		<< output;
+	std::remove(path.c_str());
+}
+
+// Waits until the replay has handed over the controls, then leaves: its
+// standard error.
+std::string PlayUntilHandedOver(const std::string& path)
+{
+	RunningProgram player({"--replay", path, "--fast"});
+	const Window window = player.WaitForWindow(Title(), 20.0);
+	EXPECT_NE(window, 0u) << player.ErrorOutput();
+	std::string errors;
+	for (int wait = 0; wait < 400 && errors.find("the controls are yours") == std::string::npos; ++wait)
+	{
+		Pause(50);
+		errors = player.ErrorOutput();
+	}
+	player.SendKey(window, XK_Escape);
+	player.WaitForExit(10.0);
+	return errors;
+}
+
+TEST(ReplayProgram, ARecordingThatCannotBeWrittenSaysSoOnceAndTheProgramFailsAtItsEnd)
+{
+	const std::string path = TemporaryPath();
+	constexpr long FileSizeLimit = 2048;
+	RunningProgram program({"--record", path, "--scene", "Vertical Stack"}, "dummy", FileSizeLimit);
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	Display* display = program.GetDisplay();
+	Pause(800);
+	// A long drag: its motion fills the file past the limit.
+	MovePointer(display, window, 640, 300);
+	FakeButton(display, LeftButton, true);
+	for (int step = 0; step < 80; ++step)
+	{
+		MovePointer(display, window, 600 + step, 300 - step % 20);
+		Pause(10);
+	}
+	FakeButton(display, LeftButton, false);
+	Pause(300);
+	FakeTap(display, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(10.0), 1);
+	const std::string errors = program.ErrorOutput();
+	const std::string says = "recording " + path + " stopped: File too large";
+	EXPECT_NE(errors.find(says), std::string::npos) << errors;
+	EXPECT_EQ(errors.find(says), errors.rfind(says)) << errors;
+
+	// Cut mid-line where the disk filled, it plays as far as its last whole
+	// line.
+	const std::string recording = Read(path);
+	ASSERT_EQ(recording.size(), static_cast<size_t>(FileSizeLimit));
+	EXPECT_NE(recording.back(), '\n');
+	EXPECT_NE(PlayUntilHandedOver(path).find("without its end"), std::string::npos);
+	std::remove(path.c_str());
+}
+
+TEST(ReplayProgram, ClosingTheWindowEndsTheSessionAsEscapeDoes)
+{
+	// A replay closed after a digest that differs reports it and fails.
+	const std::string path = TemporaryPath();
+	std::ofstream(path) << "contest-replay 1\nprogram x\nscene 2\nwindow 320 240\nkeyboard 0\n"
+						   "10 digest frame 0123456789abcdef\n6000 end 0123456789abcdef\n";
+	RunningProgram player({"--replay", path});
+	const Window window = player.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << player.ErrorOutput();
+	Pause(1000);
+	player.CloseWindow(window);
+	EXPECT_EQ(player.WaitForExit(10.0), 1);
+	EXPECT_NE(player.Output().find("1 of 1 digests so far differ"), std::string::npos) << player.Output();
+
+	// A recording closed that way gets its end and plays back.
+	RunningProgram recorder({"--record", path, "--scene", "Tumbler"});
+	const Window recorded = recorder.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(recorded, 0u) << recorder.ErrorOutput();
+	Pause(1000);
+	recorder.CloseWindow(recorded);
+	EXPECT_EQ(recorder.WaitForExit(10.0), 0);
+	std::string output;
+	EXPECT_EQ(Replay(path, &output), 0) << output << Read(path);
 	std::remove(path.c_str());
 }
 

@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,7 +67,8 @@ Window FindByTitle(Display* display, Window root, const std::string& title)
 }
 } // namespace
 
-RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver)
+RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver,
+	long fileSizeLimit)
 	: pid(-1), running(false), display(nullptr)
 {
 	// The X server resets when its last client leaves and refuses
@@ -94,6 +96,14 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 		dup2(fd, STDERR_FILENO);
 		dup2(outputFd, STDOUT_FILENO);
 		setenv("SDL_AUDIODRIVER", audioDriver.c_str(), 1);
+		if (fileSizeLimit > 0)
+		{
+			const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+			setrlimit(RLIMIT_FSIZE, &limit);
+			// A write past the limit then fails with EFBIG instead of
+			// ending the program.
+			signal(SIGXFSZ, SIG_IGN);
+		}
 		std::vector<char*> argv;
 		std::string program = CONTEST_BINARY;
 		argv.push_back(program.data());
@@ -178,6 +188,19 @@ int RunningProgram::WaitForExit(double seconds)
 void RunningProgram::Signal(int signal)
 {
 	kill(pid, signal);
+}
+
+void RunningProgram::CloseWindow(Window window)
+{
+	XEvent event{};
+	event.xclient.type = ClientMessage;
+	event.xclient.window = window;
+	event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+	event.xclient.format = 32;
+	event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+	event.xclient.data.l[1] = CurrentTime;
+	XSendEvent(display, window, False, NoEventMask, &event);
+	XFlush(display);
 }
 
 namespace

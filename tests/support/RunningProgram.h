@@ -12,8 +12,10 @@ class RunningProgram
 {
 public:
 	// Starts the program with these arguments and SDL audio driver;
-	// standard output and error go to files the test can read.
-	explicit RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver = "dummy");
+	// standard output and error go to files the test can read. With a file
+	// size limit (bytes), writes past it fail as on a full disk.
+	explicit RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver = "dummy",
+		long fileSizeLimit = 0);
 	~RunningProgram();
 
 	// Waits for a top-level window with this title; 0 if none appears.
@@ -24,6 +26,8 @@ public:
 	// that ended it, or -1 on time-out.
 	int WaitForExit(double seconds);
 	void Signal(int signal);
+	// Asks the window to close, as a window manager's close button does.
+	void CloseWindow(Window window);
 	std::string ErrorOutput() const;
 	std::string Output() const;
 	// The window's current picture as 0xRRGGBB values, row by row.
