@@ -54,6 +54,16 @@ private:
 	std::filesystem::path folder;
 };
 
+// The window's picture a second and a half from now: the frames have
+// caught up with what came before.
+std::vector<unsigned> PictureAfterAWhile(RunningProgram& program, Window window)
+{
+	std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+	int width = 0;
+	int height = 0;
+	return program.Capture(window, &width, &height);
+}
+
 // Pixels whose colour is within tolerance of rgb (0xRRGGBB) in every channel.
 size_t CountNear(const std::vector<unsigned>& pixels, unsigned rgb, int tolerance)
 {
@@ -143,10 +153,7 @@ TEST(ProgramTest, StartsWithTheGameDrawnFromItsAssets)
 	RunningProgram program({});
 	const Window window = program.WaitForWindow(Title(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
-	std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-	int width = 0;
-	int height = 0;
-	const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+	const std::vector<unsigned> pixels = PictureAfterAWhile(program, window);
 	ASSERT_FALSE(pixels.empty());
 	// The arena's tiles, figures and the start picture: far more than the
 	// handful of colours of outlines and text.
@@ -196,10 +203,7 @@ TEST(ProgramTest, AStartPictureThatFailsToLoadLeavesNoWhiteBox)
 		RunningProgram program({});
 		const Window window = program.WaitForWindow(Title(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
-		std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-		int width = 0;
-		int height = 0;
-		const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+		const std::vector<unsigned> pixels = PictureAfterAWhile(program, window);
 		ASSERT_FALSE(pixels.empty());
 		// The picture would cover nearly the window's height in a square.
 		EXPECT_LT(CountNear(pixels, 0xFFFFFF, 8), pixels.size() / 50) << how;
@@ -231,10 +235,7 @@ TEST(ProgramTest, WithoutTheSpriteSheetTheArenaAndTheFightersAreOutlined)
 		{
 			program.SendKey(window, XK_1);
 		}
-		std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-		int width = 0;
-		int height = 0;
-		const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+		const std::vector<unsigned> pixels = PictureAfterAWhile(program, window);
 		ASSERT_FALSE(pixels.empty());
 		// The floor's line across the window, beside the start picture or
 		// without it.

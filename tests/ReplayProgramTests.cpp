@@ -130,28 +130,45 @@ TEST(ReplayProgram, ASignalStillEndsTheRecordingProperly)
 	std::remove(path.c_str());
 }
 
+// How a replay that handed over the controls went: its exit status once
+// Escape was pressed after the handover, and what it said.
+struct HandedOver
+{
+	int status = -1;
+	std::string output;
+	std::string errors;
+};
+
+HandedOver PlayUntilHandedOver(const std::string& path)
+{
+	HandedOver result;
+	RunningProgram player({"--replay", path, "--fast"});
+	const Window window = player.WaitForWindow(Title(), 20.0);
+	EXPECT_NE(window, 0u) << player.ErrorOutput();
+	for (int wait = 0; wait < 400 && result.errors.find("the controls are yours") == std::string::npos; ++wait)
+	{
+		Pause(50);
+		result.errors = player.ErrorOutput();
+	}
+	player.SendKey(window, XK_Escape);
+	result.status = player.WaitForExit(10.0);
+	result.output = player.Output();
+	return result;
+}
+
 TEST(ReplayProgram, ARecordingCutShortPlaysAndThenHandsOverTheControls)
 {
 	const std::string path = TemporaryPath();
 	std::ofstream(path) << "contest-replay 1\nprogram x\nscene 2\nwindow 320 240\nkeyboard 0\n"
 						   "3 key 32\n40 digest frame 0123456789abcdef\n";
-	RunningProgram player({"--replay", path});
-	const Window window = player.WaitForWindow(Title(), 20.0);
-	ASSERT_NE(window, 0u) << player.ErrorOutput();
-	std::string errors;
-	for (int wait = 0; wait < 200 && errors.find("the controls are yours") == std::string::npos; ++wait)
-	{
-		Pause(50);
-		errors = player.ErrorOutput();
-	}
-	EXPECT_NE(errors.find("stops after frame 40 without its end"), std::string::npos) << errors;
-	EXPECT_NE(errors.find("recorded by version x"), std::string::npos) << errors;
-	player.SendKey(window, XK_Escape);
+	const HandedOver played = PlayUntilHandedOver(path);
+	EXPECT_NE(played.errors.find("stops after frame 40 without its end"), std::string::npos) << played.errors;
+	EXPECT_NE(played.errors.find("recorded by version x"), std::string::npos) << played.errors;
 	// Its digest, made up, differs; the replay says so although it stopped.
-	EXPECT_EQ(player.WaitForExit(10.0), 1);
-	EXPECT_NE(player.Output().find("stopped at frame 40 before its end; 1 of 1 digests so far differ"),
+	EXPECT_EQ(played.status, 1);
+	EXPECT_NE(played.output.find("stopped at frame 40 before its end; 1 of 1 digests so far differ"),
 		std::string::npos)
-		<< player.Output();
+		<< played.output;
 	std::remove(path.c_str());
 }
 
@@ -165,24 +182,6 @@ TEST(ReplayProgram, AnEscapeInTheFileStopsTheReplayShortOfSuccess)
 	EXPECT_NE(output.find("stopped at frame 30 before its end; 0 of 0 digests so far differ"), std::string::npos)
 		<< output;
 	std::remove(path.c_str());
-}
-
-// Waits until the replay has handed over the controls, then leaves: its
-// standard error.
-std::string PlayUntilHandedOver(const std::string& path)
-{
-	RunningProgram player({"--replay", path, "--fast"});
-	const Window window = player.WaitForWindow(Title(), 20.0);
-	EXPECT_NE(window, 0u) << player.ErrorOutput();
-	std::string errors;
-	for (int wait = 0; wait < 400 && errors.find("the controls are yours") == std::string::npos; ++wait)
-	{
-		Pause(50);
-		errors = player.ErrorOutput();
-	}
-	player.SendKey(window, XK_Escape);
-	player.WaitForExit(10.0);
-	return errors;
 }
 
 TEST(ReplayProgram, ARecordingThatCannotBeWrittenSaysSoOnceAndTheProgramFailsAtItsEnd)
@@ -216,7 +215,7 @@ TEST(ReplayProgram, ARecordingThatCannotBeWrittenSaysSoOnceAndTheProgramFailsAtI
 	const std::string recording = Read(path);
 	ASSERT_EQ(recording.size(), static_cast<size_t>(FileSizeLimit));
 	EXPECT_NE(recording.back(), '\n');
-	EXPECT_NE(PlayUntilHandedOver(path).find("without its end"), std::string::npos);
+	EXPECT_NE(PlayUntilHandedOver(path).errors.find("without its end"), std::string::npos);
 	std::remove(path.c_str());
 }
 
@@ -225,11 +224,12 @@ TEST(ReplayProgram, ClosingTheWindowEndsTheSessionAsEscapeDoes)
 	// A replay closed after a digest that differs reports it and fails.
 	const std::string path = TemporaryPath();
 	std::ofstream(path) << "contest-replay 1\nprogram x\nscene 2\nwindow 320 240\nkeyboard 0\n"
-						   "10 digest frame 0123456789abcdef\n6000 end 0123456789abcdef\n";
+						   "1 digest frame 0123456789abcdef\n6000 end 0123456789abcdef\n";
 	RunningProgram player({"--replay", path});
 	const Window window = player.WaitForWindow(Title(), 20.0);
 	ASSERT_NE(window, 0u) << player.ErrorOutput();
-	Pause(1000);
+	// Long enough for the first frame even in the sanitizer build.
+	Pause(2000);
 	player.CloseWindow(window);
 	EXPECT_EQ(player.WaitForExit(10.0), 1);
 	EXPECT_NE(player.Output().find("1 of 1 digests so far differ"), std::string::npos) << player.Output();

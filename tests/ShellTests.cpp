@@ -381,6 +381,7 @@ TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 	EXPECT_EQ(argc, 1);
 	EXPECT_FALSE(byName.keyboardPlay);
 }
+
 // The command line as a test writes it, with the argv the parser edits.
 struct Arguments
 {
