@@ -221,7 +221,7 @@ void Contest::Step(Settings* settings)
 	timer.Reset();
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
-	DrawStepOverlay(*settings, physicsOverlay);
+	DrawStepOverlay(*settings, physicsOverlay || !renderer.HasSheet());
 	DrawStatus(pauseLine);
 
 	if (!started)

@@ -26,9 +26,6 @@ constexpr unsigned int ArrowFrame = 41;
 const b2Vec2 MaceAnchor(20.0f, 19.0f);
 const b2Vec2 ArrowAnchor(23.0f, 24.0f);
 constexpr char SheetName[] = "tiles";
-// The physics overlay's colours for static bodies and for moving ones.
-const b2Color GroundOutlineColor(0.5f, 0.9f, 0.5f);
-const b2Color BodyOutlineColor(0.9f, 0.7f, 0.7f);
 
 b2Vec2 BodyPosition(b2Fixture* fixture)
 {
@@ -45,7 +42,6 @@ ContestRenderer::Sprite FighterSprite(const Agent& agent, unsigned int frame, fl
 	sprite.alpha = fade;
 	sprite.cullPoint = BodyPosition(agent.fixture);
 	sprite.position = sprite.cullPoint + b2Vec2(0.0f, agent.bob);
-	sprite.body = agent.fixture->GetBody();
 	return sprite;
 }
 } // namespace
@@ -86,9 +82,8 @@ Texture ContestRenderer::Bind(const std::string& name)
 
 void ContestRenderer::DrawTiles(const Ground& ground, const b2Vec2& lower, const b2Vec2& upper)
 {
-	if (!HaveSheet())
+	if (!HasSheet())
 	{
-		DrawBodyOutline(*ground.body, GroundOutlineColor);
 		return;
 	}
 	const int width = static_cast<int>(ground.width);
@@ -129,14 +124,10 @@ void ContestRenderer::DrawObjects(const std::vector<GameObject*>& objects, const
 			{
 				continue;
 			}
-			if (HaveSheet())
+			if (HasSheet())
 			{
 				draw.DrawSpriteFrame(sheet, frameSize, s.position, s.anchor, s.scale, s.angle, s.color, s.alpha,
 					s.frame);
-			}
-			else
-			{
-				DrawBodyOutline(*s.body, BodyOutlineColor);
 			}
 			++spritesDrawn;
 		}
@@ -153,45 +144,6 @@ void ContestRenderer::DrawOverlay(const std::string& name, const b2Vec2& center,
 	const float half = 0.5f * OverlayPixels;
 	draw.DrawImage(b2Vec2(OverlayPixels, OverlayPixels), center, b2Vec2(half, half),
 		b2Vec2(PixelScale * zoom, PixelScale * zoom));
-}
-
-void ContestRenderer::DrawBodyOutline(const b2Body& body, const b2Color& color)
-{
-	glDisable(GL_TEXTURE_2D);
-	const b2Transform& xf = body.GetTransform();
-	for (const b2Fixture* fixture = body.GetFixtureList(); fixture != nullptr; fixture = fixture->GetNext())
-	{
-		const b2Shape* shape = fixture->GetShape();
-		switch (shape->GetType())
-		{
-		case b2Shape::e_circle:
-		{
-			const b2CircleShape* circle = static_cast<const b2CircleShape*>(shape);
-			draw.DrawSolidCircle(b2Mul(xf, circle->m_p), circle->m_radius, xf.q.GetXAxis(), color);
-			break;
-		}
-		case b2Shape::e_edge:
-		{
-			const b2EdgeShape* edge = static_cast<const b2EdgeShape*>(shape);
-			draw.DrawSegment(b2Mul(xf, edge->m_vertex1), b2Mul(xf, edge->m_vertex2), color);
-			break;
-		}
-		case b2Shape::e_polygon:
-		{
-			const b2PolygonShape* polygon = static_cast<const b2PolygonShape*>(shape);
-			b2Vec2 vertices[b2_maxPolygonVertices];
-			for (int32 i = 0; i < polygon->m_count; ++i)
-			{
-				vertices[i] = b2Mul(xf, polygon->m_vertices[i]);
-			}
-			draw.DrawSolidPolygon(vertices, polygon->m_count, color);
-			break;
-		}
-		default:
-			// The game makes no chain shapes.
-			break;
-		}
-	}
 }
 
 bool ContestRenderer::InView(const b2Vec2& p, const b2Vec2& lower, const b2Vec2& upper)
@@ -230,7 +182,6 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		bow.angle = archer.bowBody->GetAngle() + ThreeQuarterPi;
 		bow.position = archer.bowBody->GetPosition();
 		bow.cullPoint = bow.position;
-		bow.body = archer.bowBody;
 		return 2;
 	}
 	case KindZombie:
@@ -243,7 +194,6 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		sprite.color = b2Color(1.0f, 1.0f - zombie.charge, 1.0f - zombie.charge);
 		sprite.alpha = zombie.health;
 		sprite.cullPoint = BodyPosition(zombie.fixture);
-		sprite.body = zombie.fixture->GetBody();
 		sprite.position = sprite.cullPoint + b2Vec2(0.0f, zombie.bob);
 		return 1;
 	}
@@ -256,7 +206,6 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		sprite.anchor = MaceAnchor;
 		sprite.position = BodyPosition(mace.fixture);
 		sprite.cullPoint = sprite.position;
-		sprite.body = mace.fixture->GetBody();
 		// The ball points away from the knight that swings it; a mace whose
 		// knight is gone points the way a right-facing one would.
 		float facing = 1.0f;
@@ -278,7 +227,6 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		sprite.frame = FireballFrame;
 		sprite.position = BodyPosition(fireball.fixture);
 		sprite.cullPoint = sprite.position;
-		sprite.body = fireball.fixture->GetBody();
 		return 1;
 	}
 	case KindShield:
@@ -297,7 +245,6 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		sprite.angle = body->GetAngle();
 		sprite.position = body->GetPosition();
 		sprite.cullPoint = sprite.position;
-		sprite.body = body;
 		return 1;
 	}
 	case KindArrow:
@@ -312,7 +259,6 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		sprite.angle = std::atan2(v.y, v.x) - QuarterPi;
 		sprite.position = body->GetPosition();
 		sprite.cullPoint = sprite.position;
-		sprite.body = body;
 		return 1;
 	}
 	default:

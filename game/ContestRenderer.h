@@ -41,9 +41,6 @@ public:
 		b2Vec2 position{0.0f, 0.0f};
 		// The body position tested against the view.
 		b2Vec2 cullPoint{0.0f, 0.0f};
-		// The body the sprite shows, outlined instead when the sheet is
-		// missing.
-		const b2Body* body = nullptr;
 	};
 
 	explicit ContestRenderer(DebugDraw& draw);
@@ -52,13 +49,16 @@ public:
 	void Begin();
 	// Restores the GL state saved by Begin.
 	void End();
+	// The sprite sheet loaded (known after Begin). Without it nothing of the
+	// arena or the figures is drawn here, and the game outlines the physics
+	// bodies instead, as its physics overlay does, so it stays playable.
+	bool HasSheet() const { return sheet.id != 0; }
 	// The cells between lower and upper (world corners of the view), with
-	// one cell of margin, clipped to the grid. Without the sprite sheet, the
-	// ground's edges are outlined instead, as the physics overlay draws them,
-	// so that the game can still be played.
+	// one cell of margin, clipped to the grid; nothing without the sprite
+	// sheet (see HasSheet).
 	void DrawTiles(const Ground& ground, const b2Vec2& lower, const b2Vec2& upper);
-	// Every object's sprites whose body lies in the view grown by CullMargin;
-	// without the sprite sheet, the outlines of the bodies they show.
+	// Every object's sprites whose body lies in the view grown by CullMargin
+	// (counted, but not drawn, without the sprite sheet).
 	void DrawObjects(const std::vector<GameObject*>& objects, const b2Vec2& lower, const b2Vec2& upper);
 	// A whole image centred on center, 48 x zoom world units square; nothing
 	// when the image failed to load.
@@ -76,10 +76,6 @@ public:
 private:
 	// Sets up blending and binds the named image; its texture record.
 	static Texture Bind(const std::string& name);
-	// Whether the sprite sheet loaded; its frames are drawn only then.
-	bool HaveSheet() const { return sheet.id != 0; }
-	// Every shape of body through the debug draw, texturing off.
-	void DrawBodyOutline(const b2Body& body, const b2Color& color);
 
 	DebugDraw& draw;
 	Texture sheet;
