@@ -50,7 +50,8 @@ constexpr int AudioChunkSize = 4096;
 constexpr int TitleBufferSize = 32;
 constexpr unsigned char EscapeKey = 27;
 constexpr int RecordingFailedStatus = 1;
-// The game's keyboard play switch: a scene's key, never the panel's.
+// ImGui moves between fields with Tab; the panel leaves it to the scenes
+// (the game's keyboard play switch).
 constexpr unsigned char TabKey = '\t';
 constexpr float KeyZoomIn = 0.9f;
 constexpr float KeyZoomOut = 1.1f;
@@ -367,6 +368,17 @@ bool Live()
 	return !replay.IsPlaying();
 }
 
+// The window manager closed the window: freeglut destroys it after this and
+// the event loop returns. The panel's GL objects go while their context is
+// still here, and a timer due in the same turn of the loop finds no window
+// to draw (freeglut would end the program for it).
+void OnWindowClose()
+{
+	controlPanel.Shutdown();
+	mainWindow = 0;
+	glutLeaveMainLoop();
+}
+
 // A key press while a panel field is being edited: the panel types it,
 // except Escape, which only ends the edit, and Tab, which ends it and goes
 // on to the scene. True when the press is used up here.
@@ -674,20 +686,6 @@ void OnPassiveMotion(int x, int y)
 		controlPanel.MouseMotion(x, y);
 	}
 }
-
-namespace
-{
-// The window manager closed the window: freeglut destroys it after this and
-// the event loop returns. The panel's GL objects go while their context is
-// still here, and a timer due in the same turn of the loop finds no window
-// to draw (freeglut would end the program for it).
-void OnWindowClose()
-{
-	controlPanel.Shutdown();
-	mainWindow = 0;
-	glutLeaveMainLoop();
-}
-} // namespace
 
 void RegisterCallbacks()
 {
