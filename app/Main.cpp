@@ -1,9 +1,8 @@
-#include <SDL/SDL.h>
-
 #include "app/SceneRegistry.h"
 #include "framework/Shell.h"
+#include "game/GameDevices.h"
 
 int main(int argc, char** argv)
 {
-	return RunShell(argc, argv, sceneEntries);
+	return RunShell(argc, argv, sceneEntries, gameDevices);
 }

@@ -21,7 +21,6 @@
 
 #include <GL/freeglut.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_mixer.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,11 +33,12 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/Replay.h"
+#include "framework/InputStream.h"
 #include "framework/Shell.h"
 #include "framework/WorldDigest.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
+#include "game/GameDevices.h"
 #include "game/Input.h"
 #include "game/arena/Ground.h"
 #include "game/objects/Archer.h"
@@ -49,8 +49,6 @@ namespace
 {
 constexpr int DefaultZombies = 80;
 constexpr int DefaultFrames = 600;
-constexpr int AudioFrequency = 22050;
-constexpr int AudioChunkSize = 4096;
 constexpr int16_t FullStick = 30000;
 // Frames the script spends walking one way before it turns.
 constexpr int WalkFrames = 90;
@@ -168,7 +166,7 @@ void OpenWindow(char* program)
 	int argc = 1;
 	glutInit(&argc, &program);
 	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-	glutInitWindowSize(windowWidth, windowHeight);
+	glutInitWindowSize(view.WindowWidth(), view.WindowHeight());
 	mainWindow = glutCreateWindow("contestbench");
 	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 	glutDisplayFunc([] {});
@@ -179,22 +177,9 @@ void OpenWindow(char* program)
 		glutMainLoopEvent();
 	}
 	OnReshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-	UseRegistry(sceneEntries);
-}
-
-bool StartRecording(const char* path)
-{
-	ReplayLog::Header header;
-	header.program = ContestVersion;
-	header.width = windowWidth;
-	header.height = windowHeight;
-	std::string error;
-	if (!replay.Record(path, header, &error))
-	{
-		std::fprintf(stderr, "%s\n", error.c_str());
-		return false;
-	}
-	return true;
+	sceneHost.UseRegistry(sceneEntries);
+	sceneHost.UseDevices(&gameDevices);
+	sceneHost.UseCamera(&view);
 }
 
 // Plays one game as the options say and prints its figures; the exit
@@ -204,13 +189,11 @@ int RunGame(const Options& options, char* program)
 	// SDL carries only the scripted pad events; the window is freeglut's.
 	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
-	input.Init();
-	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, 2, AudioChunkSize) != -1;
+	const ProgramStart start(gameDevices, false, program);
 	OpenWindow(program);
 
-	currentEntry = &sceneEntries[0];
-	currentScene = currentEntry->create();
-	Contest* game = dynamic_cast<Contest*>(currentScene);
+	sceneHost.Start(0);
+	Contest* game = dynamic_cast<Contest*>(sceneHost.Scene());
 	if (game == nullptr)
 	{
 		std::fprintf(stderr, "registry row 0 is not the game\n");
@@ -218,9 +201,11 @@ int RunGame(const Options& options, char* program)
 	}
 	// Nobody goes down, so every frame is a frame of the fight.
 	GodMode = true;
-	SetPanelOpen(options.panelOpen);
-	if (options.recording && !StartRecording(options.recordPath))
+	inputRouter.SetPanelOpen(options.panelOpen);
+	std::string error;
+	if (options.recording && !StartRecording(options.recordPath, 0, false, &error))
 	{
+		std::fprintf(stderr, "%s\n", error.c_str());
 		return 1;
 	}
 	OnDisplay();
@@ -262,12 +247,12 @@ int RunGame(const Options& options, char* program)
 
 	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
-	replay.Finish(*currentScene);
+	inputStream.EndSession(*sceneHost.Scene());
 	std::printf("%s", options.recording ? "recorded; " : "");
 	std::printf("fighters %s, control panel %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu "
 				"objects at the end\n",
 		options.band ? "up in the band" : "at their start", options.panelOpen ? "open" : "closed", game->waveSize,
-		options.frames, windowWidth, windowHeight, KillCount, game->gameWorld.objects.size());
+		options.frames, view.WindowWidth(), view.WindowHeight(), KillCount, game->gameWorld.objects.size());
 	std::printf("%-22s %10s %10s\n", "ms per frame", "median", "95th pct");
 	PrintRow("update pass", update);
 	PrintRow("world step", step);
@@ -279,11 +264,11 @@ int RunGame(const Options& options, char* program)
 	}
 	PrintRow("whole frame", total);
 	const double meanMs = std::accumulate(total.begin(), total.end(), 0.0) / total.size();
-	// The shell's frame timer fires every framePeriodMs: a longer frame
+	// The shell's frame timer fires every FramePeriodMs: a longer frame
 	// misses its turn.
-	const long over = std::count_if(total.begin(), total.end(), [](float ms) { return ms > framePeriodMs; });
+	const long over = std::count_if(total.begin(), total.end(), [](float ms) { return ms > FramePeriodMs; });
 	std::printf("frames per second %.1f (mean frame), %ld of %d frames over the %d ms frame period\n",
-		1000.0 / meanMs, over, options.frames, framePeriodMs);
+		1000.0 / meanMs, over, options.frames, FramePeriodMs);
 	if (options.compare)
 	{
 		PrintSight(sight, worldCast, sightPath);
@@ -295,14 +280,8 @@ int RunGame(const Options& options, char* program)
 	std::printf("peak memory %.1f MiB\n", usage.ru_maxrss / 1024.0);
 	std::fflush(stdout);
 
-	delete currentScene;
-	currentScene = nullptr;
+	sceneHost.End();
 	controlPanel.Shutdown();
-	if (audioOpen)
-	{
-		Mix_CloseAudio();
-	}
-	input.Shutdown();
 	return 0;
 }
 

@@ -35,13 +35,13 @@ bool NameMatches(const char* name, const char* prefix, bool whole)
 std::vector<int> ScenesNamed(const char* value)
 {
 	std::vector<int> prefixed;
-	for (int i = 0; i < sceneCount && *value != '\0'; ++i)
+	for (int i = 0; i < sceneHost.Count() && *value != '\0'; ++i)
 	{
-		if (NameMatches(sceneRegistry[i].name, value, true))
+		if (NameMatches(sceneHost.Registry()[i].name, value, true))
 		{
 			return {i};
 		}
-		if (NameMatches(sceneRegistry[i].name, value, false))
+		if (NameMatches(sceneHost.Registry()[i].name, value, false))
 		{
 			prefixed.push_back(i);
 		}
@@ -55,7 +55,7 @@ bool ParseSceneValue(const char* value, int* index, std::string* error)
 {
 	char* end = nullptr;
 	const long number = std::strtol(value, &end, 10);
-	if (*value != '\0' && *end == '\0' && number >= 0 && number < sceneCount)
+	if (*value != '\0' && *end == '\0' && number >= 0 && number < sceneHost.Count())
 	{
 		*index = static_cast<int>(number);
 		return true;
@@ -69,13 +69,13 @@ bool ParseSceneValue(const char* value, int* index, std::string* error)
 	if (rows.empty())
 	{
 		*error = std::string("unknown scene \"") + value + "\": give a number from 0 to " +
-			std::to_string(sceneCount - 1) + " or a name from --list-scenes";
+			std::to_string(sceneHost.Count() - 1) + " or a name from --list-scenes";
 		return false;
 	}
 	*error = std::string("scene \"") + value + "\" is ambiguous: it could be";
 	for (size_t i = 0; i < rows.size(); ++i)
 	{
-		*error += std::string(i == 0 ? " " : ", ") + "\"" + sceneRegistry[rows[i]].name + "\"";
+		*error += std::string(i == 0 ? " " : ", ") + "\"" + sceneHost.Registry()[rows[i]].name + "\"";
 	}
 	return false;
 }
@@ -252,9 +252,11 @@ void PrintUsage(const char* program)
 				"                       status 1 if it could not be written (a full disk)\n"
 				"  --replay FILE        play the session in FILE back in a window of its size and check that\n"
 				"                       the world comes out the same (exit status 0) or not (1); Escape\n"
-				"                       quits, p pauses, F2 shows the panel; stopped before its end, 3\n"
+				"                       quits, p pauses, F2 shows the panel; stopped before its end, 3; a\n"
+				"                       file that is no recording, or holds a value no session produces, 2\n"
 				"  --fast               with --replay: as fast as frames can be drawn\n"
-				"  --rewrite            with --replay: write FILE again with this program's digests\n"
+				"  --rewrite            with --replay: write FILE again with this program's digests, once\n"
+				"                       the whole replay ran (keeping its permissions and a link to it)\n"
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"

@@ -3,7 +3,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include "game/assets/Texture.h"
+#include "framework/Texture.h"
 
 #include <cmath>
 #include <cstdarg>

@@ -1,8 +1,11 @@
 #include "framework/Replay.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "framework/Test.h"
@@ -56,6 +59,48 @@ Line DigestLine(int frame, Line::Kind kind, uint64_t digest)
 	line.digest = digest;
 	return line;
 }
+
+// The recording's inputs in their order, with digests taken by this
+// program, each after the inputs of its frame: the frames never go back.
+std::vector<Line> MergeDigests(const std::vector<Line>& recorded, const std::vector<Line>& digests)
+{
+	std::vector<Line> merged;
+	size_t next = 0;
+	for (const Line& line : recorded)
+	{
+		if (IsCheck(line.kind))
+		{
+			continue;
+		}
+		while (next < digests.size() && digests[next].frame < line.frame)
+		{
+			merged.push_back(digests[next++]);
+		}
+		merged.push_back(line);
+	}
+	merged.insert(merged.end(), digests.begin() + static_cast<long>(next), digests.end());
+	return merged;
+}
+
+// Writes log in place of the file at path: a symbolic link keeps pointing
+// at it, and it keeps the old file's permissions. The old file stays whole
+// until the new one is.
+bool Replace(const ReplayLog& log, const std::string& path)
+{
+	char* const resolved = realpath(path.c_str(), nullptr);
+	const std::string target = resolved != nullptr ? resolved : path;
+	std::free(resolved);
+	struct stat old;
+	const bool hadMode = stat(target.c_str(), &old) == 0;
+	const std::string temporary = target + ".new";
+	if (!log.Write(temporary) || (hadMode && chmod(temporary.c_str(), old.st_mode & 07777) != 0) ||
+		std::rename(temporary.c_str(), target.c_str()) != 0)
+	{
+		std::remove(temporary.c_str());
+		return false;
+	}
+	return true;
+}
 } // namespace
 
 Replay::~Replay()
@@ -84,8 +129,8 @@ void Replay::Play(ReplayLog recording, const std::string& source, bool again, co
 	log = std::move(recording);
 	path = source;
 	rewrite = again;
-	rewritten.header = log.header;
-	rewritten.header.program = program;
+	rewrittenHeader = log.header;
+	rewrittenHeader.program = program;
 	mode = Mode::Playing;
 	played = true;
 }
@@ -99,7 +144,7 @@ int Replay::ExitStatus() const
 	return done ? 0 : StoppedStatus;
 }
 
-void Replay::BeginFrame(const Test& scene)
+void Replay::FrameBegins(const Test& scene)
 {
 	if (mode == Mode::Playing)
 	{
@@ -111,7 +156,7 @@ void Replay::BeginFrame(const Test& scene)
 	inFrame = true;
 }
 
-void Replay::EndFrame(const Test& scene)
+void Replay::FrameEnds(const Test& scene)
 {
 	inFrame = false;
 	if (mode == Mode::Recording)
@@ -133,7 +178,7 @@ void Replay::EndFrame(const Test& scene)
 	}
 	if (rewrite && frame % DigestPeriod == 0)
 	{
-		rewritten.lines.push_back(DigestLine(frame, Line::FrameDigest, scene.Digest()));
+		newDigests.push_back(DigestLine(frame, Line::FrameDigest, scene.Digest()));
 	}
 	CheckUpTo(frame, scene);
 	if (!done && !log.IsComplete() && (log.lines.empty() || frame >= log.lines.back().frame))
@@ -178,34 +223,64 @@ void Replay::CheckUpTo(int last, const Test& scene)
 	}
 }
 
-void Replay::Note(Line line)
+void Replay::Heard(const Line& input)
 {
 	if (mode != Mode::Recording)
 	{
 		return;
 	}
-	line.frame = inFrame ? frame : frame + 1;
+	Line line = input;
+	line.frame = Stamp();
 	Write(line);
 }
 
-void Replay::NoteRestart(const Test& scene)
+int Replay::Stamp() const
+{
+	return inFrame ? frame : frame + 1;
+}
+
+bool Replay::EndsBeforeStep(const Test& scene)
+{
+	if (mode != Mode::Playing)
+	{
+		return false;
+	}
+	while (checkCursor < log.lines.size() && !IsCheck(log.lines[checkCursor].kind))
+	{
+		++checkCursor;
+	}
+	if (checkCursor < log.lines.size() && log.lines[checkCursor].kind == Line::End &&
+		log.lines[checkCursor].frame <= frame)
+	{
+		CheckUpTo(frame, scene);
+	}
+	if (done)
+	{
+		// The frame the end names never runs.
+		--frame;
+		inFrame = false;
+	}
+	return done;
+}
+
+void Replay::SceneRestarts(const Test& scene)
 {
 	Line line;
 	line.kind = Line::RestartDigest;
 	line.digest = scene.Digest();
 	if (mode == Mode::Recording)
 	{
-		Note(line);
+		Heard(line);
 		return;
 	}
 	if (mode != Mode::Playing)
 	{
 		return;
 	}
-	line.frame = inFrame ? frame : frame + 1;
+	line.frame = Stamp();
 	if (rewrite)
 	{
-		rewritten.lines.push_back(line);
+		newDigests.push_back(line);
 	}
 	while (checkCursor < log.lines.size() && !IsCheck(log.lines[checkCursor].kind))
 	{
@@ -221,19 +296,18 @@ void Replay::NoteRestart(const Test& scene)
 	Mismatch(line.frame, "the replay restarts the scene here; the recording did not");
 }
 
-const Line* Replay::NextInput()
+const Line* Replay::Next(InputChannel channel)
 {
-	return Next(&inputCursor, IsInput);
-}
-
-const Line* Replay::NextPad()
-{
-	return Next(&padCursor, IsPad);
-}
-
-const Line* Replay::NextRelease()
-{
-	return Next(&releaseCursor, IsRelease);
+	switch (channel)
+	{
+	case InputChannel::Shell:
+		return Next(&inputCursor, IsInput);
+	case InputChannel::Pads:
+		return Next(&padCursor, IsPad);
+	case InputChannel::Release:
+		return Next(&releaseCursor, IsRelease);
+	}
+	return nullptr;
 }
 
 const Line* Replay::Next(size_t* cursor, bool (*wanted)(Line::Kind))
@@ -250,21 +324,16 @@ const Line* Replay::Next(size_t* cursor, bool (*wanted)(Line::Kind))
 	{
 		return nullptr;
 	}
-	const Line* line = &log.lines[(*cursor)++];
-	if (rewrite)
-	{
-		rewritten.lines.push_back(*line);
-	}
-	return line;
+	return &log.lines[(*cursor)++];
 }
 
-void Replay::Finish(const Test& scene)
+void Replay::SessionEnds(const Test& scene)
 {
 	if (mode != Mode::Recording)
 	{
 		return;
 	}
-	Write(DigestLine(frame, Line::End, scene.Digest()));
+	Write(DigestLine(Stamp(), Line::End, scene.Digest()));
 	if (file != nullptr)
 	{
 		std::FILE* const finished = file;
@@ -357,7 +426,9 @@ void Replay::Conclude(uint64_t endDigest)
 	{
 		return;
 	}
-	rewritten.lines.push_back(DigestLine(frame, Line::End, endDigest));
-	const std::string temporary = path + ".new";
-	failed = !rewritten.Write(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0;
+	newDigests.push_back(DigestLine(frame, Line::End, endDigest));
+	ReplayLog rewritten;
+	rewritten.header = rewrittenHeader;
+	rewritten.lines = MergeDigests(log.lines, newDigests);
+	failed = !Replace(rewritten, path);
 }

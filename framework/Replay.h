@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "framework/InputStream.h"
 #include "framework/ReplayLog.h"
 
 class Test;
@@ -13,10 +15,11 @@ class Test;
 // same. The world steps a fixed time per frame and nothing reads the clock,
 // so the input and the frames it arrived in determine the whole session.
 //
-// The shell marks the frames and hands over each input as the scene
-// receives it; while playing it takes the recorded inputs instead of live
-// ones, each in the frame it was recorded in.
-class Replay
+// It takes part in the session through the input stream: recording, it
+// listens to every input as the scene receives it; playing, it is the
+// stream's source, handing over each recorded input in its frame instead of
+// the live ones.
+class Replay : public InputSource
 {
 public:
 	enum class Mode
@@ -30,7 +33,7 @@ public:
 	// astray can tell from which second on.
 	static constexpr int DigestPeriod = 60;
 
-	~Replay();
+	~Replay() override;
 
 	// Starts writing a recording to path. False, with the reason, when it
 	// cannot be written.
@@ -45,8 +48,6 @@ public:
 	// While playing: the viewer has paused the replay ('p').
 	bool IsHeld() const { return held; }
 	void ToggleHeld() { held = !held; }
-	// Playing has reached the end of the recording: Report says how it went.
-	bool IsDone() const { return done; }
 	// The exit status of a replay that did not reach its end (the viewer's
 	// Escape, a recording cut short) and found no difference before it: not
 	// every digest was checked, so it is no success.
@@ -62,32 +63,36 @@ public:
 	bool WriteFailed() const { return writeFailed; }
 	int Frame() const { return frame; }
 
-	// Frame boundaries: BeginFrame before the scene's step, EndFrame after
-	// it (and after the picture is shown).
-	void BeginFrame(const Test& scene);
-	void EndFrame(const Test& scene);
-
-	// An input as the scene received it, stamped with the frame it is
-	// handled in; ignored unless recording.
-	void Note(ReplayLog::Line line);
+	// Recording: an input as the scene received it, stamped with the frame
+	// it belongs to.
+	void Heard(const ReplayLog::Line& input) override;
 	// The scene is about to be rebuilt: its digest goes into the recording,
 	// or is checked against it.
-	void NoteRestart(const Test& scene);
-	// While playing: the next recorded input of the running frame that the
-	// shell applies before the step, the next pad event the game reads with
-	// its pads, and keyboard play's next release of every key; null when the
-	// frame has no more.
-	const ReplayLog::Line* NextInput();
-	const ReplayLog::Line* NextPad();
-	const ReplayLog::Line* NextRelease();
+	void SceneRestarts(const Test& scene) override;
+	// Frame boundaries: the beginning comes before the frame's inputs and
+	// the scene's step, the end after the step (and after the picture is
+	// shown).
+	void FrameBegins(const Test& scene) override;
+	void FrameEnds(const Test& scene) override;
+	// Ends a recording: the digest of scene's world as the session ends.
+	void SessionEnds(const Test& scene) override;
 
-	// Ends a recording: the digest of scene's world after the last frame.
-	void Finish(const Test& scene);
+	// Playing: the next recorded input of the running frame that the shell
+	// applies before the step, the next pad event the running scene reads
+	// with its pads, or keyboard play's next release of every key; null
+	// when the frame has no more.
+	const ReplayLog::Line* Next(InputChannel channel) override;
+	bool EndsBeforeStep(const Test& scene) override;
+	bool IsGiving() const override { return mode == Mode::Playing; }
+
 	// Writes how the replay went to out.
 	void Report(std::FILE* out) const;
 
 private:
 	const ReplayLog::Line* Next(size_t* cursor, bool (*wanted)(ReplayLog::Line::Kind));
+	// The frame a line noted now belongs to: the running one inside a
+	// frame, else the next one, whose step comes after it.
+	int Stamp() const;
 	void Write(const ReplayLog::Line& line);
 	// Checks a write or flush of the recording; a failure ends the recording.
 	void CheckWritten(bool written);
@@ -110,7 +115,10 @@ private:
 	bool played = false;
 	// The frame after which a recording cut short handed over the controls.
 	int handedOverAt = 0;
-	ReplayLog rewritten;
+	// With rewrite: the header to write, and this program's digests in the
+	// order they were taken.
+	ReplayLog::Header rewrittenHeader;
+	std::vector<ReplayLog::Line> newDigests;
 	size_t inputCursor = 0;
 	size_t padCursor = 0;
 	size_t releaseCursor = 0;

@@ -1,305 +1,362 @@
 #include "framework/ReplayLog.h"
 
-#include <SDL/SDL.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <sstream>
 
+#include "framework/LineWords.h"
+#include "framework/PadEvent.h"
 #include "framework/Settings.h"
 
 namespace
 {
+using Line = ReplayLog::Line;
+
 constexpr const char* Magic = "contest-replay";
-constexpr int MaxWindowSide = 16384;
+// Version 1 stamped a session's end with the last frame that ran, while an
+// input handled after that frame carried the next one; its end is read as
+// the next frame's, which is how later versions write it.
+constexpr int FirstFormatVersion = 1;
+// The longest line the recorder writes is about 100 bytes.
+constexpr size_t MaxLineLength = 512;
+// Sides of the largest monitors sold.
+constexpr int MaxWindowSide = 8192;
 constexpr int MaxKeyCode = 255;
 constexpr int MaxSpecialKey = 1023;
-constexpr int MaxPadElement = 255;
 // Shift, Ctrl and Alt, as freeglut reports them.
 constexpr int MaxModifiers = 7;
+// The scenes' own panel items are switches and sliders well inside this.
+constexpr float MaxItemValue = 1.0e6f;
 
-struct KindName
+// How one argument of a line is written and read.
+enum class ArgType
 {
-	ReplayLog::Line::Kind kind;
-	const char* name;
-};
-constexpr KindName InputNames[] = {
-	{ReplayLog::Line::Key, "key"},
-	{ReplayLog::Line::KeyUp, "keyup"},
-	{ReplayLog::Line::Special, "special"},
-	{ReplayLog::Line::MouseDown, "down"},
-	{ReplayLog::Line::ShiftMouseDown, "shiftdown"},
-	{ReplayLog::Line::MouseUp, "up"},
-	{ReplayLog::Line::MouseMove, "move"},
-	{ReplayLog::Line::View, "view"},
-	{ReplayLog::Line::Window, "window"},
-	{ReplayLog::Line::Pad, "pad"},
-	{ReplayLog::Line::Change, "change"},
-	{ReplayLog::Line::Release, "release"},
-	{ReplayLog::Line::End, "end"},
+	// A whole number from min to max, in an int field of the line.
+	Whole,
+	// A finite number from min to max, written exactly in hexadecimal.
+	Real,
+	// Sixteen hexadecimal digits.
+	Digest,
+	// axis, press or release.
+	PadAction,
+	// A panel change: its own table below.
+	Change,
 };
 
-struct ChangeName
+struct Arg
+{
+	const char* what;
+	ArgType type;
+	double min;
+	double max;
+	int Line::*whole;
+	float* (*real)(Line*);
+};
+
+constexpr Arg WholeArg(const char* what, int Line::*field, double min, double max)
+{
+	return {what, ArgType::Whole, min, max, field, nullptr};
+}
+
+constexpr Arg RealArg(const char* what, float* (*field)(Line*), double min, double max)
+{
+	return {what, ArgType::Real, min, max, nullptr, field};
+}
+
+constexpr Arg OfType(const char* what, ArgType type)
+{
+	return {what, type, 0.0, 0.0, nullptr, nullptr};
+}
+
+float* PointX(Line* line)
+{
+	return &line->point.x;
+}
+
+float* PointY(Line* line)
+{
+	return &line->point.y;
+}
+
+float* Zoom(Line* line)
+{
+	return &line->zoom;
+}
+
+constexpr int MaxArgs = 4;
+
+// Every kind of line: its name in the file and its arguments in order. A
+// kind is written and read from its row alone.
+struct KindRow
+{
+	Line::Kind kind;
+	const char* name;
+	int argCount;
+	Arg args[MaxArgs];
+};
+
+constexpr Arg KeyArg = WholeArg("key", &Line::code, 0, MaxKeyCode);
+constexpr Arg XArg = RealArg("x", PointX, -MaxWorldCoordinate, MaxWorldCoordinate);
+constexpr Arg YArg = RealArg("y", PointY, -MaxWorldCoordinate, MaxWorldCoordinate);
+constexpr Arg DigestArg = OfType("digest", ArgType::Digest);
+
+const KindRow KindRows[] = {
+	{Line::Key, "key", 1, {KeyArg}},
+	{Line::KeyUp, "keyup", 2, {KeyArg, WholeArg("modifiers", &Line::value, 0, MaxModifiers)}},
+	{Line::Special, "special", 1, {WholeArg("special key", &Line::code, 0, MaxSpecialKey)}},
+	{Line::MouseDown, "down", 2, {XArg, YArg}},
+	{Line::ShiftMouseDown, "shiftdown", 2, {XArg, YArg}},
+	{Line::MouseUp, "up", 2, {XArg, YArg}},
+	{Line::MouseMove, "move", 2, {XArg, YArg}},
+	{Line::View, "view", 3,
+		{RealArg("x", PointX, -MaxViewReach, MaxViewReach), RealArg("y", PointY, -MaxViewReach, MaxViewReach),
+			RealArg("zoom", Zoom, MinViewZoom, MaxViewZoom)}},
+	{Line::Window, "window", 2,
+		{WholeArg("width", &Line::width, 1, MaxWindowSide), WholeArg("height", &Line::height, 1, MaxWindowSide)}},
+	{Line::Pad, "pad", 4,
+		{OfType("pad event", ArgType::PadAction), WholeArg("pad", &Line::pad, 0, PadSlots - 1),
+			WholeArg("axis or button", &Line::element, 0, MaxPadElement),
+			WholeArg("value", &Line::value, INT16_MIN, INT16_MAX)}},
+	{Line::Change, "change", 1, {OfType("change", ArgType::Change)}},
+	{Line::Release, "release", 0, {}},
+	{Line::RestartDigest, "digest restart", 1, {DigestArg}},
+	{Line::FrameDigest, "digest frame", 1, {DigestArg}},
+	{Line::End, "end", 1, {DigestArg}},
+};
+
+const KindRow* RowOf(Line::Kind kind)
+{
+	for (const KindRow& row : KindRows)
+	{
+		if (row.kind == kind)
+		{
+			return &row;
+		}
+	}
+	return nullptr;
+}
+
+const char* const PadActionNames[] = {"axis", "press", "release"};
+
+// What a panel change names besides its kind, and the value it carries.
+enum class ChangeValue
+{
+	None,
+	SceneRow,
+	// Whole, inside the named setting's range.
+	Setting,
+	Hz,
+	Switch,
+	Item,
+};
+
+struct ChangeRow
 {
 	PanelChange::Kind kind;
 	const char* name;
-};
-constexpr ChangeName ChangeNames[] = {
-	{PanelChange::Scene, "scene"},
-	{PanelChange::Restart, "restart"},
-	{PanelChange::Setting, "setting"},
-	{PanelChange::Hz, "hz"},
-	{PanelChange::Pause, "pause"},
-	{PanelChange::StepOnce, "step"},
-	{PanelChange::SceneItem, "item"},
+	// The change names a setting or a scene item before its value.
+	bool keyed;
+	ChangeValue value;
 };
 
-struct PadName
+const ChangeRow ChangeRows[] = {
+	{PanelChange::Scene, "scene", false, ChangeValue::SceneRow},
+	{PanelChange::Restart, "restart", false, ChangeValue::None},
+	{PanelChange::Setting, "setting", true, ChangeValue::Setting},
+	{PanelChange::Hz, "hz", false, ChangeValue::Hz},
+	{PanelChange::Pause, "pause", false, ChangeValue::Switch},
+	{PanelChange::StepOnce, "step", false, ChangeValue::None},
+	{PanelChange::SceneItem, "item", true, ChangeValue::Item},
+};
+
+const ChangeRow* RowOf(PanelChange::Kind kind)
 {
-	int type;
-	const char* name;
-};
-constexpr PadName PadNames[] = {
-	{SDL_JOYAXISMOTION, "axis"},
-	{SDL_JOYBUTTONDOWN, "press"},
-	{SDL_JOYBUTTONUP, "release"},
-};
-
-// Reads the words of one line, each checked as it is taken; the first
-// failure is kept as the reason.
-class Words
-{
-public:
-	explicit Words(const std::string& text)
+	for (const ChangeRow& row : ChangeRows)
 	{
-		std::istringstream stream(text);
-		std::string word;
-		while (stream >> word)
+		if (row.kind == kind)
 		{
-			words.push_back(word);
+			return &row;
 		}
 	}
-
-	bool Done() const { return next == words.size(); }
-	size_t Count() const { return words.size(); }
-	const std::string& Error() const { return error; }
-
-	std::string Word(const char* what)
-	{
-		if (next >= words.size())
-		{
-			Fail(std::string("missing ") + what);
-			return "";
-		}
-		return words[next++];
-	}
-
-	long Integer(const char* what, long min, long max)
-	{
-		const std::string word = Word(what);
-		char* end = nullptr;
-		errno = 0;
-		const long value = std::strtol(word.c_str(), &end, 10);
-		if (error.empty() && (word.empty() || *end != '\0' || errno != 0 || value < min || value > max))
-		{
-			Fail(std::string(what) + " must be a whole number from " + std::to_string(min) + " to " +
-				std::to_string(max) + ", not \"" + word + "\"");
-		}
-		return value;
-	}
-
-	float Real(const char* what)
-	{
-		const std::string word = Word(what);
-		char* end = nullptr;
-		const float value = std::strtof(word.c_str(), &end);
-		if (error.empty() && (word.empty() || *end != '\0' || !std::isfinite(value)))
-		{
-			Fail(std::string(what) + " must be a finite number, not \"" + word + "\"");
-		}
-		return value;
-	}
-
-	uint64_t Hex(const char* what)
-	{
-		const std::string word = Word(what);
-		char* end = nullptr;
-		errno = 0;
-		const unsigned long long value = std::strtoull(word.c_str(), &end, 16);
-		if (error.empty() && (word.empty() || *end != '\0' || errno != 0))
-		{
-			Fail(std::string(what) + " must be a hexadecimal number, not \"" + word + "\"");
-		}
-		return value;
-	}
-
-	void Fail(const std::string& reason)
-	{
-		if (error.empty())
-		{
-			error = reason;
-		}
-	}
-
-private:
-	std::vector<std::string> words;
-	size_t next = 0;
-	std::string error;
-};
+	return nullptr;
+}
 
 // Comments and blank lines may stand anywhere.
 bool IsBlank(const std::string& text)
 {
-	const size_t first = text.find_first_not_of(" \t\r");
+	const size_t first = text.find_first_not_of(" \t");
 	return first == std::string::npos || text[first] == '#';
 }
 
-void ReadChange(Words& words, int rowCount, PanelChange* change)
+// What is wrong with a line's bytes before its words are read: a line
+// ending in CR LF is taken without its CR.
+std::string CheckBytes(std::string* text)
+{
+	if (!text->empty() && text->back() == '\r')
+	{
+		text->pop_back();
+	}
+	if (text->size() > MaxLineLength)
+	{
+		return "the line is longer than " + std::to_string(MaxLineLength) + " bytes";
+	}
+	for (const char c : *text)
+	{
+		if (static_cast<unsigned char>(c) < ' ' && c != '\t')
+		{
+			char reason[64];
+			std::snprintf(reason, sizeof(reason), "the line holds a control character (byte 0x%02x)",
+				static_cast<unsigned char>(c));
+			return reason;
+		}
+	}
+	return "";
+}
+
+void ReadChange(LineWords& words, int rowCount, PanelChange* change)
 {
 	const std::string name = words.Word("change");
-	for (const ChangeName& entry : ChangeNames)
+	const ChangeRow* found = nullptr;
+	for (const ChangeRow& row : ChangeRows)
 	{
-		if (name == entry.name)
+		found = name == row.name ? &row : found;
+	}
+	if (found == nullptr)
+	{
+		words.Fail("no change " + LineWords::Quoted(name));
+		return;
+	}
+	change->kind = found->kind;
+	const SettingField* field = nullptr;
+	if (found->keyed)
+	{
+		change->key = words.Word(found->value == ChangeValue::Setting ? "setting" : "item");
+		field = FindSettingField(change->key.c_str());
+		if (found->value == ChangeValue::Setting && field == nullptr)
 		{
-			change->kind = entry.kind;
+			words.Fail("no setting " + LineWords::Quoted(change->key));
+			return;
 		}
 	}
-	switch (change->kind)
+	switch (found->value)
 	{
-	case PanelChange::Scene:
+	case ChangeValue::None:
+		break;
+	case ChangeValue::SceneRow:
 		change->value = static_cast<float>(words.Integer("scene row", 0, rowCount - 1));
 		break;
-	case PanelChange::Setting:
-		change->key = words.Word("setting");
-		if (FindSettingField(change->key.c_str()) == nullptr)
+	case ChangeValue::Setting:
+		change->value = words.Real("value", field->min, field->max);
+		if (change->value != std::trunc(change->value))
 		{
-			words.Fail("no setting \"" + change->key + "\"");
+			words.Fail("value must be a whole number");
 		}
-		change->value = words.Real("value");
 		break;
-	case PanelChange::Hz:
-	case PanelChange::Pause:
-		change->value = words.Real("value");
+	case ChangeValue::Hz:
+		change->value = words.Real("value", MinHz, MaxHz);
 		break;
-	case PanelChange::SceneItem:
-		change->key = words.Word("item");
-		change->value = words.Real("value");
+	case ChangeValue::Switch:
+		change->value = words.Real("value", 0.0, 1.0);
+		if (change->value != 0.0f && change->value != 1.0f)
+		{
+			words.Fail("value must be 0 or 1");
+		}
 		break;
-	case PanelChange::Restart:
-	case PanelChange::StepOnce:
+	case ChangeValue::Item:
+		change->value = words.Real("value", -MaxItemValue, MaxItemValue);
 		break;
-	}
-	if (name != ChangeNames[change->kind].name)
-	{
-		words.Fail("no change \"" + name + "\"");
 	}
 }
 
-void ReadPad(Words& words, ReplayLog::Line* line)
+void ReadArg(LineWords& words, const Arg& arg, int rowCount, Line* line)
 {
-	const std::string type = words.Word("pad event");
-	line->code = -1;
-	for (const PadName& entry : PadNames)
+	switch (arg.type)
 	{
-		if (type == entry.name)
+	case ArgType::Whole:
+		line->*arg.whole = static_cast<int>(words.Integer(arg.what, static_cast<long>(arg.min),
+			static_cast<long>(arg.max)));
+		break;
+	case ArgType::Real:
+		*arg.real(line) = words.Real(arg.what, arg.min, arg.max);
+		break;
+	case ArgType::Digest:
+		line->digest = words.Digest(arg.what);
+		break;
+	case ArgType::PadAction:
+	{
+		const std::string name = words.Word(arg.what);
+		line->code = -1;
+		for (int action = 0; action < 3; ++action)
 		{
-			line->code = entry.type;
+			line->code = name == PadActionNames[action] ? action : line->code;
 		}
-	}
-	if (line->code < 0)
-	{
-		words.Fail("no pad event \"" + type + "\"");
-	}
-	line->pad = static_cast<int>(words.Integer("pad", 0, MaxPadElement));
-	line->element = static_cast<int>(words.Integer("axis or button", 0, MaxPadElement));
-	line->value = static_cast<int>(words.Integer("value", INT16_MIN, INT16_MAX));
-}
-
-// The arguments of an event line after its frame and name.
-void ReadArguments(Words& words, int rowCount, ReplayLog::Line* line)
-{
-	using Line = ReplayLog::Line;
-	switch (line->kind)
-	{
-	case Line::Key:
-		line->code = static_cast<int>(words.Integer("key", 0, MaxKeyCode));
-		break;
-	case Line::KeyUp:
-		line->code = static_cast<int>(words.Integer("key", 0, MaxKeyCode));
-		line->value = static_cast<int>(words.Integer("modifiers", 0, MaxModifiers));
-		break;
-	case Line::Special:
-		line->code = static_cast<int>(words.Integer("special key", 0, MaxSpecialKey));
-		break;
-	case Line::MouseDown:
-	case Line::ShiftMouseDown:
-	case Line::MouseUp:
-	case Line::MouseMove:
-	case Line::View:
-		line->point.x = words.Real("x");
-		line->point.y = words.Real("y");
-		if (line->kind == Line::View)
+		if (line->code < 0)
 		{
-			line->zoom = words.Real("zoom");
+			words.Fail("no pad event " + LineWords::Quoted(name));
 		}
 		break;
-	case Line::Window:
-		line->width = static_cast<int>(words.Integer("width", 1, MaxWindowSide));
-		line->height = static_cast<int>(words.Integer("height", 1, MaxWindowSide));
-		break;
-	case Line::Pad:
-		ReadPad(words, line);
-		break;
-	case Line::Change:
+	}
+	case ArgType::Change:
 		ReadChange(words, rowCount, &line->change);
 		break;
-	case Line::RestartDigest:
-	case Line::FrameDigest:
-	case Line::End:
-		line->digest = words.Hex("digest");
-		break;
-	case Line::Release:
-		break;
 	}
 }
 
-bool ReadLine(Words& words, int rowCount, int lastFrame, ReplayLog::Line* line)
+// A line whose frame, taken as the present format means it, comes no
+// earlier than lastFrame.
+bool ReadLine(LineWords& words, int rowCount, int version, int lastFrame, Line* line)
 {
-	using Line = ReplayLog::Line;
-	line->frame = static_cast<int>(words.Integer("frame", lastFrame, INT32_MAX));
-	const std::string name = words.Word("event");
-	bool known = false;
-	for (const KindName& entry : InputNames)
+	const std::string frame = words.Word("frame");
+	LineWords frameWord(frame);
+	line->frame = static_cast<int>(frameWord.Integer("frame", 0, INT32_MAX));
+	if (!frameWord.Error().empty())
 	{
-		if (name == entry.name)
-		{
-			line->kind = entry.kind;
-			known = true;
-		}
+		words.Fail(frameWord.Error());
+		return false;
 	}
+	std::string name = words.Word("event");
 	if (name == "digest")
 	{
-		const std::string when = words.Word("digest's moment");
-		known = when == "restart" || when == "frame";
-		line->kind = when == "restart" ? Line::RestartDigest : Line::FrameDigest;
+		name += " " + words.Word("digest's moment");
 	}
-	if (!known)
+	const KindRow* found = nullptr;
+	for (const KindRow& row : KindRows)
 	{
-		words.Fail("no event \"" + name + "\"");
+		found = name == row.name ? &row : found;
 	}
-	ReadArguments(words, rowCount, line);
+	if (found == nullptr)
+	{
+		words.Fail("no event " + LineWords::Quoted(name));
+		return false;
+	}
+	line->kind = found->kind;
+	for (int i = 0; i < found->argCount && words.Error().empty(); ++i)
+	{
+		ReadArg(words, found->args[i], rowCount, line);
+	}
 	if (words.Error().empty() && !words.Done())
 	{
-		words.Fail("more words than a \"" + name + "\" line takes");
+		words.Fail("more words than a " + LineWords::Quoted(name) + " line takes");
+	}
+	if (line->kind == Line::End && version == FirstFormatVersion)
+	{
+		++line->frame;
+	}
+	if (line->frame < lastFrame)
+	{
+		words.Fail("frame must not go back before " + std::to_string(lastFrame) + ", not " + LineWords::Quoted(frame));
 	}
 	return words.Error().empty();
 }
 
-bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* header, std::string* reason)
+bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* header, int* version,
+	std::string* reason)
 {
 	std::string text;
 	const char* const fields[] = {Magic, "program", "scene", "window", "keyboard"};
@@ -313,8 +370,13 @@ bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* 
 				return false;
 			}
 			++*number;
+			*reason = CheckBytes(&text);
+			if (!reason->empty())
+			{
+				return false;
+			}
 		} while (IsBlank(text));
-		Words words(text);
+		LineWords words(text);
 		if (words.Word("header") != field)
 		{
 			*reason = std::string("expected the header's \"") + field + "\" line";
@@ -322,7 +384,7 @@ bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* 
 		}
 		if (field == fields[0])
 		{
-			words.Integer("format version", ReplayLog::FormatVersion, ReplayLog::FormatVersion);
+			*version = static_cast<int>(words.Integer("format version", FirstFormatVersion, ReplayLog::FormatVersion));
 		}
 		else if (field == fields[1])
 		{
@@ -370,23 +432,86 @@ std::string Real(float value)
 	std::snprintf(text, sizeof(text), "%a", static_cast<double>(value));
 	return text;
 }
+
+std::string FormatChange(const PanelChange& change)
+{
+	const ChangeRow* row = RowOf(change.kind);
+	std::string text = row->name;
+	if (row->keyed)
+	{
+		text += " " + change.key;
+	}
+	if (row->value == ChangeValue::SceneRow)
+	{
+		text += " " + std::to_string(static_cast<int>(change.value));
+	}
+	else if (row->value != ChangeValue::None)
+	{
+		text += " " + Real(change.value);
+	}
+	return text;
+}
+
+std::string FormatArg(const Arg& arg, Line line)
+{
+	switch (arg.type)
+	{
+	case ArgType::Whole:
+		return std::to_string(line.*arg.whole);
+	case ArgType::Real:
+		return Real(*arg.real(&line));
+	case ArgType::Digest:
+		return Hex(line.digest);
+	case ArgType::PadAction:
+		return PadActionNames[line.code];
+	case ArgType::Change:
+		return FormatChange(line.change);
+	}
+	return "";
+}
+
+// Names what path is when it is not a file a recording can be read from.
+std::string NotAFile(const std::string& path)
+{
+	struct stat status;
+	if (stat(path.c_str(), &status) != 0)
+	{
+		return path + ": cannot be read: " + std::strerror(errno);
+	}
+	if (S_ISDIR(status.st_mode))
+	{
+		return path + ": is a directory, not a recording";
+	}
+	if (!S_ISREG(status.st_mode))
+	{
+		return path + ": is not a regular file";
+	}
+	return "";
+}
 } // namespace
 
 bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 {
-	std::ifstream in(path);
+	// Checked before opening: a pipe without a writer would block the open.
+	*error = NotAFile(path);
+	if (!error->empty())
+	{
+		return false;
+	}
+	std::ifstream in(path, std::ios::binary);
 	if (!in)
 	{
 		*error = path + ": cannot be read";
 		return false;
 	}
 	Header readHeader;
+	int version = FormatVersion;
 	std::vector<Line> readLines;
 	int number = 0;
-	std::string reason;
-	if (!ReadHeader(in, &number, rowCount, &readHeader, &reason))
+	std::string headerError;
+	if (!ReadHeader(in, &number, rowCount, &readHeader, &version, &headerError))
 	{
-		*error = path + ":" + std::to_string(number) + ": not a replay: " + reason;
+		*error = path + ":" + std::to_string(number) + ": not a replay: " + headerError;
 		return false;
 	}
 	std::string text;
@@ -397,17 +522,23 @@ bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 		// Every line is written whole with its newline: one without it at
 		// the end of the file is a line the recorder did not finish (a
 		// full disk, a crash), and the recording ends before it.
-		if (IsBlank(text) || in.eof())
+		if (in.eof())
+		{
+			break;
+		}
+		std::string reason = CheckBytes(&text);
+		if (reason.empty() && IsBlank(text))
 		{
 			continue;
 		}
-		Words words(text);
-		Line line;
-		if (!readLines.empty() && readLines.back().kind == Line::End)
+		if (reason.empty() && !readLines.empty() && readLines.back().kind == Line::End)
 		{
-			words.Fail("nothing may follow the end");
+			reason = "nothing may follow the end";
 		}
-		if (!words.Error().empty() || !ReadLine(words, rowCount, lastFrame, &line))
+		LineWords words(text);
+		words.Fail(reason);
+		Line line;
+		if (!words.Error().empty() || !ReadLine(words, rowCount, version, lastFrame, &line))
 		{
 			*error = path + ":" + std::to_string(number) + ": " + words.Error();
 			return false;
@@ -428,7 +559,7 @@ bool ReplayLog::Write(const std::string& path) const
 	{
 		out << Format(line);
 	}
-	out.flush();
+	out.close();
 	return static_cast<bool>(out);
 }
 
@@ -441,71 +572,11 @@ std::string ReplayLog::FormatHeader(const Header& header)
 
 std::string ReplayLog::Format(const Line& line)
 {
-	std::string text = std::to_string(line.frame) + " ";
-	for (const KindName& entry : InputNames)
+	const KindRow* row = RowOf(line.kind);
+	std::string text = std::to_string(line.frame) + " " + row->name;
+	for (int i = 0; i < row->argCount; ++i)
 	{
-		if (entry.kind == line.kind)
-		{
-			text += entry.name;
-		}
-	}
-	switch (line.kind)
-	{
-	case Line::Key:
-	case Line::Special:
-		text += " " + std::to_string(line.code);
-		break;
-	case Line::KeyUp:
-		text += " " + std::to_string(line.code) + " " + std::to_string(line.value);
-		break;
-	case Line::MouseDown:
-	case Line::ShiftMouseDown:
-	case Line::MouseUp:
-	case Line::MouseMove:
-		text += " " + Real(line.point.x) + " " + Real(line.point.y);
-		break;
-	case Line::View:
-		text += " " + Real(line.point.x) + " " + Real(line.point.y) + " " + Real(line.zoom);
-		break;
-	case Line::Window:
-		text += " " + std::to_string(line.width) + " " + std::to_string(line.height);
-		break;
-	case Line::Pad:
-		for (const PadName& entry : PadNames)
-		{
-			if (entry.type == line.code)
-			{
-				text += std::string(" ") + entry.name;
-			}
-		}
-		text += " " + std::to_string(line.pad) + " " + std::to_string(line.element) + " " + std::to_string(line.value);
-		break;
-	case Line::Change:
-		text += std::string(" ") + ChangeNames[line.change.kind].name;
-		if (!line.change.key.empty())
-		{
-			text += " " + line.change.key;
-		}
-		if (line.change.kind == PanelChange::Scene)
-		{
-			text += " " + std::to_string(static_cast<int>(line.change.value));
-		}
-		else if (line.change.kind != PanelChange::Restart && line.change.kind != PanelChange::StepOnce)
-		{
-			text += " " + Real(line.change.value);
-		}
-		break;
-	case Line::RestartDigest:
-		text += "digest restart " + Hex(line.digest);
-		break;
-	case Line::FrameDigest:
-		text += "digest frame " + Hex(line.digest);
-		break;
-	case Line::End:
-		text += " " + Hex(line.digest);
-		break;
-	case Line::Release:
-		break;
+		text += " " + FormatArg(row->args[i], line);
 	}
 	return text + "\n";
 }

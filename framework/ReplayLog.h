@@ -23,7 +23,7 @@
 class ReplayLog
 {
 public:
-	static constexpr int FormatVersion = 1;
+	static constexpr int FormatVersion = 2;
 
 	struct Header
 	{
@@ -53,8 +53,8 @@ public:
 			View,
 			// The window became `width` x `height` pixels.
 			Window,
-			// A real pad event: `code` is the SDL event type, then pad,
-			// axis or button, value.
+			// A pad event: `code` is its PadAction, then pad, axis or
+			// button, value.
 			Pad,
 			// A change made in the control panel, or a scene switch.
 			Change,
@@ -63,7 +63,7 @@ public:
 			// The world's digest at a restart or after the frame's step.
 			RestartDigest,
 			FrameDigest,
-			// The session ended after this frame, with this digest.
+			// The session ended before this frame's step, with this digest.
 			End,
 		};
 
@@ -81,8 +81,10 @@ public:
 		uint64_t digest = 0;
 	};
 
-	// Reads a whole file whose scene must be below rowCount. On failure,
-	// error says "FILE:LINE: what" and nothing of the file is kept.
+	// Reads a whole file whose scene must be below rowCount. Every value
+	// must lie in the range a real session can produce. On failure, error
+	// says "FILE:LINE: what" in a line of sensible length, and nothing of
+	// the file is kept.
 	bool Read(const std::string& path, int rowCount, std::string* error);
 	// Writes the whole log; false when the file cannot be written.
 	bool Write(const std::string& path) const;

@@ -7,6 +7,17 @@
 constexpr float MinHz = 30.0f;
 constexpr float MaxHz = 240.0f;
 
+// How far the camera may go: its centre stays within this many metres of
+// the origin on each axis, and its zoom (1 shows 50 m of height) within
+// these limits, whatever moves it. Beyond them the picture is a dot or a
+// blur, and world points read off it stop being exact enough to act on.
+constexpr float MaxViewReach = 1.0e5f;
+constexpr float MinViewZoom = 1.0e-3f;
+constexpr float MaxViewZoom = 1.0e3f;
+// A world point under the pointer lies within this many metres of the
+// origin on each axis: the view's reach plus half the widest view.
+constexpr float MaxWorldCoordinate = 1.0e7f;
+
 // The harness switches handed to every scene step. One process-wide
 // instance lives in the shell; scenes may move the camera through it.
 struct Settings

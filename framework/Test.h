@@ -10,6 +10,7 @@
 #include "framework/Settings.h"
 #include "framework/WorldDigest.h"
 
+class Camera;
 class Test;
 
 // Capacity of the per-step contact point buffer.
@@ -99,8 +100,14 @@ public:
 	int GetPointCount() const { return pointCount; }
 	const ContactPoint& GetPoint(int i) const { return points[i]; }
 
+	// The camera of the window the scene is shown in, for a scene that
+	// moves it itself; given by whoever builds the scene, null when none.
+	void UseCamera(Camera* given) { camera = given; }
+
 protected:
 	friend class DestructionListener;
+
+	Camera* camera = nullptr;
 
 	// A new static body at the origin holding one two-sided edge from `from`
 	// to `to`: the plain ground most scenes stand on.

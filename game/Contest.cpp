@@ -370,11 +370,13 @@ void Contest::MoveCamera(Settings* settings)
 	camCenter.y = Approach(camCenter.y, camTarget.y, CameraStep);
 	camZoom = Approach(camZoom, camTargetZoom, ZoomStep);
 	settings->viewCenter = camCenter;
-	viewZoom = camZoom;
 	// This frame is culled for the new camera, so it must also be drawn
 	// with it; the shell alone would apply it only after the frame, and a
 	// change of zoom alone not at all.
-	OnReshape(windowWidth, windowHeight);
+	if (camera != nullptr)
+	{
+		camera->LookAt(camCenter, camZoom);
+	}
 }
 
 void Contest::PreSolve(b2Contact* contact, const b2Manifold* oldManifold)
@@ -385,8 +387,13 @@ void Contest::PreSolve(b2Contact* contact, const b2Manifold* oldManifold)
 
 void Contest::Draw()
 {
-	const b2Vec2 lower = ScreenToWorld(0, windowHeight);
-	const b2Vec2 upper = ScreenToWorld(windowWidth, 0);
+	// Without a window to show it in, the whole world is in view.
+	b2Vec2 lower(-MaxWorldCoordinate, -MaxWorldCoordinate);
+	b2Vec2 upper(MaxWorldCoordinate, MaxWorldCoordinate);
+	if (camera != nullptr)
+	{
+		camera->VisibleArea(&lower, &upper);
+	}
 	overlays = 0;
 
 	renderer.Begin();
@@ -660,8 +667,8 @@ void Contest::Keyboard(unsigned char key)
 
 void Contest::KeyboardUp(unsigned char key)
 {
-	// freeglut answers the modifier query only inside its key callbacks, and
-	// only a control code needs it.
-	const bool control = key < ' ' && (modifierQuery() & GLUT_ACTIVE_CTRL) != 0;
+	// The modifiers come with the release, recorded with it; only a control
+	// code needs them.
+	const bool control = key < ' ' && (inputRouter.KeyModifiers() & GLUT_ACTIVE_CTRL) != 0;
 	keyboardPad.KeyUp(key, control);
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/DebugDraw.h"
-#include "game/assets/Texture.h"
+#include "framework/Texture.h"
 
 class GameObject;
 class Ground;

@@ -2,7 +2,8 @@
 
 #include <csignal>
 
-#include "framework/Replay.h"
+#include "framework/PadEvent.h"
+#include "framework/InputStream.h"
 
 Input input;
 
@@ -99,7 +100,9 @@ ReplayLog::Line PadLine(const SDL_Event& event)
 {
 	ReplayLog::Line line;
 	line.kind = ReplayLog::Line::Pad;
-	line.code = event.type;
+	line.code = static_cast<int>(event.type == SDL_JOYAXISMOTION ? PadAction::Axis
+			: event.type == SDL_JOYBUTTONDOWN                   ? PadAction::Press
+																: PadAction::Release);
 	if (event.type == SDL_JOYAXISMOTION)
 	{
 		line.pad = event.jaxis.which;
@@ -116,8 +119,9 @@ ReplayLog::Line PadLine(const SDL_Event& event)
 
 SDL_Event PadEvent(const ReplayLog::Line& line)
 {
-	return line.code == SDL_JOYAXISMOTION ? PadAxisEvent(line.pad, line.element, line.value)
-										  : PadButtonEvent(line.pad, line.element, line.code == SDL_JOYBUTTONDOWN);
+	const PadAction action = static_cast<PadAction>(line.code);
+	return action == PadAction::Axis ? PadAxisEvent(line.pad, line.element, line.value)
+									 : PadButtonEvent(line.pad, line.element, action == PadAction::Press);
 }
 } // namespace
 
@@ -138,14 +142,12 @@ void Input::Read()
 	while (SDL_PollEvent(&event))
 	{
 		// A replay plays the recorded pads, never the live ones.
-		if (replay.IsPlaying() || !IsPadEvent(event))
+		if (IsPadEvent(event) && inputStream.Offer(PadLine(event)))
 		{
-			continue;
+			HandleEvent(event);
 		}
-		replay.Note(PadLine(event));
-		HandleEvent(event);
 	}
-	while (const ReplayLog::Line* line = replay.NextPad())
+	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Pads))
 	{
 		HandleEvent(PadEvent(*line));
 	}

@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "framework/Replay.h"
+#include "framework/InputStream.h"
 #include "game/Contest.h"
 #include "game/Input.h"
 
@@ -144,9 +144,9 @@ void KeyboardPad::Poll()
 
 bool KeyboardPad::FocusLost()
 {
-	if (replay.IsPlaying())
+	if (!inputStream.IsLive())
 	{
-		return replay.NextRelease() != nullptr;
+		return inputStream.Next(InputChannel::Release) != nullptr;
 	}
 	if (!window.FocusLost())
 	{
@@ -154,7 +154,7 @@ bool KeyboardPad::FocusLost()
 	}
 	ReplayLog::Line line;
 	line.kind = ReplayLog::Line::Release;
-	replay.Note(line);
+	inputStream.Offer(line);
 	return true;
 }
 

@@ -43,8 +43,8 @@ protected:
 	void DrawAt(const b2Vec2& center, float zoom, bool objects = true)
 	{
 		LookAt(center, zoom);
-		const b2Vec2 lower = ScreenToWorld(0, windowHeight);
-		const b2Vec2 upper = ScreenToWorld(windowWidth, 0);
+		const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
+		const b2Vec2 upper = view.ScreenToWorld(view.WindowWidth(), 0);
 		game->renderer.Begin();
 		game->renderer.DrawTiles(game->ground, lower, upper);
 		if (objects)
@@ -56,9 +56,9 @@ protected:
 
 	static void LookAt(const b2Vec2& center, float zoom)
 	{
-		settings.viewCenter = center;
-		viewZoom = zoom;
-		OnReshape(windowWidth, windowHeight);
+		sceneHost.settings.viewCenter = center;
+		view.SetZoom(zoom);
+		OnReshape(view.WindowWidth(), view.WindowHeight());
 	}
 
 	static void Clear()
@@ -122,7 +122,7 @@ struct Image
 
 Image ReadBack()
 {
-	Image image{windowWidth, windowHeight, {}};
+	Image image{view.WindowWidth(), view.WindowHeight(), {}};
 	image.pixels.resize(static_cast<size_t>(image.width) * image.height * 4);
 	glFinish();
 	glReadBuffer(GL_BACK);
@@ -261,8 +261,8 @@ TEST_F(ContestDrawingTest, ProjectilesPointAlongTheirFlight)
 TEST_F(ContestDrawingTest, TilesCoverTheViewWithOneTileOfMarginClippedToTheGrid)
 {
 	// The window is 640 x 480: at zoom 1 the view is 66.7 x 50 units.
-	ASSERT_EQ(windowWidth, 640);
-	ASSERT_EQ(windowHeight, 480);
+	ASSERT_EQ(view.WindowWidth(), 640);
+	ASSERT_EQ(view.WindowHeight(), 480);
 	// Centred on the corner of tiles (40, 15): columns 28 to 51, rows 6
 	// to 23.
 	DrawAt(Ground::Corner(40, 15), 1.0f);
@@ -286,8 +286,8 @@ TEST_F(ContestDrawingTest, EachCellShowsItsSheetFrameOnItsOwnSquare)
 	Clear();
 	DrawAt(Ground::Corner(18, 57), 1.0f, false);
 	const Image screen = ReadBack();
-	const float pixelsPerUnit = windowHeight / 50.0f;
-	const b2Vec2 lower = ScreenToWorld(0, windowHeight);
+	const float pixelsPerUnit = view.WindowHeight() / 50.0f;
+	const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
 	const Ground& ground = game->ground;
 	int checked = 0;
 	for (int row = 50; row < 64; ++row)
@@ -328,7 +328,7 @@ TEST_F(ContestDrawingTest, AnOverlayIsASquareOf48UnitsTimesItsZoomOnItsCentre)
 	image.LitBox(words);
 	ASSERT_LT(words[0], words[2]);
 
-	const b2Vec2 center(0.5f * windowWidth + 10.0f * 4.8f, 0.5f * windowHeight + 5.0f * 4.8f);
+	const b2Vec2 center(0.5f * view.WindowWidth() + 10.0f * 4.8f, 0.5f * view.WindowHeight() + 5.0f * 4.8f);
 	const float side = 1.5f * 48.0f * 4.8f;
 	// Texture rows run from the top, window rows from the bottom.
 	const float expected[4] = {center.x + side * (words[0] / float(image.width) - 0.5f),

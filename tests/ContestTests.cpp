@@ -308,7 +308,7 @@ TEST_F(ContestTest, PauseButtonAtTheStartStartsPausedAndASecondPressResumes)
 	RunFrames(2);
 	EXPECT_EQ(game->GetStepCount(), steps);
 	// The game's pause is its own, not the shell's that every scene shares.
-	EXPECT_EQ(settings.pause, 0);
+	EXPECT_EQ(sceneHost.settings.pause, 0);
 
 	// Both pads pressing in one frame toggle once.
 	PushButton(0, Contest::PauseButton, false);
@@ -399,8 +399,8 @@ TEST_F(ContestTest, TheCameraFramesBothFightersAndFollowsTheSurvivor)
 	// Before the start the camera snaps: 96 units apart is zoom 2.
 	EXPECT_EQ(game->camCenter, b2Vec2(88.0f, 4.8f));
 	EXPECT_FLOAT_EQ(game->camZoom, 2.0f);
-	EXPECT_FLOAT_EQ(viewZoom, 2.0f);
-	EXPECT_EQ(settings.viewCenter, game->camCenter);
+	EXPECT_FLOAT_EQ(view.Zoom(), 2.0f);
+	EXPECT_EQ(sceneHost.settings.viewCenter, game->camCenter);
 
 	knightBody->SetTransform(b2Vec2(131.0f, 4.8f), 0.0f);
 	RunFrame();

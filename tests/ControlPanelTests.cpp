@@ -68,11 +68,10 @@ protected:
 	static void SetUpTestSuite()
 	{
 		StartGameHarness();
-		UseRegistry(sceneEntries);
+		sceneHost.UseRegistry(sceneEntries);
 		// The window may ask for a frame whenever its events are read: a
 		// scene is always there to draw it, as in the program.
-		sceneIndex = Row("Tiles");
-		StartScene();
+		sceneHost.Start(Row("Tiles"));
 		RegisterCallbacks();
 		std::atexit(FailOnQuit);
 	}
@@ -81,28 +80,26 @@ protected:
 	{
 		display = GlWindowDisplay();
 		window = GlWindowId();
-		settings = Settings();
-		viewZoom = 1.0f;
+		sceneHost.settings = Settings();
+		view.SetZoom(1.0f);
 		keyboardPad.SetEnabled(false);
-		SetPanelOpen(false);
+		inputRouter.SetPanelOpen(false);
 		MovePointer(display, window, 10, 10);
 		DeliverWindowEvents();
 	}
 
 	void TearDown() override
 	{
-		SetPanelOpen(false);
+		inputRouter.SetPanelOpen(false);
 		keyboardPad.SetEnabled(false);
-		settingsHz = 60.0f;
+		sceneHost.settingsHz = 60.0f;
 		quittingFails = false;
 	}
 
 	void Build(int row)
 	{
-		EndGame();
-		sceneIndex = row;
-		StartScene();
-		OnReshape(windowWidth, windowHeight);
+		sceneHost.Start(row);
+		OnReshape(view.WindowWidth(), view.WindowHeight());
 	}
 
 	// Each frame lets the events sent so far reach the handlers first.
@@ -123,16 +120,16 @@ protected:
 		const ImGuiStyle& style = ImGui::GetStyle();
 		const float line = ImGui::GetTextLineHeightWithSpacing();
 		const float top = 2.0f * style.WindowPadding.y + line + ImGui::GetFrameHeightWithSpacing();
-		return b2Vec2(windowWidth - 0.5f * ControlPanel::Width, top + line * row + 0.5f * ImGui::GetTextLineHeight());
+		return b2Vec2(view.WindowWidth() - 0.5f * ControlPanel::Width, top + line * row + 0.5f * ImGui::GetTextLineHeight());
 	}
 
 	// The window pixel of world point p, inverse of ScreenToWorld.
 	void PointAtWorld(b2Vec2 p) const
 	{
-		const b2Vec2 origin = ScreenToWorld(0, 0);
-		const b2Vec2 corner = ScreenToWorld(viewportWidth, viewportHeight);
-		const int x = static_cast<int>(viewportWidth * (p.x - origin.x) / (corner.x - origin.x));
-		const int y = static_cast<int>(viewportHeight * (p.y - origin.y) / (corner.y - origin.y));
+		const b2Vec2 origin = view.ScreenToWorld(0, 0);
+		const b2Vec2 corner = view.ScreenToWorld(view.ViewportWidth(), view.ViewportHeight());
+		const int x = static_cast<int>(view.ViewportWidth() * (p.x - origin.x) / (corner.x - origin.x));
+		const int y = static_cast<int>(view.ViewportHeight() * (p.y - origin.y) / (corner.y - origin.y));
 		MovePointer(display, window, x, y);
 	}
 
@@ -156,8 +153,8 @@ protected:
 	b2Vec2 ItemPixel(const char* label)
 	{
 		const ImGuiID id = ImGui::FindWindowByName("Control panel")->GetID(label);
-		const float x = windowWidth - ControlPanel::Width + ImGui::GetStyle().WindowPadding.x + ItemInset;
-		for (int y = 0; y < windowHeight; y += ItemScanStep)
+		const float x = view.WindowWidth() - ControlPanel::Width + ImGui::GetStyle().WindowPadding.x + ItemInset;
+		for (int y = 0; y < view.WindowHeight(); y += ItemScanStep)
 		{
 			const b2Vec2 pixel(x, static_cast<float>(y));
 			PointAt(pixel);
@@ -186,7 +183,7 @@ protected:
 	// A dynamic body of the running scene.
 	b2Body* SomeBody() const
 	{
-		for (b2Body* body = currentScene->GetWorld()->GetBodyList(); body != nullptr; body = body->GetNext())
+		for (b2Body* body = sceneHost.Scene()->GetWorld()->GetBodyList(); body != nullptr; body = body->GetNext())
 		{
 			if (body->GetType() == b2_dynamicBody)
 			{
@@ -203,11 +200,11 @@ protected:
 TEST_F(ControlPanelTest, F2ShowsThePanelWhereAQuickClickOnARowBuildsThatScene)
 {
 	Build(Row("Tiles"));
-	settings.viewCenter.Set(5.0f, 5.0f);
+	sceneHost.settings.viewCenter.Set(5.0f, 5.0f);
 	FakeTap(display, XK_F2);
 	Frames(2);
 	ASSERT_TRUE(controlPanel.IsOpen());
-	EXPECT_EQ(viewportWidth, windowWidth - ControlPanel::Width);
+	EXPECT_EQ(view.ViewportWidth(), view.WindowWidth() - ControlPanel::Width);
 
 	// Press and release reach the program a few milliseconds apart, both
 	// before the next frame: still one click.
@@ -215,22 +212,22 @@ TEST_F(ControlPanelTest, F2ShowsThePanelWhereAQuickClickOnARowBuildsThatScene)
 	PointAt(RowCentre(cantilever));
 	FakeClick(display, LeftButton);
 	Frames(3);
-	EXPECT_EQ(sceneIndex, cantilever);
-	EXPECT_EQ(viewZoom, 1.0f);
-	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	EXPECT_EQ(sceneHost.Index(), cantilever);
+	EXPECT_EQ(view.Zoom(), 1.0f);
+	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(0.0f, 20.0f));
 
 	// With the panel hidden the same spot is the scene's: a Shift-click
 	// there readies a bomb instead of switching scenes.
 	FakeTap(display, XK_F2);
 	Frames(1);
 	ASSERT_FALSE(controlPanel.IsOpen());
-	EXPECT_EQ(currentScene->GetBomb(), nullptr);
+	EXPECT_EQ(sceneHost.Scene()->GetBomb(), nullptr);
 	FakeKey(display, XK_Shift_L, true);
 	FakeClick(display, LeftButton);
 	FakeKey(display, XK_Shift_L, false);
 	Frames(2);
-	EXPECT_EQ(sceneIndex, cantilever);
-	EXPECT_NE(currentScene->GetBomb(), nullptr);
+	EXPECT_EQ(sceneHost.Index(), cantilever);
+	EXPECT_NE(sceneHost.Scene()->GetBomb(), nullptr);
 }
 
 TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
@@ -238,7 +235,7 @@ TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
 	Build(0);
 	FakeTap(display, XK_Prior);
 	Frames(1);
-	EXPECT_EQ(sceneIndex, sceneCount - 1);
+	EXPECT_EQ(sceneHost.Index(), sceneHost.Count() - 1);
 
 	// A pad button and a keyboard-play key held through the switch back to
 	// the game must not start it.
@@ -248,7 +245,7 @@ TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
 	PushButton(0, 1, true);
 	FakeTap(display, XK_Next);
 	Frames(3);
-	EXPECT_EQ(sceneIndex, 0);
+	EXPECT_EQ(sceneHost.Index(), 0);
 	EXPECT_FALSE(CurrentGame()->started);
 	FakeKey(display, XK_f, false);
 	Frames(1);
@@ -258,7 +255,7 @@ TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
 TEST_F(ControlPanelTest, TheRestOfADragBelongsToTheSceneItStartedIn)
 {
 	Build(Row("Tiles"));
-	SetPanelOpen(true);
+	inputRouter.SetPanelOpen(true);
 	Frames(1);
 
 	// A drag carried over the panel and let go there ends in the scene; a
@@ -266,32 +263,32 @@ TEST_F(ControlPanelTest, TheRestOfADragBelongsToTheSceneItStartedIn)
 	PointAtWorld(SomeBody()->GetPosition());
 	FakeButton(display, LeftButton, true);
 	Frames(1);
-	ASSERT_NE(currentScene->GetMouseJoint(), nullptr);
+	ASSERT_NE(sceneHost.Scene()->GetMouseJoint(), nullptr);
 	PointAt(RowCentre(Row("Car")));
 	FakeClick(display, RightButton);
 	Frames(3);
-	EXPECT_NE(currentScene->GetMouseJoint(), nullptr);
+	EXPECT_NE(sceneHost.Scene()->GetMouseJoint(), nullptr);
 	FakeButton(display, LeftButton, false);
 	Frames(3);
-	EXPECT_EQ(currentScene->GetMouseJoint(), nullptr);
-	EXPECT_EQ(sceneIndex, Row("Tiles"));
+	EXPECT_EQ(sceneHost.Scene()->GetMouseJoint(), nullptr);
+	EXPECT_EQ(sceneHost.Index(), Row("Tiles"));
 
 	// A switch in mid-drag or mid-pan leaves neither behind.
 	PointAtWorld(SomeBody()->GetPosition());
 	FakeButton(display, LeftButton, true);
 	FakeButton(display, RightButton, true);
 	Frames(1);
-	ASSERT_NE(currentScene->GetMouseJoint(), nullptr);
+	ASSERT_NE(sceneHost.Scene()->GetMouseJoint(), nullptr);
 	FakeTap(display, XK_Next);
 	Frames(1);
 	MovePointer(display, window, 40, 40);
 	Frames(2);
-	EXPECT_EQ(currentScene->GetMouseJoint(), nullptr);
-	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	EXPECT_EQ(sceneHost.Scene()->GetMouseJoint(), nullptr);
+	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(0.0f, 20.0f));
 	FakeButton(display, LeftButton, false);
 	FakeButton(display, RightButton, false);
 	Frames(1);
-	EXPECT_EQ(currentScene->GetMouseJoint(), nullptr);
+	EXPECT_EQ(sceneHost.Scene()->GetMouseJoint(), nullptr);
 }
 
 std::vector<std::string> heardLines;
@@ -316,15 +313,15 @@ TEST_F(ControlPanelTest, EveryDrawingSwitchChangesTheFrameAndTheTextSwitchesWrit
 	Build(Row("Bridge"));
 	Frames(90);
 	// Paused, every frame shows the same world with the same contacts.
-	settings.pause = 1;
+	sceneHost.settings.pause = 1;
 	Frames(1);
 	const std::vector<unsigned> plain = ReadShownFrame();
 	DebugDraw::textListener = Hear;
 	for (int i = 0; i < drawingFieldCount; ++i)
 	{
 		const SettingField& field = drawingFields[i];
-		const int before = settings.*field.field;
-		SetSettingField(&settings, field, 1 - before);
+		const int before = sceneHost.settings.*field.field;
+		SetSettingField(&sceneHost.settings, field, 1 - before);
 		heardLines.clear();
 		Frames(1);
 		EXPECT_NE(ReadShownFrame(), plain) << field.label;
@@ -338,7 +335,7 @@ TEST_F(ControlPanelTest, EveryDrawingSwitchChangesTheFrameAndTheTextSwitchesWrit
 			EXPECT_EQ(CountStartingWith(heardLines, "step [ave] (max) = "), 1);
 			EXPECT_EQ(CountStartingWith(heardLines, "broad-phase [ave] (max) = "), 1);
 		}
-		SetSettingField(&settings, field, before);
+		SetSettingField(&sceneHost.settings, field, before);
 	}
 	DebugDraw::textListener = nullptr;
 }
@@ -350,17 +347,17 @@ TEST_F(ControlPanelTest, TheGameShowsItsBodiesAndLinesOverTheSpritesOnlyWhenAske
 	const std::vector<unsigned> designed = ReadShownFrame();
 
 	// Drawing switches alone leave the game's picture as it is.
-	settings.drawAABBs = 1;
+	sceneHost.settings.drawAABBs = 1;
 	Frames(1);
 	EXPECT_EQ(ReadShownFrame(), designed);
 
-	ApplyPanelChange({PanelChange::SceneItem, "physicsOverlay", 1.0f});
+	inputRouter.PanelChanged({PanelChange::SceneItem, "physicsOverlay", 1.0f});
 	Frames(1);
 	EXPECT_NE(ReadShownFrame(), designed);
-	ApplyPanelChange({PanelChange::SceneItem, "physicsOverlay", 0.0f});
+	inputRouter.PanelChanged({PanelChange::SceneItem, "physicsOverlay", 0.0f});
 
 	// The statistics lines are written over the tiles, where they can be read.
-	ApplyPanelChange({PanelChange::Setting, "drawStats", 1.0f});
+	inputRouter.PanelChanged({PanelChange::Setting, "drawStats", 1.0f});
 	Frames(1);
 	EXPECT_NE(ReadShownFrame(), designed);
 }
@@ -371,7 +368,7 @@ TEST_F(ControlPanelTest, TheGamesPauseAndSingleStepAreItsOwnAndValuesStayInRange
 	PressKey('1');
 	Frames(2);
 	Contest* game = CurrentGame();
-	ApplyPanelChange({PanelChange::Pause, "", 1.0f});
+	inputRouter.PanelChanged({PanelChange::Pause, "", 1.0f});
 	EXPECT_TRUE(game->paused);
 	const int steps = game->GetStepCount();
 	Frames(3);
@@ -382,38 +379,38 @@ TEST_F(ControlPanelTest, TheGamesPauseAndSingleStepAreItsOwnAndValuesStayInRange
 	const b2Body* knight = game->knight->fixture->GetBody();
 	const float x = knight->GetPosition().x;
 	PushAxis(0, 0, 30000);
-	ApplyPanelChange({PanelChange::StepOnce, "", 0.0f});
+	inputRouter.PanelChanged({PanelChange::StepOnce, "", 0.0f});
 	Frames(2);
 	EXPECT_EQ(game->GetStepCount(), steps + 1);
 	EXPECT_GT(knight->GetPosition().x, x);
 	EXPECT_TRUE(game->paused);
 
-	ApplyPanelChange({PanelChange::Hz, "", 0.0f});
-	EXPECT_EQ(settingsHz, MinHz);
-	ApplyPanelChange({PanelChange::Hz, "", 1e9f});
-	EXPECT_EQ(settingsHz, MaxHz);
-	ApplyPanelChange({PanelChange::Setting, "velocityIterations", -5.0f});
-	EXPECT_EQ(settings.velocityIterations, 1);
-	ApplyPanelChange({PanelChange::Setting, "positionIterations", 1000.0f});
-	EXPECT_EQ(settings.positionIterations, 100);
-	settingsHz = 60.0f;
+	inputRouter.PanelChanged({PanelChange::Hz, "", 0.0f});
+	EXPECT_EQ(sceneHost.settingsHz, MinHz);
+	inputRouter.PanelChanged({PanelChange::Hz, "", 1e9f});
+	EXPECT_EQ(sceneHost.settingsHz, MaxHz);
+	inputRouter.PanelChanged({PanelChange::Setting, "velocityIterations", -5.0f});
+	EXPECT_EQ(sceneHost.settings.velocityIterations, 1);
+	inputRouter.PanelChanged({PanelChange::Setting, "positionIterations", 1000.0f});
+	EXPECT_EQ(sceneHost.settings.positionIterations, 100);
+	sceneHost.settingsHz = 60.0f;
 }
 
 TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClickInTheScene)
 {
 	Build(0);
-	SetPanelOpen(true);
+	inputRouter.SetPanelOpen(true);
 	Frames(2);
 	const b2Vec2 hz = ItemPixel("Hz");
 
 	// A Ctrl-click opens the slider's text entry instead of setting the
 	// value under the pointer; the digits typed there are not wave keys.
 	CtrlClick(hz);
-	EXPECT_EQ(settingsHz, 60.0f);
+	EXPECT_EQ(sceneHost.settingsHz, 60.0f);
 	Stroke(XK_9);
 	Stroke(XK_0);
 	Stroke(XK_Return);
-	EXPECT_EQ(settingsHz, 90.0f);
+	EXPECT_EQ(sceneHost.settingsHz, 90.0f);
 	EXPECT_FALSE(CurrentGame()->started);
 
 	// A click in the scene gives the keys back before the next frame.
@@ -423,7 +420,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	FakeTap(display, XK_1);
 	Frames(2);
 	EXPECT_TRUE(CurrentGame()->started);
-	EXPECT_EQ(settingsHz, 90.0f);
+	EXPECT_EQ(sceneHost.settingsHz, 90.0f);
 
 	// Escape ends an edit without quitting; the keys are the game's again.
 	quittingFails = true;
@@ -431,13 +428,13 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	Stroke(XK_Escape);
 	Stroke(XK_m);
 	EXPECT_TRUE(CurrentGame()->paused);
-	EXPECT_EQ(settingsHz, 90.0f);
+	EXPECT_EQ(sceneHost.settingsHz, 90.0f);
 
 	// Ctrl let go, a click sets the value under the pointer again.
 	PointAt(hz);
 	FakeClick(display, LeftButton);
 	Frames(2);
-	EXPECT_LT(settingsHz, 60.0f);
+	EXPECT_LT(sceneHost.settingsHz, 60.0f);
 }
 
 std::string Title()

@@ -70,9 +70,9 @@ protected:
 
 	static void LookAt(const b2Vec2& center, float zoom)
 	{
-		settings.viewCenter = center;
-		viewZoom = zoom;
-		OnReshape(windowWidth, windowHeight);
+		sceneHost.settings.viewCenter = center;
+		view.SetZoom(zoom);
+		OnReshape(view.WindowWidth(), view.WindowHeight());
 		glMatrixMode(GL_MODELVIEW);
 		glLoadIdentity();
 	}
@@ -80,9 +80,9 @@ protected:
 	// Window pixel (y up) of a world point under the camera set by LookAt.
 	static b2Vec2 Pixel(const b2Vec2& p)
 	{
-		const float scale = windowHeight / (50.0f * viewZoom);
-		const b2Vec2 d = p - settings.viewCenter;
-		return b2Vec2(0.5f * windowWidth + scale * d.x, 0.5f * windowHeight + scale * d.y);
+		const float scale = view.WindowHeight() / (50.0f * view.Zoom());
+		const b2Vec2 d = p - sceneHost.settings.viewCenter;
+		return b2Vec2(0.5f * view.WindowWidth() + scale * d.x, 0.5f * view.WindowHeight() + scale * d.y);
 	}
 
 	// The projection, then the model-view matrix.
@@ -194,9 +194,9 @@ public:
 // Pixels of the back buffer within 2 of the colour (0-255 per channel).
 int CountPixels(int r, int g, int b)
 {
-	std::vector<unsigned char> pixels(4 * windowWidth * windowHeight);
+	std::vector<unsigned char> pixels(4 * view.WindowWidth() * view.WindowHeight());
 	glReadBuffer(GL_BACK);
-	glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+	glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 	int count = 0;
 	for (size_t i = 0; i < pixels.size(); i += 4)
 	{

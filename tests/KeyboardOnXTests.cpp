@@ -172,12 +172,12 @@ TEST_F(KeyboardOnX, EnterStartsTheGamePausedThenResumesIt)
 // Only X events while 'z' is held: the game's camera would reset the zoom.
 float ZoomWhileHoldingZ()
 {
-	const float before = viewZoom;
+	const float before = view.Zoom();
 	FakeKey(x, XK_z, true);
 	Play(1.2, false);
 	FakeKey(x, XK_z, false);
 	Play(0.05, false);
-	return viewZoom / before;
+	return view.Zoom() / before;
 }
 
 TEST_F(KeyboardOnX, ZoomKeysRepeatUnlessKeyboardPlayIsOn)

@@ -44,8 +44,8 @@ int StatusTextPixels()
 	int count = 0;
 	for (int row = FirstRow; row <= LastRow; ++row)
 	{
-		const unsigned* line = pixels.data() + static_cast<size_t>(windowHeight - 1 - row) * windowWidth;
-		for (int column = 0; column < windowWidth; ++column)
+		const unsigned* line = pixels.data() + static_cast<size_t>(view.WindowHeight() - 1 - row) * view.WindowWidth();
+		for (int column = 0; column < view.WindowWidth(); ++column)
 		{
 			const unsigned r = line[column] >> 16;
 			const unsigned g = (line[column] >> 8) & 0xFF;
@@ -62,13 +62,12 @@ protected:
 	void SetUp() override
 	{
 		StartGameHarness();
-		UseRegistry(sceneEntries);
+		sceneHost.UseRegistry(sceneEntries);
 		glutKeyboardFunc(OnKey);
 		glutKeyboardUpFunc(OnKeyUp);
 		glutSpecialFunc(OnSpecialKey);
 		x = GlWindowDisplay();
 		XSetInputFocus(x, GlWindowId(), RevertToPointerRoot, CurrentTime);
-		sceneIndex = 0;
 		NewGame();
 		RunFrame();
 	}
@@ -82,9 +81,9 @@ protected:
 	// Frames of the scene now running: whether its world moved on.
 	static bool NextSceneRuns()
 	{
-		const int steps = currentScene->GetStepCount();
+		const int steps = sceneHost.Scene()->GetStepCount();
 		RunFrames(3);
-		return currentScene->GetStepCount() == steps + 3;
+		return sceneHost.Scene()->GetStepCount() == steps + 3;
 	}
 };
 
@@ -92,7 +91,7 @@ TEST_F(PauseOnX, LeavingTheGameLeavesTheNextDemoRunningUnlessThePlayerPausedOne)
 {
 	// From the start screen, where the game waits with its world still.
 	Tap(XK_Next);
-	ASSERT_EQ(sceneIndex, 1);
+	ASSERT_EQ(sceneHost.Index(), 1);
 	EXPECT_TRUE(NextSceneRuns());
 
 	// From a game paused in play.

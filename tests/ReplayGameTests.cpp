@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/SceneRegistry.h"
+#include "framework/InputStream.h"
 #include "framework/Replay.h"
 #include "framework/Shell.h"
 #include "game/Contest.h"
@@ -68,11 +69,11 @@ void KnightKeys(Display* display, int frame)
 TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 {
 	StartGameHarness();
-	UseRegistry(sceneEntries);
+	sceneHost.UseRegistry(sceneEntries);
 	keyboardPad.SetEnabled(true);
 	const std::string path = TemporaryPath();
 	std::string error;
-	ASSERT_TRUE(replay.Record(path, {ContestVersion, 0, windowWidth, windowHeight, true}, &error)) << error;
+	ASSERT_TRUE(StartRecording(path, 0, true, &error)) << error;
 	// The random numbers as a new program starts them.
 	std::srand(1);
 	Contest* game = NewGame();
@@ -88,7 +89,8 @@ TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 		RunFrame();
 	}
 	ASSERT_TRUE(game->started);
-	replay.Finish(*currentScene);
+	inputStream.EndSession(*sceneHost.Scene());
+	inputStream.RemoveListener(&replay);
 	keyboardPad.SetEnabled(false);
 	EndGame();
 

@@ -3,6 +3,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <box2d/box2d.h>
 
@@ -244,6 +245,96 @@ TEST(ReplayProgram, ClosingTheWindowEndsTheSessionAsEscapeDoes)
 	std::string output;
 	EXPECT_EQ(Replay(path, &output), 0) << output << Read(path);
 	std::remove(path.c_str());
+}
+
+TEST(ReplayProgram, AKeyPressedJustBeforeTheEndPlaysBackInItsFrame)
+{
+	// A key handled after the last frame and before Escape or a signal
+	// belongs to the frame the end names; a recording that stamped them
+	// apart was refused by its own program.
+	for (const int endSignal : {0, SIGTERM, 0, SIGTERM})
+	{
+		const std::string path = TemporaryPath();
+		RunningProgram program({"--record", path, "--scene", "Tumbler"});
+		const Window window = program.WaitForWindow(Title(), 20.0);
+		ASSERT_NE(window, 0u) << program.ErrorOutput();
+		Pause(500);
+		FakeTap(program.GetDisplay(), XK_space);
+		if (endSignal == 0)
+		{
+			FakeTap(program.GetDisplay(), XK_Escape);
+		}
+		else
+		{
+			program.Signal(endSignal);
+		}
+		EXPECT_EQ(program.WaitForExit(10.0), endSignal == 0 ? 0 : 128 + endSignal);
+		std::string output;
+		EXPECT_EQ(Replay(path, &output), 0) << output << Read(path);
+		std::remove(path.c_str());
+	}
+}
+
+TEST(ReplayProgram, ARecordingKilledMidSessionPlaysToItsLastWholeFrame)
+{
+	// Every frame's lines reach the file at its end: a crash loses at most
+	// the frame it happened in.
+	const std::string path = TemporaryPath();
+	RunningProgram program({"--record", path, "--scene", "Tumbler"});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	Pause(2500);
+	program.Signal(SIGKILL);
+	EXPECT_EQ(program.WaitForExit(10.0), 128 + SIGKILL);
+
+	const HandedOver played = PlayUntilHandedOver(path);
+	const std::string stops = "stops after frame ";
+	ASSERT_NE(played.errors.find(stops), std::string::npos) << played.errors << Read(path);
+	EXPECT_GE(std::stoi(played.errors.substr(played.errors.find(stops) + stops.size())), 60) << Read(path);
+	EXPECT_EQ(played.status, 3);
+	EXPECT_NE(played.output.find(" 0 of "), std::string::npos) << played.output;
+	EXPECT_EQ(played.output.find(" 0 of 0 "), std::string::npos) << played.output;
+	std::remove(path.c_str());
+}
+
+TEST(ReplayProgram, ARewriteKeepsFrameOrderModeAndLinkAndReplacesOnlyAWholeReplay)
+{
+	// Pad lines that nothing reads in this scene until a switch to the
+	// game: this program's digests go after the inputs of their frames.
+	char folder[] = "/tmp/contest-rewrite-XXXXXX";
+	ASSERT_NE(mkdtemp(folder), nullptr);
+	const std::string path = std::string(folder) + "/session.replay";
+	const std::string link = std::string(folder) + "/link.replay";
+	const std::string text = "contest-replay 1\nprogram x\nscene 2\nwindow 320 240\nkeyboard 0\n"
+							 "10 pad press 0 1 0\n12 pad release 0 1 0\n70 change scene 0\n200 end 0000000000000000\n";
+	std::ofstream(path) << text;
+	ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+	ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+
+	RunningProgram writer({"--replay", link, "--fast", "--rewrite"});
+	EXPECT_EQ(writer.WaitForExit(120.0), 0) << writer.Output() << writer.ErrorOutput();
+	struct stat status;
+	ASSERT_EQ(lstat(link.c_str(), &status), 0);
+	EXPECT_TRUE(S_ISLNK(status.st_mode));
+	ASSERT_EQ(stat(path.c_str(), &status), 0);
+	EXPECT_EQ(status.st_mode & 0777, 0640u);
+	std::string output;
+	EXPECT_EQ(Replay(path, &output), 0) << output << Read(path);
+	const std::string rewritten = Read(path);
+	EXPECT_LT(rewritten.find("10 pad press"), rewritten.find("digest restart")) << rewritten;
+
+	// Stopped short by its viewer, it leaves the file as it was.
+	RunningProgram stopped({"--replay", path, "--rewrite"});
+	const Window window = stopped.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << stopped.ErrorOutput();
+	Pause(500);
+	stopped.SendKey(window, XK_Escape);
+	EXPECT_EQ(stopped.WaitForExit(10.0), 3);
+	EXPECT_NE(stopped.Output().find("not written again"), std::string::npos) << stopped.Output();
+	EXPECT_EQ(Read(path), rewritten);
+	std::remove(link.c_str());
+	std::remove(path.c_str());
+	rmdir(folder);
 }
 
 TEST(ReplayProgram, BadFilesAndOptionsEndWithStatusTwoBeforeAnyWindow)

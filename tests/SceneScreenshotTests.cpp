@@ -74,17 +74,15 @@ protected:
 
 	void TearDown() override
 	{
-		delete currentScene;
-		currentScene = nullptr;
-		currentEntry = nullptr;
+		sceneHost.End();
 	}
 };
 
 TEST_P(SceneScreenshot, ShowsItsBodiesAfterOneSecond)
 {
-	currentEntry = FindRow(GetParam());
-	ASSERT_NE(currentEntry, nullptr) << GetParam() << " is not registered";
-	currentScene = currentEntry->create();
+	const SceneEntry* entry = FindRow(GetParam());
+	ASSERT_NE(entry, nullptr) << GetParam() << " is not registered";
+	sceneHost.Build(*entry);
 
 	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 	for (int frame = 0; frame < FramesPerSecond; ++frame)

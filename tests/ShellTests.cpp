@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
+#include "framework/CommandLine.h"
 #include "framework/Shell.h"
 #include "framework/WindowCallbacks.h"
 #include "tests/support/GlWindow.h"
@@ -65,19 +66,17 @@ protected:
 	{
 		EnsureGlWindow();
 		ResizeWindow(640, 480);
-		settings = Settings();
-		viewZoom = 1.0f;
-		rightMouseDown = false;
-		currentEntry = &recorderEntry;
-		currentScene = RecordingScene::Create();
-		OnReshape(windowWidth, windowHeight);
+		sceneHost.settings = Settings();
+		view.SetZoom(1.0f);
+		inputRouter.ReleaseHeld();
+		sceneHost.Build(recorderEntry);
+		OnReshape(view.WindowWidth(), view.WindowHeight());
 	}
 
 	void TearDown() override
 	{
-		delete currentScene;
-		currentScene = nullptr;
-		modifierQuery = glutGetModifiers;
+		sceneHost.End();
+		inputRouter.SetModifierQuery(glutGetModifiers);
 	}
 
 	static void ResizeWindow(int w, int h)
@@ -96,7 +95,7 @@ protected:
 		OnReshape(w, h);
 	}
 
-	RecordingScene& Scene() { return *static_cast<RecordingScene*>(currentScene); }
+	RecordingScene& Scene() { return *static_cast<RecordingScene*>(sceneHost.Scene()); }
 
 	// One notch of the wheel over the window, through the X server: X
 	// buttons 4 (up) and 5 (down), which freeglut maps to its wheel.
@@ -106,9 +105,9 @@ protected:
 		windowCallbacks.SetMouseFunc(OnMouseButton);
 		Display* display = GlWindowDisplay();
 		MovePointer(display, GlWindowId(), 50, 50);
-		const float before = viewZoom;
+		const float before = view.Zoom();
 		FakeClick(display, button);
-		for (int i = 0; i < 500 && viewZoom == before; ++i)
+		for (int i = 0; i < 500 && view.Zoom() == before; ++i)
 		{
 			DeliverWindowEvents();
 			usleep(1000);
@@ -144,20 +143,20 @@ TEST_F(ShellTest, ScreenToWorldMatchesTheProjectionAtEveryZoomCentreAndAspect)
 		{
 			for (const b2Vec2& center : centers)
 			{
-				viewZoom = zoom;
-				settings.viewCenter = center;
-				OnReshape(windowWidth, windowHeight);
+				view.SetZoom(zoom);
+				sceneHost.settings.viewCenter = center;
+				OnReshape(view.WindowWidth(), view.WindowHeight());
 				const int pixels[][2] = {{0, 0}, {size[0], size[1]}, {size[0] / 3, size[1] / 5}};
 				for (const auto& pixel : pixels)
 				{
 					const b2Vec2 expected = UnprojectPixel(pixel[0], pixel[1]);
-					const b2Vec2 actual = ScreenToWorld(pixel[0], pixel[1]);
+					const b2Vec2 actual = view.ScreenToWorld(pixel[0], pixel[1]);
 					const float tolerance = 1e-3f * (1.0f + b2Abs(expected.x) + b2Abs(expected.y));
 					EXPECT_NEAR(actual.x, expected.x, tolerance) << size[0] << "x" << size[1] << " zoom " << zoom;
 					EXPECT_NEAR(actual.y, expected.y, tolerance) << size[0] << "x" << size[1] << " zoom " << zoom;
 				}
 				// The view is always 50 units high times the zoom.
-				EXPECT_NEAR(ScreenToWorld(0, 0).y - ScreenToWorld(0, size[1]).y, 50.0f * zoom, 1e-3f * zoom * 50.0f);
+				EXPECT_NEAR(view.ScreenToWorld(0, 0).y - view.ScreenToWorld(0, size[1]).y, 50.0f * zoom, 1e-3f * zoom * 50.0f);
 			}
 		}
 	}
@@ -169,18 +168,18 @@ TEST_F(ShellTest, ZoomKeysStopAtTheirLimitsButTheWheelDoesNot)
 	{
 		OnKey('z', 0, 0);
 	}
-	EXPECT_EQ(viewZoom, 20.0f);
+	EXPECT_EQ(view.Zoom(), 20.0f);
 	TurnWheel(5);
-	EXPECT_FLOAT_EQ(viewZoom, 22.0f);
-	EXPECT_NEAR(UnprojectPixel(0, 0).y - UnprojectPixel(0, windowHeight).y, 50.0f * 22.0f, 0.1f);
+	EXPECT_FLOAT_EQ(view.Zoom(), 22.0f);
+	EXPECT_NEAR(UnprojectPixel(0, 0).y - UnprojectPixel(0, view.WindowHeight()).y, 50.0f * 22.0f, 0.1f);
 
 	for (int i = 0; i < 400; ++i)
 	{
 		OnKey('x', 0, 0);
 	}
-	EXPECT_EQ(viewZoom, 0.02f);
+	EXPECT_EQ(view.Zoom(), 0.02f);
 	TurnWheel(4);
-	EXPECT_FLOAT_EQ(viewZoom, 0.02f / 1.1f);
+	EXPECT_FLOAT_EQ(view.Zoom(), 0.02f / 1.1f);
 	// Zoom keys are the shell's own: the scene never hears them.
 	EXPECT_TRUE(Scene().keys.empty());
 }
@@ -190,53 +189,53 @@ TEST_F(ShellTest, HomeAndPanKeysMoveTheCameraAndReprojectAtOnce)
 	OnSpecialKey(GLUT_KEY_LEFT, 0, 0);
 	OnSpecialKey(GLUT_KEY_F1, 0, 0);
 	OnSpecialKey(GLUT_KEY_UP, 0, 0);
-	EXPECT_FLOAT_EQ(settings.viewCenter.x, -1.0f);
-	EXPECT_FLOAT_EQ(settings.viewCenter.y, 20.5f);
+	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.x, -1.0f);
+	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.y, 20.5f);
 	OnSpecialKey(GLUT_KEY_RIGHT, 0, 0);
 	OnSpecialKey(GLUT_KEY_DOWN, 0, 0);
-	EXPECT_FLOAT_EQ(settings.viewCenter.x, -0.5f);
-	EXPECT_FLOAT_EQ(settings.viewCenter.y, 20.0f);
+	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.x, -0.5f);
+	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.y, 20.0f);
 
-	viewZoom = 7.0f;
-	settings.viewCenter.Set(40.0f, -3.0f);
+	view.SetZoom(7.0f);
+	sceneHost.settings.viewCenter.Set(40.0f, -3.0f);
 	OnSpecialKey(GLUT_KEY_HOME, 0, 0);
-	EXPECT_EQ(viewZoom, 1.0f);
-	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
-	const b2Vec2 middle = UnprojectPixel(windowWidth / 2, windowHeight / 2);
+	EXPECT_EQ(view.Zoom(), 1.0f);
+	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	const b2Vec2 middle = UnprojectPixel(view.WindowWidth() / 2, view.WindowHeight() / 2);
 	EXPECT_NEAR(middle.x, 0.0f, 1e-3f);
 	EXPECT_NEAR(middle.y, 20.0f, 1e-3f);
 
 	// Unknown special keys change nothing.
 	OnSpecialKey(GLUT_KEY_F5, 0, 0);
-	EXPECT_EQ(settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(0.0f, 20.0f));
 }
 
 TEST_F(ShellTest, RightButtonDragKeepsTheGrabbedPointUnderThePointer)
 {
-	viewZoom = 2.5f;
-	OnReshape(windowWidth, windowHeight);
-	const b2Vec2 grabbed = ScreenToWorld(100, 120);
+	view.SetZoom(2.5f);
+	OnReshape(view.WindowWidth(), view.WindowHeight());
+	const b2Vec2 grabbed = view.ScreenToWorld(100, 120);
 	OnMouseButton(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 120);
 	const int path[][2] = {{130, 100}, {400, 300}, {20, 470}};
 	for (const auto& point : path)
 	{
 		OnMouseMotion(point[0], point[1]);
-		const b2Vec2 under = ScreenToWorld(point[0], point[1]);
+		const b2Vec2 under = view.ScreenToWorld(point[0], point[1]);
 		EXPECT_NEAR(under.x, grabbed.x, 1e-3f);
 		EXPECT_NEAR(under.y, grabbed.y, 1e-3f);
 	}
 	OnMouseButton(GLUT_RIGHT_BUTTON, GLUT_UP, 20, 470);
-	const b2Vec2 center = settings.viewCenter;
+	const b2Vec2 center = sceneHost.settings.viewCenter;
 	OnMouseMotion(300, 300);
-	EXPECT_EQ(settings.viewCenter, center);
+	EXPECT_EQ(sceneHost.settings.viewCenter, center);
 }
 
 TEST_F(ShellTest, ShellKeysStayWithTheShellAndEverythingElseReachesTheScene)
 {
 	OnKey('p', 0, 0);
-	EXPECT_EQ(settings.pause, 1);
+	EXPECT_EQ(sceneHost.settings.pause, 1);
 	OnKey('p', 0, 0);
-	EXPECT_EQ(settings.pause, 0);
+	EXPECT_EQ(sceneHost.settings.pause, 0);
 	OnKey('P', 0, 0);
 	OnKey('R', 0, 0);
 	OnKey('X', 0, 0);
@@ -244,8 +243,8 @@ TEST_F(ShellTest, ShellKeysStayWithTheShellAndEverythingElseReachesTheScene)
 	OnKey('a', 0, 0);
 	OnKey('1', 0, 0);
 	EXPECT_EQ(Scene().keys, "PRXZa1");
-	EXPECT_EQ(settings.pause, 0);
-	EXPECT_EQ(viewZoom, 1.0f);
+	EXPECT_EQ(sceneHost.settings.pause, 0);
+	EXPECT_EQ(view.Zoom(), 1.0f);
 
 	OnKeyUp('p', 0, 0);
 	OnKeyUp('q', 0, 0);
@@ -258,7 +257,7 @@ TEST_F(ShellTest, ShellKeysStayWithTheShellAndEverythingElseReachesTheScene)
 
 TEST_F(ShellTest, ShiftAloneThrowsABombWhileShiftWithCtrlDrags)
 {
-	modifierQuery = shiftOnly;
+	inputRouter.SetModifierQuery(shiftOnly);
 	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
 	EXPECT_TRUE(Scene().SpawningBomb());
 	EXPECT_EQ(Scene().mouseDowns, 0);
@@ -268,7 +267,7 @@ TEST_F(ShellTest, ShiftAloneThrowsABombWhileShiftWithCtrlDrags)
 	// Thrown from the press towards where it came from, harder the further.
 	EXPECT_LT(Scene().GetBomb()->GetLinearVelocity().x, 0.0f);
 
-	modifierQuery = shiftAndCtrl;
+	inputRouter.SetModifierQuery(shiftAndCtrl);
 	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
 	EXPECT_EQ(Scene().mouseDowns, 1);
 	EXPECT_FALSE(Scene().SpawningBomb());
@@ -276,29 +275,29 @@ TEST_F(ShellTest, ShiftAloneThrowsABombWhileShiftWithCtrlDrags)
 
 TEST_F(ShellTest, RestartBuildsAFreshSceneAndKeepsTheCamera)
 {
-	viewZoom = 3.0f;
-	settings.viewCenter.Set(12.0f, -4.0f);
-	settings.pause = 1;
+	view.SetZoom(3.0f);
+	sceneHost.settings.viewCenter.Set(12.0f, -4.0f);
+	sceneHost.settings.pause = 1;
 	Scene().keys = "marker";
 	OnKey('r', 0, 0);
-	ASSERT_NE(currentScene, nullptr);
+	ASSERT_NE(sceneHost.Scene(), nullptr);
 	EXPECT_TRUE(Scene().keys.empty());
-	EXPECT_EQ(viewZoom, 3.0f);
-	EXPECT_EQ(settings.viewCenter, b2Vec2(12.0f, -4.0f));
-	EXPECT_EQ(settings.pause, 1);
+	EXPECT_EQ(view.Zoom(), 3.0f);
+	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(12.0f, -4.0f));
+	EXPECT_EQ(sceneHost.settings.pause, 1);
 }
 
 TEST_F(ShellTest, AFrameStepsTheSceneOnceAtSixtyHertzAndFollowsAMovedCamera)
 {
-	settings.hz = 30.0f;
+	sceneHost.settings.hz = 30.0f;
 	Scene().centerDrift = 10.0f;
 	Scene().textLine = 400;
 	OnDisplay();
 	EXPECT_EQ(Scene().steps, 1);
-	EXPECT_EQ(settings.hz, 60.0f);
+	EXPECT_EQ(sceneHost.settings.hz, 60.0f);
 	EXPECT_EQ(Scene().textLine, ::Test::FirstTextLine);
 	// The centre moved during the step, so the projection follows at once.
-	const b2Vec2 middle = UnprojectPixel(windowWidth / 2, windowHeight / 2);
+	const b2Vec2 middle = UnprojectPixel(view.WindowWidth() / 2, view.WindowHeight() / 2);
 	EXPECT_NEAR(middle.x, 10.0f, 1e-3f);
 }
 
@@ -317,8 +316,8 @@ TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCen
 	glXMakeCurrent(display, drawable, context);
 	ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 0);
 
-	settings.viewCenter.Set(3.0f, 4.0f);
-	OnReshape(windowWidth, 0);
+	sceneHost.settings.viewCenter.Set(3.0f, 4.0f);
+	OnReshape(view.WindowWidth(), 0);
 	GLint viewportAfter[4];
 	GLfloat projectionAfter[16];
 	glGetIntegerv(GL_VIEWPORT, viewportAfter);
@@ -326,7 +325,7 @@ TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCen
 	EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), std::vector<GLint>(viewportAfter, viewportAfter + 4));
 	EXPECT_EQ(std::vector<GLfloat>(projection, projection + 16),
 		std::vector<GLfloat>(projectionAfter, projectionAfter + 16));
-	EXPECT_EQ(ScreenToWorld(10, 10), settings.viewCenter);
+	EXPECT_EQ(view.ScreenToWorld(10, 10), sceneHost.settings.viewCenter);
 
 	glutSetWindow(mainWindow);
 	PumpWindowEvents();
@@ -334,7 +333,7 @@ TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCen
 
 TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 {
-	UseRegistry(sceneEntries);
+	sceneHost.UseRegistry(sceneEntries);
 	char program[] = "contest";
 	char scene[] = "--scene";
 	char tiles[] = "Tiles";
@@ -407,7 +406,7 @@ struct Arguments
 
 TEST(CommandLineTest, ScenesAreFoundByNameInAnyCaseOrByTheStartOfOnlyOneName)
 {
-	UseRegistry(sceneEntries);
+	sceneHost.UseRegistry(sceneEntries);
 	const std::pair<const char*, const char*> found[] = {{"revolute", "Revolute"}, {"REVOLUTE", "Revolute"},
 		{"pyr", "Pyramid"}, {"tarvo", "Tarvo's Walker"}, {"car", "Car"}, {"contest", "Contest"},
 		{"varying f", "Varying Friction"}};
@@ -439,7 +438,7 @@ TEST(CommandLineTest, ScenesAreFoundByNameInAnyCaseOrByTheStartOfOnlyOneName)
 
 TEST(CommandLineTest, OnlyFreeglutsOwnOptionsPassAndAnythingElseIsAnError)
 {
-	UseRegistry(sceneEntries);
+	sceneHost.UseRegistry(sceneEntries);
 	const std::vector<std::string> windowing = {"-display", ":0", "-geometry", "320x200", "-direct", "-indirect",
 		"-iconic", "-gldebug", "-sync"};
 	std::vector<std::string> words = windowing;

@@ -45,36 +45,36 @@ TEST(TileSeams, WallTilesAreAsBrightAtTheirEdgesAsTheWallFrameAlone)
 	{
 		// Around the fighters' start, the tile edges falling anywhere within
 		// a pixel.
-		settings.viewCenter.Set(126.3f, 14.1f);
-		viewZoom = zoom;
-		OnReshape(windowWidth, windowHeight);
+		sceneHost.settings.viewCenter.Set(126.3f, 14.1f);
+		view.SetZoom(zoom);
+		OnReshape(view.WindowWidth(), view.WindowHeight());
 		glMatrixMode(GL_MODELVIEW);
 		glLoadIdentity();
 		glClear(GL_COLOR_BUFFER_BIT);
-		const b2Vec2 lower = ScreenToWorld(0, windowHeight);
-		const b2Vec2 upper = ScreenToWorld(windowWidth, 0);
+		const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
+		const b2Vec2 upper = view.ScreenToWorld(view.WindowWidth(), 0);
 		game->renderer.Begin();
 		WhitenOnlyTheWallFrame(GetTexture("tiles").width, GetTexture("tiles").height);
 		game->renderer.DrawTiles(ground, lower, upper);
 		game->renderer.End();
-		std::vector<unsigned char> pixels(static_cast<size_t>(windowWidth) * windowHeight * 4);
-		glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+		std::vector<unsigned char> pixels(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight() * 4);
+		glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 
 		int wallPixels = 0;
 		int darker = 0;
-		for (int row = 0; row < windowHeight; ++row)
+		for (int row = 0; row < view.WindowHeight(); ++row)
 		{
-			for (int column = 0; column < windowWidth; ++column)
+			for (int column = 0; column < view.WindowWidth(); ++column)
 			{
-				const float x = lower.x + (column + 0.5f) * (upper.x - lower.x) / windowWidth;
-				const float y = lower.y + (row + 0.5f) * (upper.y - lower.y) / windowHeight;
+				const float x = lower.x + (column + 0.5f) * (upper.x - lower.x) / view.WindowWidth();
+				const float y = lower.y + (row + 0.5f) * (upper.y - lower.y) / view.WindowHeight();
 				const int cellX = static_cast<int>(std::floor(x / Ground::TileSize));
 				const int cellY = static_cast<int>(std::floor(y / Ground::TileSize));
 				const bool inGrid = cellX >= 0 && cellX < width && cellY >= 0 && cellY < height;
 				if (inGrid && ground.displayGrid[(height - 1 - cellY) * width + cellX] - 1 == WallFrame)
 				{
 					++wallPixels;
-					darker += pixels[(static_cast<size_t>(row) * windowWidth + column) * 4] < 255 - 8;
+					darker += pixels[(static_cast<size_t>(row) * view.WindowWidth() + column) * 4] < 255 - 8;
 				}
 			}
 		}

@@ -2,22 +2,18 @@
 
 #include <GL/freeglut.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_mixer.h>
 
 #include <cstdlib>
 #include <stdexcept>
 
 #include "app/SceneRegistry.h"
-#include "framework/Replay.h"
+#include "framework/InputStream.h"
 #include "framework/Shell.h"
+#include "game/GameDevices.h"
 #include "game/Input.h"
-#include "game/KeyboardPad.h"
 
 namespace
 {
-constexpr int AudioFrequency = 22050;
-constexpr int AudioChannels = 2;
-constexpr int AudioChunkSize = 4096;
 // Rounds of freeglut's event loop that map the window before the first
 // frame.
 constexpr int MapRounds = 10;
@@ -49,48 +45,34 @@ BotSession::BotSession(const Setup& setup, const char* program)
 	// SDL only carries the pad events; the window is freeglut's.
 	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
-	UseRegistry(sceneEntries);
-	sceneIndex = setup.row;
-	windowWidth = setup.width;
-	windowHeight = setup.height;
-	modifierQuery = HeldModifiers;
-
-	ReplayLog::Header header;
-	header.program = ContestVersion;
-	header.scene = setup.row;
-	header.width = setup.width;
-	header.height = setup.height;
-	header.keyboardPlay = setup.keyboardPlay;
+	sceneHost.UseRegistry(sceneEntries);
+	sceneHost.UseDevices(&gameDevices);
+	view.SetWindowSize(setup.width, setup.height);
+	inputRouter.SetModifierQuery(HeldModifiers);
 	std::string error;
-	if (!replay.Record(setup.path, header, &error))
+	if (!StartRecording(setup.path, setup.row, setup.keyboardPlay, &error))
 	{
 		throw std::runtime_error(error);
 	}
-	keyboardPad.SetEnabled(setup.keyboardPlay);
-	input.Init();
+	start = std::make_unique<ProgramStart>(gameDevices, setup.keyboardPlay, program);
 	if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
 	}
-	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, AudioChannels, AudioChunkSize) != -1;
 
 	// The program builds its scene before anything else draws a random
 	// number, from rand's first state.
 	std::srand(1);
-	StartScene();
+	sceneHost.UseCamera(&view);
+	sceneHost.Start(setup.row);
 	OpenWindow(program);
 }
 
 BotSession::~BotSession()
 {
-	replay.Finish(*currentScene);
-	delete currentScene;
-	currentScene = nullptr;
-	if (audioOpen)
-	{
-		Mix_CloseAudio();
-	}
-	input.Shutdown();
+	inputStream.EndSession(*sceneHost.Scene());
+	sceneHost.End();
+	start.reset();
 	// Closed while the GL driver is whole (see the shell's Quit).
 	glFinish();
 	glutDestroyWindow(mainWindow);
@@ -102,7 +84,7 @@ void BotSession::OpenWindow(const char* program)
 	char* argv[] = {const_cast<char*>(program), nullptr};
 	glutInit(&argc, argv);
 	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-	glutInitWindowSize(windowWidth, windowHeight);
+	glutInitWindowSize(view.WindowWidth(), view.WindowHeight());
 	mainWindow = glutCreateWindow("replaybot");
 	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 	// The session's frames are its own: freeglut draws nothing by itself.
@@ -112,11 +94,11 @@ void BotSession::OpenWindow(const char* program)
 	{
 		glutMainLoopEvent();
 	}
-	if (glutGet(GLUT_WINDOW_WIDTH) != windowWidth || glutGet(GLUT_WINDOW_HEIGHT) != windowHeight)
+	if (glutGet(GLUT_WINDOW_WIDTH) != view.WindowWidth() || glutGet(GLUT_WINDOW_HEIGHT) != view.WindowHeight())
 	{
 		throw std::runtime_error("the window did not get the size asked for");
 	}
-	OnReshape(windowWidth, windowHeight);
+	OnReshape(view.WindowWidth(), view.WindowHeight());
 }
 
 void BotSession::RunFrame()
@@ -129,7 +111,7 @@ void BotSession::RunFrame()
 
 Test& BotSession::Scene() const
 {
-	return *currentScene;
+	return *sceneHost.Scene();
 }
 
 void BotSession::Key(unsigned char key)
@@ -162,10 +144,12 @@ void BotSession::Release(int x, int y)
 void BotSession::PixelOf(const b2Vec2& p, int* x, int* y) const
 {
 	// ScreenToWorld is affine: two of its points give its inverse.
-	const b2Vec2 origin = ScreenToWorld(0, 0);
-	const b2Vec2 corner = ScreenToWorld(viewportWidth, viewportHeight);
-	*x = static_cast<int>((p.x - origin.x) / (corner.x - origin.x) * viewportWidth + 0.5f);
-	*y = static_cast<int>((p.y - origin.y) / (corner.y - origin.y) * viewportHeight + 0.5f);
+	const int width = view.ViewportWidth();
+	const int height = view.ViewportHeight();
+	const b2Vec2 origin = view.ScreenToWorld(0, 0);
+	const b2Vec2 corner = view.ScreenToWorld(width, height);
+	*x = static_cast<int>((p.x - origin.x) / (corner.x - origin.x) * width + 0.5f);
+	*y = static_cast<int>((p.y - origin.y) / (corner.y - origin.y) * height + 0.5f);
 }
 
 void BotSession::PadAxis(int pad, int axis, int16_t value)

@@ -3,7 +3,10 @@
 #include <box2d/box2d.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "framework/ProgramStart.h"
 
 class Test;
 
@@ -61,5 +64,6 @@ public:
 private:
 	void OpenWindow(const char* program);
 
+	std::unique_ptr<ProgramStart> start;
 	int frames = 0;
 };

@@ -2,8 +2,10 @@
 // plays each one back, so every kind of input (any key but Escape, special
 // keys, the mouse anywhere, far off the window too, pad events for any pad,
 // axis, button and value, panel changes, restarts and scene switches)
-// reaches every scene. A session passes when the program plays it to its
-// end and exits normally; a failing one is kept as its reproducer.
+// reaches every scene, values at the ends of their ranges included. A
+// session passes when the program plays it to its end and exits normally;
+// every fourth one carries a line no recording holds and passes when the
+// program refuses it. A failing one is kept as its reproducer.
 //
 //   replayfuzz [--frames N] [--rounds N] [--seed N] [--rows FIRST-LAST] [--keep DIR] CONTEST
 //   replayfuzz --soak MINUTES [--seed N] [--keep DIR] CONTEST
@@ -14,7 +16,6 @@
 // random input (no restarts) and samples the program's resident memory
 // every 10 seconds.
 
-#include <SDL/SDL.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,11 +25,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "framework/PadEvent.h"
 #include "framework/ReplayLog.h"
 #include "framework/Settings.h"
 
@@ -46,7 +49,6 @@ constexpr int RestartKey = 'r';
 constexpr int HordeKey = 'h';
 constexpr int FramesPerMinute = 3600;
 constexpr int SampleSeconds = 10;
-constexpr int PadElements = 256;
 // Inputs per frame on average, and the share of rare, drastic ones.
 constexpr double InputsPerFrame = 1.5;
 constexpr double SceneSwitchChance = 0.0005;
@@ -112,7 +114,7 @@ private:
 			}
 		}
 		Line end;
-		end.frame = frames;
+		end.frame = frames + 1;
 		end.kind = Line::End;
 		log->lines.push_back(end);
 	}
@@ -120,9 +122,15 @@ private:
 	bool Chance(double p) { return std::bernoulli_distribution(p)(random); }
 	int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 	float Spread(float range) { return std::uniform_real_distribution<float>(-range, range)(random); }
+	// One end of the range -limit to limit.
+	float Edge(float limit) { return Chance(0.5) ? limit : -limit; }
 
 	b2Vec2 Point()
 	{
+		if (Chance(0.01))
+		{
+			return b2Vec2(Edge(MaxWorldCoordinate), Edge(MaxWorldCoordinate));
+		}
 		const float range = Chance(0.1) ? FarRange : NearRange;
 		return b2Vec2(Spread(range), Spread(range) + 20.0f);
 	}
@@ -166,18 +174,19 @@ private:
 		}
 		case 5:
 			line.kind = Line::View;
-			line.point = Point();
-			line.zoom = std::uniform_real_distribution<float>(0.01f, 40.0f)(random);
+			line.point = Chance(0.9) ? Point() : b2Vec2(Edge(MaxViewReach), Edge(MaxViewReach));
+			line.point.x = b2Clamp(line.point.x, -MaxViewReach, MaxViewReach);
+			line.point.y = b2Clamp(line.point.y, -MaxViewReach, MaxViewReach);
+			line.zoom = Chance(0.9) ? std::uniform_real_distribution<float>(0.01f, 40.0f)(random)
+									: (Chance(0.5) ? MinViewZoom : MaxViewZoom);
 			break;
 		case 6:
 		case 7:
 		{
-			const int types[] = {SDL_JOYAXISMOTION, SDL_JOYBUTTONDOWN, SDL_JOYBUTTONUP};
 			line.kind = Line::Pad;
-			line.code = types[Between(0, 2)];
-			// Mostly the two pads the game reads, but any pad may speak.
-			line.pad = Chance(0.8) ? Between(0, 1) : Between(0, PadElements - 1);
-			line.element = Chance(0.8) ? Between(0, 7) : Between(0, PadElements - 1);
+			line.code = Between(0, 2);
+			line.pad = Between(0, PadSlots - 1);
+			line.element = Chance(0.8) ? Between(0, 7) : Between(0, MaxPadElement);
 			line.value = Between(INT16_MIN, INT16_MAX);
 			break;
 		}
@@ -206,10 +215,10 @@ private:
 			const bool drawing = Chance(0.5);
 			const SettingField& field = drawing ? drawingFields[Between(0, drawingFieldCount - 1)]
 												: simulationFields[Between(0, simulationFieldCount - 1)];
-			return {PanelChange::Setting, field.key, static_cast<float>(Between(-5, 200))};
+			return {PanelChange::Setting, field.key, static_cast<float>(Between(field.min, field.max))};
 		}
 		case 1:
-			return {PanelChange::Hz, "", static_cast<float>(Between(-100, 1000))};
+			return {PanelChange::Hz, "", static_cast<float>(Between(static_cast<int>(MinHz), static_cast<int>(MaxHz)))};
 		case 2:
 			return {PanelChange::Pause, "", static_cast<float>(Between(0, 1))};
 		case 3:
@@ -225,6 +234,50 @@ private:
 	std::mt19937 random;
 	bool steady = false;
 };
+
+// Lines no recording holds: values beyond what a session can produce, and
+// bytes that are not the format. A session with one of them must be refused
+// (status 2) before anything plays; a hang or a crash is the fault.
+const std::string SpoiledLines[] = {
+	"1 shiftdown -0x1.fffffep+127 -0x1.fffffep+127",
+	"1 move 0x1p+24 0",
+	"1 window 16384 16384",
+	"1 window 0 480",
+	"1 change setting velocityIterations 1e10",
+	"1 change setting velocityIterations 0x1.8p+0",
+	"1 change hz 0",
+	"1 change item musicVolume inf",
+	"1 view 0 20 0",
+	"1 view 0 20 -1",
+	"1 pad axis 2 0 0",
+	"1 pad press 0 256 0",
+	"1 key +32",
+	"1 key 0x20",
+	std::string("1 key 32\0zzz", 13),
+	"1 key " + std::string(100000, '7'),
+	"1 digest frame -1",
+	"1 digest frame +ff",
+	"1 digest frame 0x12",
+};
+// Every this many sessions one carries a spoiled line.
+constexpr unsigned SpoiledEvery = 4;
+
+// Puts one of the spoiled lines, picked by seed, right after path's header.
+bool Spoil(const std::string& path, unsigned seed)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	size_t headerEnd = 0;
+	for (int line = 0; line < 5; ++line)
+	{
+		headerEnd = text.find('\n', headerEnd) + 1;
+	}
+	const size_t count = sizeof(SpoiledLines) / sizeof(SpoiledLines[0]);
+	text.insert(headerEnd, SpoiledLines[seed / SpoiledEvery % count] + "\n");
+	std::ofstream out(path, std::ios::binary | std::ios::trunc);
+	out << text;
+	return static_cast<bool>(out);
+}
 
 // Resident memory of process pid in KiB, or -1.
 long ResidentKiB(pid_t pid)
@@ -385,23 +438,24 @@ int main(int argc, char** argv)
 			const unsigned seed = options.seed + round * Rows + row;
 			const std::string path =
 				options.keep + "/fuzz-row" + std::to_string(row) + "-seed" + std::to_string(seed) + ".replay";
-			if (!SessionMaker(seed).Make(row, options.frames).Write(path))
+			const bool spoiled = seed % SpoiledEvery == 0;
+			if (!SessionMaker(seed).Make(row, options.frames).Write(path) || (spoiled && !Spoil(path, seed)))
 			{
 				std::fprintf(stderr, "cannot write %s\n", path.c_str());
 				return 2;
 			}
 			const std::string log = path + ".log";
 			const int status = Play(options.contest, path, log);
-			if (status == 0)
+			if (status == (spoiled ? 2 : 0))
 			{
 				std::remove(path.c_str());
 				std::remove(log.c_str());
 				continue;
 			}
 			++failures;
-			std::printf("row %d, seed %u: the program ended with status %d; the session is kept in %s, its "
+			std::printf("row %d, seed %u: the program ended with status %d, not %d; the session is kept in %s, its "
 						"output in %s (replay it with --replay FILE --rewrite)\n",
-				row, seed, status, path.c_str(), log.c_str());
+				row, seed, status, spoiled ? 2 : 0, path.c_str(), log.c_str());
 			std::fflush(stdout);
 		}
 	}

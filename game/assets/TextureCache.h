@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "game/assets/Texture.h"
+#include "framework/Texture.h"
 
 // Turns an image name into an OpenGL texture, loading "Textures/<name>.png"
 // on the first request and keeping it for the rest of the run. Must be used

@@ -2,7 +2,6 @@
 #include "tests/support/GameHarness.h"
 
 #include <GL/freeglut.h>
-#include <SDL/SDL_mixer.h>
 
 #include <cstdlib>
 #include <set>
@@ -12,15 +11,10 @@
 #include "framework/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
+#include "game/GameDevices.h"
 #include "game/Input.h"
 #include "tests/support/AssetDir.h"
 #include "tests/support/GlWindow.h"
-
-namespace
-{
-constexpr int AudioFrequency = 22050;
-constexpr int AudioChunkSize = 4096;
-}
 
 void StartGameHarness()
 {
@@ -34,37 +28,40 @@ void StartGameHarness()
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	// SDL only carries the pad events here; the window is freeglut's.
 	setenv("SDL_VIDEODRIVER", "dummy", 0);
-	if (input.Init() != 0 && SDL_WasInit(SDL_INIT_VIDEO) == 0)
+	// Started as the program starts, and never taken down: the test process
+	// ends with it, as the program does on Escape.
+	new ProgramStart(gameDevices, false, "game harness");
+	if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
 	}
-	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, 2, AudioChunkSize) != -1;
+	sceneHost.UseRegistry(sceneEntries);
+	sceneHost.UseDevices(&gameDevices);
+	sceneHost.UseCamera(&view);
 	EnsureGlWindow();
 }
 
 Contest* NewGame()
 {
 	EndGame();
-	settings = Settings();
-	viewZoom = 1.0f;
+	sceneHost.settings = Settings();
+	view.SetZoom(1.0f);
 	KillCount = 0;
 	GodMode = false;
 	input.Reset();
-	currentEntry = &sceneEntries[0];
-	currentScene = currentEntry->create();
-	OnReshape(windowWidth, windowHeight);
+	sceneHost.Start(0);
+	OnReshape(view.WindowWidth(), view.WindowHeight());
 	return CurrentGame();
 }
 
 void EndGame()
 {
-	delete currentScene;
-	currentScene = nullptr;
+	sceneHost.End();
 }
 
 Contest* CurrentGame()
 {
-	return dynamic_cast<Contest*>(currentScene);
+	return dynamic_cast<Contest*>(sceneHost.Scene());
 }
 
 void RunFrame()
@@ -110,15 +107,15 @@ FrameStats RunFrameAndRead()
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	glMatrixMode(GL_MODELVIEW);
 	glLoadIdentity();
-	currentScene->textLine = Test::FirstTextLine;
-	settings.hz = settingsHz;
-	currentScene->Step(&settings);
-	OnReshape(windowWidth, windowHeight);
+	sceneHost.Scene()->textLine = Test::FirstTextLine;
+	sceneHost.settings.hz = sceneHost.settingsHz;
+	sceneHost.Scene()->Step(&sceneHost.settings);
+	OnReshape(view.WindowWidth(), view.WindowHeight());
 
-	std::vector<unsigned char> pixels(static_cast<size_t>(windowWidth) * windowHeight * 4);
+	std::vector<unsigned char> pixels(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight() * 4);
 	glReadBuffer(GL_BACK);
 	glPixelStorei(GL_PACK_ALIGNMENT, 1);
-	glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+	glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 	size_t coloured = 0;
 	std::set<unsigned int> colours;
 	for (size_t i = 0; i < pixels.size(); i += 4)

@@ -47,11 +47,11 @@ void EnsureGlWindow()
 	char* argv[] = {name, nullptr};
 	glutInit(&argc, argv);
 	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-	glutInitWindowSize(windowWidth, windowHeight);
+	glutInitWindowSize(view.WindowWidth(), view.WindowHeight());
 	mainWindow = glutCreateWindow("contest-test");
 	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 	glutDisplayFunc([] {});
-	OnReshape(windowWidth, windowHeight);
+	OnReshape(view.WindowWidth(), view.WindowHeight());
 	windowOpen = true;
 }
 
@@ -102,15 +102,15 @@ std::vector<unsigned> ReadShownFrame()
 	const Window window = glXGetCurrentDrawable();
 	XSync(display, False);
 	std::vector<unsigned> pixels;
-	XImage* image = XGetImage(display, window, 0, 0, windowWidth, windowHeight, AllPlanes, ZPixmap);
+	XImage* image = XGetImage(display, window, 0, 0, view.WindowWidth(), view.WindowHeight(), AllPlanes, ZPixmap);
 	if (image == nullptr)
 	{
 		return pixels;
 	}
-	pixels.reserve(static_cast<size_t>(windowWidth) * windowHeight);
-	for (int row = windowHeight - 1; row >= 0; --row)
+	pixels.reserve(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight());
+	for (int row = view.WindowHeight() - 1; row >= 0; --row)
 	{
-		for (int column = 0; column < windowWidth; ++column)
+		for (int column = 0; column < view.WindowWidth(); ++column)
 		{
 			pixels.push_back(static_cast<unsigned>(XGetPixel(image, column, row)) & 0xFFFFFFu);
 		}

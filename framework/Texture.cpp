@@ -1,4 +1,4 @@
-#include "game/assets/Texture.h"
+#include "framework/Texture.h"
 
 bool LocateSheetFrame(const Texture& texture, float frameWidth, float frameHeight, unsigned int frame,
 	SheetFrame* result)

@@ -1,0 +1,82 @@
+#include "framework/InputStream.h"
+
+#include <algorithm>
+
+InputStream inputStream;
+
+void InputStream::SetSource(InputSource* given)
+{
+	source = given;
+}
+
+void InputStream::AddListener(InputListener* listener)
+{
+	listeners.push_back(listener);
+}
+
+void InputStream::RemoveListener(InputListener* listener)
+{
+	listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+bool InputStream::IsLive() const
+{
+	return source == nullptr || !source->IsGiving();
+}
+
+bool InputStream::Offer(const ReplayLog::Line& input)
+{
+	if (!IsLive())
+	{
+		return false;
+	}
+	TellListeners(input);
+	return true;
+}
+
+const ReplayLog::Line* InputStream::Next(InputChannel channel)
+{
+	if (IsLive())
+	{
+		return nullptr;
+	}
+	const ReplayLog::Line* input = source->Next(channel);
+	if (input != nullptr)
+	{
+		TellListeners(*input);
+	}
+	return input;
+}
+
+void InputStream::BeginFrame(const Test& scene)
+{
+	Tell([&scene](InputListener& listener) { listener.FrameBegins(scene); });
+}
+
+void InputStream::TellListeners(const ReplayLog::Line& input)
+{
+	for (InputListener* listener : listeners)
+	{
+		listener->Heard(input);
+	}
+}
+
+bool InputStream::EndsBeforeStep(const Test& scene)
+{
+	return source != nullptr && source->EndsBeforeStep(scene);
+}
+
+void InputStream::EndFrame(const Test& scene)
+{
+	Tell([&scene](InputListener& listener) { listener.FrameEnds(scene); });
+}
+
+void InputStream::SceneRestarts(const Test& scene)
+{
+	Tell([&scene](InputListener& listener) { listener.SceneRestarts(scene); });
+}
+
+void InputStream::EndSession(const Test& scene)
+{
+	Tell([&scene](InputListener& listener) { listener.SessionEnds(scene); });
+}

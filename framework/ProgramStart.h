@@ -1,0 +1,37 @@
+#pragma once
+
+// The input devices a program of scenes drives beside the window: the
+// game's pads and keyboard play. The framework starts, resets and stops
+// them; what they are is the program's to say.
+class InputDevices
+{
+public:
+	virtual ~InputDevices() = default;
+	// Opens the devices; keyboard play on or off.
+	virtual void Start(bool keyboardPlay) = 0;
+	// Lets go of everything held (buttons, sticks, keys): a scene switch
+	// carries nothing over.
+	virtual void ReleaseAll() = 0;
+	virtual void Stop() = 0;
+};
+
+// What every run of the scenes starts with and ends with, whether the
+// program, the replay bot, the benchmark or the test harness runs them: the
+// devices started, then the audio device opened; at the end closed in the
+// opposite order.
+class ProgramStart
+{
+public:
+	// Without an audio device the scenes run silent, and program says so on
+	// stderr under its name.
+	ProgramStart(InputDevices& devices, bool keyboardPlay, const char* program);
+	~ProgramStart();
+	ProgramStart(const ProgramStart&) = delete;
+	ProgramStart& operator=(const ProgramStart&) = delete;
+
+	bool AudioOpen() const { return audioOpen; }
+
+private:
+	InputDevices& devices;
+	bool audioOpen = false;
+};

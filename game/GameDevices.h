@@ -1,0 +1,18 @@
+#pragma once
+
+#include "framework/ProgramStart.h"
+
+// The game's pads and keyboard play, as the framework starts, resets and
+// stops them.
+class GameDevices : public InputDevices
+{
+public:
+	// Keyboard play as given, then SDL's joystick subsystem and the pads.
+	void Start(bool keyboardPlay) override;
+	// Keyboard play lets go of its keys, then every pad reading and queued
+	// event is forgotten.
+	void ReleaseAll() override;
+	void Stop() override;
+};
+
+extern GameDevices gameDevices;
