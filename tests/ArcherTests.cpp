@@ -80,7 +80,7 @@ TEST_F(ArcherTest, ATapLoosesOneQuickArrowFortyFiveDegreesUpOnTheFacingSide)
 	const float expected = 60.0f / std::sqrt(2.0f);
 	EXPECT_NEAR(expected, v.x, 0.1f);
 	EXPECT_NEAR(expected - GravityStep, v.y, 0.1f);
-	EXPECT_EQ(archer, arrows[0]->owner);
+	EXPECT_EQ(archer, arrows[0]->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(arrows[0]->Has(PlayerShotFlag));
 	EXPECT_EQ(1, Plays(soundArrow));
 	ASSERT_TRUE(archer->bowBody->IsEnabled());

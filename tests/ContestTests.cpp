@@ -167,8 +167,8 @@ TEST_F(ContestTest, AWaveKeyStartsTheGameWithZombiesOnDistinctTilesOfTheUpperAre
 		EXPECT_NEAR(p.y, y * Ground::TileSize + 1.6f, 1e-3f);
 		EXPECT_TRUE(game->ground.IsOpen(game->ground.TileAt(x, y)));
 		tiles.insert({x, y});
-		EXPECT_EQ(zombie->targetA, game->knight);
-		EXPECT_EQ(zombie->targetB, game->archer);
+		EXPECT_EQ(zombie->targetA.Get(game->gameWorld), game->knight);
+		EXPECT_EQ(zombie->targetB.Get(game->gameWorld), game->archer);
 	}
 	EXPECT_EQ(tiles.size(), 50u);
 	// The spawner only reorders the open tiles.

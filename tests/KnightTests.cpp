@@ -70,7 +70,7 @@ TEST_F(KnightTest, HoldingTheButtonSwingsOnceAndBlockingSwingsNot)
 	ASSERT_NE(nullptr, mace);
 	EXPECT_TRUE(knight->attacking);
 	EXPECT_EQ(1, Plays(soundMace));
-	EXPECT_EQ(knight, mace->owner);
+	EXPECT_EQ(knight, mace->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(mace->Has(PlayerShotFlag));
 	EXPECT_NEAR(804.2f, body->GetMass(), 1.0f);
 	// Launched from straight above, clockwise when facing right.

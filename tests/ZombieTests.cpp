@@ -141,26 +141,47 @@ TEST_F(ZombieTest, TargetChoice)
 	// Equal distances: player one's fighter.
 	Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(knight, zombie->target);
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
 
 	Place(zombie->fixture->GetBody(), b2Vec2(1.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(archer, zombie->target);
+	EXPECT_EQ(archer, zombie->target.Get(arena.gameWorld));
 
 	archer->flags |= DyingFlag;
 	arena.UpdatePass();
-	EXPECT_EQ(knight, zombie->target);
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
 
 	archer->flags &= ~DyingFlag;
 	knight->flags |= DyingFlag;
 	Place(zombie->fixture->GetBody(), b2Vec2(-20.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(archer, zombie->target);
+	EXPECT_EQ(archer, zombie->target.Get(arena.gameWorld));
 
 	archer->flags |= DyingFlag;
 	Place(zombie->fixture->GetBody(), b2Vec2(20.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(knight, zombie->target);
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
+}
+
+TEST_F(ZombieTest, AGoneFighterCountsAsDownAndWithBothGoneTheZombieOnlyDrifts)
+{
+	Zombie* zombie = Spawn(b2Vec2(20.0f, Height));
+	archer->flags |= DeadFlag;
+	arena.gameWorld.Purge();
+	arena.UpdatePass();
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
+
+	knight->flags |= DeadFlag;
+	arena.gameWorld.Purge();
+	zombie->charging = true;
+	zombie->charge = 0.95f;
+	b2Body* body = zombie->fixture->GetBody();
+	const b2Vec2 drift(1.0f, 0.5f);
+	body->SetLinearVelocity(drift);
+	arena.Steps(30);
+	EXPECT_EQ(nullptr, zombie->target.Get(arena.gameWorld));
+	EXPECT_TRUE(Fireballs().empty());
+	EXPECT_EQ(drift, body->GetLinearVelocity());
 }
 
 TEST_F(ZombieTest, ItSeesThroughZombiesAndShieldsOnly)
@@ -233,7 +254,7 @@ TEST_F(ZombieTest, AChargeOfTwentyFramesThrowsAFireballThatLeadsTheTarget)
 	const b2Vec2 expected = b2Vec2(0.0f, 1.0f) + 90.0f * lead;
 	EXPECT_NEAR(expected.x, fireball->fixture->GetBody()->GetLinearVelocity().x, 1e-3f);
 	EXPECT_NEAR(expected.y, fireball->fixture->GetBody()->GetLinearVelocity().y, 1e-3f);
-	EXPECT_EQ(nullptr, fireball->owner);
+	EXPECT_EQ(nullptr, fireball->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(fireball->Has(EnemyShotFlag));
 	EXPECT_FALSE(zombie->charging);
 	EXPECT_EQ(1, Plays(soundFireball));

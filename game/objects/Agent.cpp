@@ -45,17 +45,6 @@ Agent::Agent()
 Agent::~Agent()
 {
 	b2World* world = GameWorldInstance->world;
-	for (Proj* projectile : launched)
-	{
-		// Destroying the body would take the tether with it behind the
-		// projectile's back.
-		if (projectile->joint != nullptr)
-		{
-			world->DestroyJoint(projectile->joint);
-			projectile->joint = nullptr;
-		}
-		projectile->owner = nullptr;
-	}
 	b2Body* body = fixture->GetBody();
 	body->DestroyFixture(fixture);
 	world->DestroyBody(body);
@@ -150,11 +139,6 @@ void Agent::EndFrame()
 	}
 }
 
-void Agent::Forget(Proj* projectile)
-{
-	launched.erase(std::remove(launched.begin(), launched.end(), projectile), launched.end());
-}
-
 void Agent::StartJump()
 {
 	if (!control->changed[JumpButton])
@@ -208,7 +192,6 @@ bool Agent::SufferHarm(float& hurt, float& fade, b2Body* extraBody)
 void Agent::Launch(Proj* projectile)
 {
 	projectile->owner = this;
-	launched.push_back(projectile);
 	GameWorldInstance->Add(projectile);
 }
 

@@ -8,26 +8,27 @@
 Proj::~Proj()
 {
 	b2World* world = GameWorldInstance->world;
-	if (joint != nullptr)
+	Agent* launcher = owner.Get(*GameWorldInstance);
+	if (joint != nullptr && launcher != nullptr)
 	{
 		world->DestroyJoint(joint);
 	}
 	b2Body* body = fixture->GetBody();
 	body->DestroyFixture(fixture);
 	world->DestroyBody(body);
-	if (owner != nullptr)
+	if (launcher != nullptr)
 	{
-		owner->Forget(this);
-		owner->OnProjectileGone(kind);
+		launcher->OnProjectileGone(kind);
 	}
 }
 
 void Proj::Update()
 {
 	b2Vec2 v = fixture->GetBody()->GetLinearVelocity();
-	if (kind == KindMace && owner != nullptr)
+	const Agent* launcher = kind == KindMace ? owner.Get(*GameWorldInstance) : nullptr;
+	if (launcher != nullptr)
 	{
-		v -= owner->velocity;
+		v -= launcher->velocity;
 	}
 	if (v.Length() < MinSpeed)
 	{

@@ -88,21 +88,18 @@ void Zombie::Update()
 
 	b2Body* body = fixture->GetBody();
 	const b2Vec2 position = body->GetPosition();
-	if (!targetA->Has(DyingFlag) && !targetB->Has(DyingFlag))
+	Agent* chased = ChooseTarget(position);
+	target = chased;
+	if (chased == nullptr)
 	{
-		const float distanceA = b2Distance(position, targetA->fixture->GetBody()->GetPosition());
-		const float distanceB = b2Distance(position, targetB->fixture->GetBody()->GetPosition());
-		target = distanceA <= distanceB ? targetA : targetB;
-	}
-	else
-	{
-		target = targetB->Has(DyingFlag) ? targetA : targetB;
+		// Nothing left to look at, chase or aim at.
+		return;
 	}
 
 	MyRayCastClosestCallback ray;
 	const bool inSight = Sees(ray);
 
-	b2Body* targetBody = target->fixture->GetBody();
+	b2Body* targetBody = chased->fixture->GetBody();
 	if (charging)
 	{
 		charge += ChargeRate;
@@ -182,23 +179,46 @@ void Zombie::Attack(b2Vec2 offset)
 	GameWorldInstance->Add(fireball);
 }
 
-bool Zombie::SightLine(b2Vec2& from, b2Vec2& to) const
+Agent* Zombie::ChooseTarget(b2Vec2 position) const
 {
+	Agent* a = targetA.Get(*GameWorldInstance);
+	Agent* b = targetB.Get(*GameWorldInstance);
+	if (a == nullptr || b == nullptr)
+	{
+		return a != nullptr ? a : b;
+	}
+	if (!a->Has(DyingFlag) && !b->Has(DyingFlag))
+	{
+		const float distanceA = b2Distance(position, a->fixture->GetBody()->GetPosition());
+		const float distanceB = b2Distance(position, b->fixture->GetBody()->GetPosition());
+		return distanceA <= distanceB ? a : b;
+	}
+	return b->Has(DyingFlag) ? a : b;
+}
+
+const Agent* Zombie::SightLine(b2Vec2& from, b2Vec2& to) const
+{
+	const Agent* seen = target.Get(*GameWorldInstance);
+	if (seen == nullptr)
+	{
+		return nullptr;
+	}
 	from = fixture->GetBody()->GetPosition();
-	to = target->fixture->GetBody()->GetPosition();
-	return b2DistanceSquared(from, to) > b2_epsilon * b2_epsilon;
+	to = seen->fixture->GetBody()->GetPosition();
+	return b2DistanceSquared(from, to) > b2_epsilon * b2_epsilon ? seen : nullptr;
 }
 
 bool Zombie::CastSight(MyRayCastClosestCallback& ray) const
 {
 	b2Vec2 from;
 	b2Vec2 to;
-	if (!SightLine(from, to))
+	const Agent* seen = SightLine(from, to);
+	if (seen == nullptr)
 	{
 		return false;
 	}
 	GameWorldInstance->world->RayCast(&ray, from, to);
-	return ray.hit && GameObject::Owner(ray.fixture) == target;
+	return ray.hit && GameObject::Owner(ray.fixture) == seen;
 }
 
 bool Zombie::Sees(MyRayCastClosestCallback& ray)
@@ -206,7 +226,8 @@ bool Zombie::Sees(MyRayCastClosestCallback& ray)
 	b2Vec2 from;
 	b2Vec2 to;
 	const SightTree* tree = SightTree::Of(GameWorldInstance->world);
-	if (tree != nullptr && SightLine(from, to) && tree->Hides(from, to, *target->fixture, hidingEdge))
+	const Agent* seen = tree != nullptr ? SightLine(from, to) : nullptr;
+	if (seen != nullptr && tree->Hides(from, to, *seen->fixture, hidingEdge))
 	{
 		return false;
 	}
