@@ -174,8 +174,10 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 {
 	Contest* game = NewGame();
 	RunFrame();
+	// Paused while the wave is gathered.
 	PressKey('1');
 	PressKey('l');
+	PressKey('m');
 	RunFrame();
 	ASSERT_TRUE(GodMode);
 	ASSERT_EQ(game->GetWaveSize(), 10u);
@@ -192,6 +194,7 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 		}
 	}
 	ASSERT_EQ(placed, 10);
+	PressKey('m');
 
 	PadScript script(*game);
 	constexpr int MaxFrames = 60 * 240;
