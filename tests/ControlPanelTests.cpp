@@ -249,7 +249,7 @@ TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
 	FakeTap(display, XK_Next);
 	Frames(3);
 	EXPECT_EQ(sceneIndex, 0);
-	EXPECT_FALSE(CurrentGame()->started);
+	EXPECT_FALSE(CurrentGame()->IsStarted());
 	FakeKey(display, XK_f, false);
 	Frames(1);
 	EXPECT_EQ(input.pads[0].buttons[0], 0);
@@ -372,21 +372,21 @@ TEST_F(ControlPanelTest, TheGamesPauseAndSingleStepAreItsOwnAndValuesStayInRange
 	Frames(2);
 	Contest* game = CurrentGame();
 	ApplyPanelChange({PanelChange::Pause, "", 1.0f});
-	EXPECT_TRUE(game->paused);
+	EXPECT_TRUE(game->IsPaused(settings));
 	const int steps = game->GetStepCount();
 	Frames(3);
 	EXPECT_EQ(game->GetStepCount(), steps);
 
 	// One whole game frame, not a bare physics step: the knight's update
 	// reads the stick and walks in it.
-	const b2Body* knight = game->knight->fixture->GetBody();
+	const b2Body* knight = game->GetKnight()->fixture->GetBody();
 	const float x = knight->GetPosition().x;
 	PushAxis(0, 0, 30000);
 	ApplyPanelChange({PanelChange::StepOnce, "", 0.0f});
 	Frames(2);
 	EXPECT_EQ(game->GetStepCount(), steps + 1);
 	EXPECT_GT(knight->GetPosition().x, x);
-	EXPECT_TRUE(game->paused);
+	EXPECT_TRUE(game->IsPaused(settings));
 
 	ApplyPanelChange({PanelChange::Hz, "", 0.0f});
 	EXPECT_EQ(settingsHz, MinHz);
@@ -414,7 +414,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	Stroke(XK_0);
 	Stroke(XK_Return);
 	EXPECT_EQ(settingsHz, 90.0f);
-	EXPECT_FALSE(CurrentGame()->started);
+	EXPECT_FALSE(CurrentGame()->IsStarted());
 
 	// A click in the scene gives the keys back before the next frame.
 	CtrlClick(hz);
@@ -422,7 +422,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	FakeClick(display, LeftButton);
 	FakeTap(display, XK_1);
 	Frames(2);
-	EXPECT_TRUE(CurrentGame()->started);
+	EXPECT_TRUE(CurrentGame()->IsStarted());
 	EXPECT_EQ(settingsHz, 90.0f);
 
 	// Escape ends an edit without quitting; the keys are the game's again.
@@ -430,7 +430,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	CtrlClick(hz);
 	Stroke(XK_Escape);
 	Stroke(XK_m);
-	EXPECT_TRUE(CurrentGame()->paused);
+	EXPECT_TRUE(CurrentGame()->IsPaused(settings));
 	EXPECT_EQ(settingsHz, 90.0f);
 
 	// Ctrl let go, a click sets the value under the pointer again.

@@ -165,7 +165,7 @@ TEST_F(ProjectileTest, AFireballOffAShieldBecomesAPlayerShotAndHurtsZombies)
 	EXPECT_FALSE(fireball->Has(EnemyShotFlag));
 	EXPECT_FALSE(fireball->Has(SpentFlag));
 	EXPECT_EQ(0.0f, knight->hurt);
-	EXPECT_GE(Plays(soundBounce), 1);
+	EXPECT_GE(Plays(GameSounds::Bounce), 1);
 	EXPECT_TRUE(knight->shield->Has(HitFlag));
 	arena.Step();
 	EXPECT_GT(VelocityOf(fireball).x, 10.0f);
@@ -193,7 +193,7 @@ TEST_F(ProjectileTest, WhilePausedAProjectileAgainstAShieldBouncesEveryFrame)
 	{
 		arena.Step(true);
 	}
-	EXPECT_EQ(5, Plays(soundBounce));
+	EXPECT_EQ(5, Plays(GameSounds::Bounce));
 }
 
 TEST_F(ProjectileTest, AMaceEndsWhenSlowRelativeToItsKnight)

@@ -87,7 +87,7 @@ TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 		DeliverWindowEvents();
 		RunFrame();
 	}
-	ASSERT_TRUE(game->started);
+	ASSERT_TRUE(game->IsStarted());
 	replay.Finish(*currentScene);
 	keyboardPad.SetEnabled(false);
 	EndGame();

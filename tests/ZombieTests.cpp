@@ -105,7 +105,7 @@ TEST_F(ZombieTest, ASpentHitPlaysButCostsNothing)
 	zombie->flags |= HitFlag;
 	arena.Step();
 	EXPECT_EQ(1.0f, zombie->health);
-	EXPECT_EQ(1, Plays(soundEnemyHit));
+	EXPECT_EQ(1, Plays(GameSounds::EnemyHit));
 	EXPECT_FALSE(zombie->Has(HitFlag));
 }
 
@@ -114,7 +114,7 @@ TEST_F(ZombieTest, ADefeatPlaysHitThenDeathCountsOnceFadesAndIsDeleted)
 	Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
 	const int bodies = arena.world.GetBodyCount();
 	Strike(zombie, 1.0f);
-	EXPECT_EQ((std::vector<int>{soundEnemyHit, soundEnemyDeath}), PlayingSounds());
+	EXPECT_EQ((std::vector<int>{GameSounds::EnemyHit, GameSounds::EnemyDeath}), PlayingSounds());
 	EXPECT_EQ(1u, KillCount);
 	EXPECT_TRUE(zombie->Has(DyingFlag));
 	EXPECT_FALSE(zombie->Has(HitFlag));
@@ -128,7 +128,7 @@ TEST_F(ZombieTest, ADefeatPlaysHitThenDeathCountsOnceFadesAndIsDeleted)
 		EXPECT_TRUE(zombie->fixture->GetBody()->IsEnabled());
 	}
 	EXPECT_EQ(1u, KillCount);
-	EXPECT_EQ(1, Plays(soundEnemyDeath));
+	EXPECT_EQ(1, Plays(GameSounds::EnemyDeath));
 	EXPECT_EQ(4u, arena.gameWorld.objects.size());
 
 	arena.Step();
@@ -257,7 +257,7 @@ TEST_F(ZombieTest, AChargeOfTwentyFramesThrowsAFireballThatLeadsTheTarget)
 	EXPECT_EQ(nullptr, fireball->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(fireball->Has(EnemyShotFlag));
 	EXPECT_FALSE(zombie->charging);
-	EXPECT_EQ(1, Plays(soundFireball));
+	EXPECT_EQ(1, Plays(GameSounds::Fireball));
 
 	// It leaves through its own zombie.
 	arena.PhysicsPass();
@@ -278,7 +278,7 @@ TEST_F(ZombieTest, OutOfSightItNeitherSteersNorStartsACharge)
 	EXPECT_FALSE(zombie->charging);
 	EXPECT_EQ(b2Vec2(0.0f, 0.5f), body->GetLinearVelocity());
 	EXPECT_EQ(1, zombie->laughTimer);
-	EXPECT_EQ(0, Plays(soundGhostFix));
+	EXPECT_EQ(0, Plays(GameSounds::GhostFix));
 
 	// A charge already under way still completes.
 	zombie->charging = true;
@@ -293,10 +293,10 @@ TEST_F(ZombieTest, InSightItLaughsWhenItsTimerRunsOut)
 	zombie->laughTimer = 2;
 	zombie->orbitTimer = 1;
 	arena.Step();
-	EXPECT_EQ(0, Plays(soundGhostFix));
+	EXPECT_EQ(0, Plays(GameSounds::GhostFix));
 	EXPECT_TRUE(zombie->orbitLeft);
 	arena.Step();
-	EXPECT_EQ(1, Plays(soundGhostFix));
+	EXPECT_EQ(1, Plays(GameSounds::GhostFix));
 	EXPECT_GE(zombie->laughTimer, 480);
 	EXPECT_GE(zombie->orbitTimer, 479);
 }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
 
@@ -181,7 +180,7 @@ bool Agent::SufferHarm(float& hurt, float& fade, b2Body* extraBody)
 		}
 		else
 		{
-			soundBank.PlaySound(rand() % 2 == 0 ? soundP1 : soundP2);
+			GameWorldInstance->PlaySound(rand() % 2 == 0 ? GameSounds::P1 : GameSounds::P2);
 		}
 	}
 	flags &= ~HitFlag;

@@ -137,3 +137,11 @@ void GameWorld::DeleteObjects()
 
 	GameWorldInstance = previous == this ? nullptr : previous;
 }
+
+void GameWorld::PlaySound(GameSounds::Effect effect) const
+{
+	if (sounds != nullptr)
+	{
+		sounds->Play(effect);
+	}
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/assets/GameSounds.h"
 #include "game/objects/GameObject.h"
 #include "game/objects/Object.h"
 
@@ -38,8 +39,12 @@ public:
 	// Deletes every listed object, projectiles first so that each still
 	// finds its launcher.
 	void DeleteObjects();
+	// Plays an effect of the running game's sounds; nothing without them.
+	void PlaySound(GameSounds::Effect effect) const;
 
 	b2World* world = nullptr;
+	// The game scene's sounds, which outlive its objects.
+	GameSounds* sounds = nullptr;
 	std::vector<GameObject*> objects;
 
 private:

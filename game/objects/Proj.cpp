@@ -1,7 +1,5 @@
 #include "game/objects/Proj.h"
 
-#include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/Agent.h"
 #include "game/objects/GameWorld.h"
 
@@ -73,7 +71,7 @@ void Proj::OnPreSolve(b2Contact* contact, const b2Manifold*, b2Fixture*, b2Fixtu
 	{
 		flags &= ~(SpentFlag | EnemyShotFlag);
 		flags |= PlayerShotFlag;
-		soundBank.PlaySound(soundBounce);
+		GameWorldInstance->PlaySound(GameSounds::Bounce);
 	}
 	if (target->Has(GroundFlag))
 	{

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
 #include "game/objects/SightTree.h"
@@ -72,10 +71,10 @@ void Zombie::Update()
 	if (Has(HitFlag))
 	{
 		health -= damage;
-		soundBank.PlaySound(soundEnemyHit);
+		GameWorldInstance->PlaySound(GameSounds::EnemyHit);
 		if (health <= 0.0f && !Has(DyingFlag))
 		{
-			soundBank.PlaySound(soundEnemyDeath);
+			GameWorldInstance->PlaySound(GameSounds::EnemyDeath);
 			flags &= ~HitFlag;
 			flags |= DyingFlag;
 			++KillCount;
@@ -108,7 +107,7 @@ void Zombie::Update()
 			const b2Vec2 leadPoint = targetBody->GetPosition() + targetBody->GetLinearVelocity();
 			Attack(leadPoint - position);
 			charging = false;
-			soundBank.PlaySound(soundFireball);
+			GameWorldInstance->PlaySound(GameSounds::Fireball);
 		}
 	}
 	else if (charge > 0.0f)
@@ -120,7 +119,7 @@ void Zombie::Update()
 	{
 		if (RunOut(laughTimer))
 		{
-			soundBank.PlaySound(soundGhostFix);
+			GameWorldInstance->PlaySound(GameSounds::GhostFix);
 			laughTimer = DrawPeriod();
 		}
 		if (RunOut(orbitTimer))
