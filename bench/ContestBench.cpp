@@ -131,7 +131,7 @@ b2Vec2 TileCentre(int column, int row)
 
 // Puts a fighter back on its ledge tile, at rest, when it has dropped a
 // tile below it (or on the first frame).
-void KeepOnLedge(Agent& fighter, int column)
+void KeepOnLedge(const Agent& fighter, int column)
 {
 	b2Body* body = fighter.fixture->GetBody();
 	const b2Vec2 spot = TileCentre(column, LedgeRow);
@@ -209,9 +209,8 @@ int RunGame(const Options& options, char* program)
 		return 1;
 	}
 	OnDisplay();
-	game->waveSize = static_cast<uint32_t>(options.zombies);
-	game->started = true;
-	game->SpawnWave();
+	// As a wave key would: the first frame of the loop spawns it.
+	game->RequestWave(static_cast<uint32_t>(options.zombies));
 
 	std::vector<float> update, step, contacts, drawing, panel, total, worldCast, sightPath;
 	SightComparison sight;
@@ -222,20 +221,20 @@ int RunGame(const Options& options, char* program)
 		ScriptPads(frame);
 		if (options.band)
 		{
-			KeepOnLedge(*game->knight, KnightLedgeColumn);
-			KeepOnLedge(*game->archer, ArcherLedgeColumn);
+			KeepOnLedge(*game->GetKnight(), KnightLedgeColumn);
+			KeepOnLedge(*game->GetArcher(), ArcherLedgeColumn);
 		}
 		frameTimer.Reset();
 		OnDisplay();
 		total.push_back(frameTimer.GetMilliseconds());
-		update.push_back(game->profile.update);
-		step.push_back(game->profile.step);
-		contacts.push_back(game->profile.contacts);
-		drawing.push_back(game->profile.drawing);
+		update.push_back(game->GetProfile().update);
+		step.push_back(game->GetProfile().step);
+		contacts.push_back(game->GetProfile().contacts);
+		drawing.push_back(game->GetProfile().drawing);
 		panel.push_back(controlPanel.LastDrawMilliseconds());
 		if (options.compare)
 		{
-			sight.Compare(game->gameWorld.objects);
+			sight.Compare(game->GetGameWorld().objects);
 			worldCast.push_back(sight.GetWorldCastMs());
 			sightPath.push_back(sight.GetSightPathMs());
 		}
@@ -251,8 +250,8 @@ int RunGame(const Options& options, char* program)
 	std::printf("%s", options.recording ? "recorded; " : "");
 	std::printf("fighters %s, control panel %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu "
 				"objects at the end\n",
-		options.band ? "up in the band" : "at their start", options.panelOpen ? "open" : "closed", game->waveSize,
-		options.frames, view.WindowWidth(), view.WindowHeight(), KillCount, game->gameWorld.objects.size());
+		options.band ? "up in the band" : "at their start", options.panelOpen ? "open" : "closed", game->GetWaveSize(),
+		options.frames, view.WindowWidth(), view.WindowHeight(), KillCount, game->GetGameWorld().objects.size());
 	std::printf("%-22s %10s %10s\n", "ms per frame", "median", "95th pct");
 	PrintRow("update pass", update);
 	PrintRow("world step", step);

@@ -102,12 +102,12 @@ public:
 
 	// The camera of the window the scene is shown in, for a scene that
 	// moves it itself; given by whoever builds the scene, null when none.
-	void UseCamera(Camera* given) { camera = given; }
+	void UseCamera(Camera* given) { windowCamera = given; }
 
 protected:
 	friend class DestructionListener;
 
-	Camera* camera = nullptr;
+	Camera* windowCamera = nullptr;
 
 	// A new static body at the origin holding one two-sided edge from `from`
 	// to `to`: the plain ground most scenes stand on.

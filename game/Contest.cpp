@@ -1,9 +1,7 @@
 #include "game/Contest.h"
 
 #include <GL/freeglut.h>
-#include <SDL/SDL.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -12,13 +10,11 @@
 #include "game/GameGlobals.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
-#include "game/assets/LoadFailure.h"
+#include "game/WaveSpawner.h"
 #include "game/assets/MixerVolume.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
 #include "game/objects/Other.h"
-#include "game/objects/Zombie.h"
 
 namespace
 {
@@ -38,61 +34,6 @@ struct FigureStart
 	int32_t tile;
 };
 constexpr FigureStart FigureStarts[] = {{152.0f, 10}, {104.0f, 14}};
-
-// The mixer may be closed (no audio device): then no music is loaded or
-// played and the game runs silent.
-Mix_Music* LoadMusic(const char* path)
-{
-	if (!SoundBank::MixerOpen())
-	{
-		return nullptr;
-	}
-	Mix_Music* music = Mix_LoadMUS(path);
-	if (music == nullptr)
-	{
-		ReportLoadFailure(path, Mix_GetError());
-	}
-	return music;
-}
-
-void HaltMusic()
-{
-	if (SoundBank::MixerOpen() && Mix_PlayingMusic())
-	{
-		Mix_HaltMusic();
-	}
-}
-
-void PlayMusic(Mix_Music* music)
-{
-	if (SoundBank::MixerOpen() && music != nullptr)
-	{
-		Mix_PlayMusic(music, -1);
-	}
-}
-
-void FreeMusic(Mix_Music*& music)
-{
-	if (music != nullptr)
-	{
-		Mix_FreeMusic(music);
-		music = nullptr;
-	}
-}
-
-// Moves value towards target by at most step.
-float Approach(float value, float target, float step)
-{
-	if (target - value >= step)
-	{
-		return value + step;
-	}
-	if (value - target >= step)
-	{
-		return value - step;
-	}
-	return target;
-}
 } // namespace
 
 Contest::Contest()
@@ -100,24 +41,11 @@ Contest::Contest()
 {
 	drawWorld = false;
 
-	mainMusic = LoadMusic("music.mp3");
-	winMusic = LoadMusic("winmusic.mp3");
-
-	soundEnemyHit = soundBank.LoadSound("enemyhit");
-	soundFireball = soundBank.LoadSound("fireball");
-	soundGhostFix = soundBank.LoadSound("ghostfix");
-	soundEnemyDeath = soundBank.LoadSound("enemydeath");
-	soundBounce = soundBank.LoadSound("bounce");
-	soundP1 = soundBank.LoadSound("p1");
-	soundP2 = soundBank.LoadSound("p2");
-	soundMace = soundBank.LoadSound("mace");
-	soundArrow = soundBank.LoadSound("arrow");
-	laughSound = soundBank.LoadSound("laugh");
-
-	PlayMusic(mainMusic);
+	sounds.PlayMainMusic();
 
 	world->SetGravity(b2Vec2(0.0f, Gravity));
 	gameWorld.world = world;
+	gameWorld.sounds = &sounds;
 	GameWorldInstance = &gameWorld;
 
 	ground.Build();
@@ -143,9 +71,9 @@ Contest::Contest()
 	archer->fixture->GetBody()->SetTransform(b2Vec2(ArcherStartX, StartHeight), 0.0f);
 	gameWorld.Add(archer);
 
-	// A wave key may start the game before the first frame, which would
+	// A wave key may start the game in the first frame, which would
 	// otherwise be the first to aim the camera.
-	SnapCamera();
+	camera.Snap(*knight, *archer);
 	// A key held through a restart must not auto-repeat into the new game
 	// before its first frame: keyboard play takes the window's repeat now.
 	keyboardPad.Poll();
@@ -154,10 +82,6 @@ Contest::Contest()
 Contest::~Contest()
 {
 	keyboardPad.ReleaseAll();
-	HaltMusic();
-	FreeMusic(mainMusic);
-	FreeMusic(winMusic);
-	soundBank.FreeSounds();
 	gameWorld.DeleteObjects();
 }
 
@@ -170,28 +94,22 @@ void Contest::Step(Settings* settings)
 {
 	b2Timer timer;
 
+	TakeWaveKeys();
 	ReadPads();
-
-	const PadState& pad0 = input.pads[0];
-	const PadState& pad1 = input.pads[1];
-	if ((pad0.buttons[PauseButton] && pad0.changed[PauseButton]) ||
-		(pad1.buttons[PauseButton] && pad1.changed[PauseButton]))
-	{
-		paused = !paused;
-	}
+	TogglePause();
 
 	if (!shellPause)
 	{
 		shellPause = settings->pause;
 	}
-	settings->pause = !started || paused ? 1 : 0;
-	if (stepOnce && started && paused)
+	settings->pause = !IsStarted() || paused ? 1 : 0;
+	if (stepOnce && IsStarted() && paused)
 	{
 		settings->pause = 0;
 	}
 	stepOnce = false;
 
-	if (!started)
+	if (!IsStarted())
 	{
 		WaitForStart();
 	}
@@ -218,13 +136,14 @@ void Contest::Step(Settings* settings)
 	}
 	profile.contacts = timer.GetMilliseconds();
 
+	DecideOutcome();
 	timer.Reset();
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
 	DrawStepOverlay(*settings, physicsOverlay || !renderer.HasSheet());
 	DrawStatus(pauseLine);
 
-	if (!started)
+	if (!IsStarted())
 	{
 		DrawHelp();
 	}
@@ -233,7 +152,7 @@ void Contest::Step(Settings* settings)
 
 void Contest::DrawStatus(int pauseLine)
 {
-	if (!started)
+	if (!IsStarted())
 	{
 		return;
 	}
@@ -280,6 +199,19 @@ void Contest::DrawHelp()
 	line("Tab: keyboard play off (pads only)");
 }
 
+void Contest::TakeWaveKeys()
+{
+	for (uint32_t size : waveKeys)
+	{
+		waveSize = size;
+		if (!IsStarted())
+		{
+			Start();
+		}
+	}
+	waveKeys.clear();
+}
+
 void Contest::ReadPads()
 {
 	// Keyboard play's events for this frame go in right before the drain.
@@ -287,19 +219,20 @@ void Contest::ReadPads()
 	input.Read();
 }
 
-void Contest::SnapCamera()
+void Contest::TogglePause()
 {
-	const b2Vec2 k = knight->fixture->GetBody()->GetPosition();
-	const b2Vec2 a = archer->fixture->GetBody()->GetPosition();
-	camTarget = 0.5f * (k + a);
-	camTargetZoom = b2Max((k - a).Length() / CameraDistancePerZoom, MinCameraZoom);
-	camCenter = camTarget;
-	camZoom = camTargetZoom;
+	const PadState& pad0 = input.pads[0];
+	const PadState& pad1 = input.pads[1];
+	if ((pad0.buttons[PauseButton] && pad0.changed[PauseButton]) ||
+		(pad1.buttons[PauseButton] && pad1.changed[PauseButton]))
+	{
+		paused = !paused;
+	}
 }
 
 void Contest::WaitForStart()
 {
-	SnapCamera();
+	camera.Snap(*knight, *archer);
 
 	bool start = false;
 	for (int b = 0; b < StartButtons; ++b)
@@ -316,10 +249,15 @@ void Contest::WaitForStart()
 	}
 	if (start)
 	{
-		started = true;
 		waveSize = PadStartWaveSize;
-		SpawnWave();
+		Start();
 	}
+}
+
+void Contest::Start()
+{
+	phase = Phase::Running;
+	waveSize = WaveSpawner(ground, gameWorld).Spawn(waveSize, knight, archer);
 }
 
 void Contest::FillControls()
@@ -346,36 +284,14 @@ void Contest::FillControls()
 
 void Contest::MoveCamera(Settings* settings)
 {
-	const bool knightDown = knight->Has(DyingFlag);
-	const bool archerDown = archer->Has(DyingFlag);
-	const b2Vec2 k = knight->fixture->GetBody()->GetPosition();
-	const b2Vec2 a = archer->fixture->GetBody()->GetPosition();
-	if (!knightDown && !archerDown)
-	{
-		camTarget = 0.5f * (k + a);
-		camTargetZoom = b2Max((k - a).Length() / CameraDistancePerZoom, MinCameraZoom);
-	}
-	else if (!knightDown)
-	{
-		camTarget = k;
-		camTargetZoom = MinCameraZoom;
-	}
-	else if (!archerDown)
-	{
-		camTarget = a;
-		camTargetZoom = MinCameraZoom;
-	}
-
-	camCenter.x = Approach(camCenter.x, camTarget.x, CameraStep);
-	camCenter.y = Approach(camCenter.y, camTarget.y, CameraStep);
-	camZoom = Approach(camZoom, camTargetZoom, ZoomStep);
-	settings->viewCenter = camCenter;
+	camera.Follow(*knight, *archer);
+	settings->viewCenter = camera.Center();
 	// This frame is culled for the new camera, so it must also be drawn
 	// with it; the shell alone would apply it only after the frame, and a
 	// change of zoom alone not at all.
-	if (camera != nullptr)
+	if (windowCamera != nullptr)
 	{
-		camera->LookAt(camCenter, camZoom);
+		windowCamera->LookAt(camera.Center(), camera.Zoom());
 	}
 }
 
@@ -385,117 +301,60 @@ void Contest::PreSolve(b2Contact* contact, const b2Manifold* oldManifold)
 	gameWorld.ForwardPreSolve(contact, oldManifold);
 }
 
+void Contest::DecideOutcome()
+{
+	if (!IsStarted())
+	{
+		overlays = StartOverlay;
+		return;
+	}
+	const bool won = KillCount >= waveSize;
+	const bool lost = knight->Has(DyingFlag) && archer->Has(DyingFlag);
+	overlays = (won ? WinOverlay : 0) | (lost ? EndOverlay : 0);
+	if (phase != Phase::Running)
+	{
+		return;
+	}
+	if (won)
+	{
+		phase = Phase::Won;
+		sounds.PlayWinMusic();
+	}
+	else if (lost)
+	{
+		phase = Phase::Lost;
+		sounds.PlayDefeatLaugh();
+	}
+}
+
 void Contest::Draw()
 {
 	// Without a window to show it in, the whole world is in view.
 	b2Vec2 lower(-MaxWorldCoordinate, -MaxWorldCoordinate);
 	b2Vec2 upper(MaxWorldCoordinate, MaxWorldCoordinate);
-	if (camera != nullptr)
+	if (windowCamera != nullptr)
 	{
-		camera->VisibleArea(&lower, &upper);
+		windowCamera->VisibleArea(&lower, &upper);
 	}
-	overlays = 0;
 
 	renderer.Begin();
 	renderer.DrawTiles(ground, lower, upper);
 	renderer.DrawObjects(gameWorld.objects, lower, upper);
-
-	if (!started)
+	const std::pair<Overlay, const char*> images[] = {
+		{StartOverlay, "start"}, {WinOverlay, "win"}, {EndOverlay, "end"}};
+	for (const auto& [overlay, image] : images)
 	{
-		renderer.DrawOverlay("start", camCenter, camZoom);
-		overlays |= StartOverlay;
-	}
-	if (started && KillCount >= waveSize)
-	{
-		renderer.DrawOverlay("win", camCenter, camZoom);
-		overlays |= WinOverlay;
-		PlayWinMusic();
-	}
-	if (started && knight->Has(DyingFlag) && archer->Has(DyingFlag))
-	{
-		renderer.DrawOverlay("end", camCenter, camZoom);
-		overlays |= EndOverlay;
-		PlayDefeatLaugh();
+		if ((overlays & overlay) != 0)
+		{
+			renderer.DrawOverlay(image, camera.Center(), camera.Zoom());
+		}
 	}
 	renderer.End();
 }
 
-void Contest::PlayWinMusic()
+void Contest::RequestWave(uint32_t size)
 {
-	if (ended)
-	{
-		return;
-	}
-	HaltMusic();
-	PlayMusic(winMusic);
-	ended = true;
-}
-
-void Contest::PlayDefeatLaugh()
-{
-	if (ended)
-	{
-		return;
-	}
-	HaltMusic();
-	Mix_Chunk* laugh = soundBank.GetChunk(laughSound);
-	if (laugh != nullptr && SoundBank::MixerOpen())
-	{
-		Mix_PlayChannelTimed(LaughChannel, laugh, 0, -1);
-	}
-	ended = true;
-}
-
-void Contest::SpawnWave()
-{
-	KillCount = 0;
-	ground.spawnPoolSize = static_cast<int>(ground.openTiles.size());
-	const unsigned int bandStart = ground.width * SpawnFirstRow;
-
-	uint32_t spawned = 0;
-	while (spawned < waveSize)
-	{
-		// Built before its tile is drawn: its own timers draw from the same
-		// generator, and keeping that order keeps the placements.
-		Zombie* zombie = new Zombie();
-
-		bool found = false;
-		int tile = 0;
-		while (!found && ground.spawnPoolSize > 0)
-		{
-			const int r = rand() % ground.spawnPoolSize;
-			tile = ground.openTiles[r];
-			std::swap(ground.openTiles[r], ground.openTiles[ground.spawnPoolSize - 1]);
-			--ground.spawnPoolSize;
-			found = static_cast<unsigned int>(tile) >= bandStart;
-		}
-		if (!found)
-		{
-			// The band has no free tile left: the wave is what it is.
-			delete zombie;
-			break;
-		}
-
-		const float x = static_cast<float>(static_cast<unsigned int>(tile) % ground.width) * Ground::TileSize;
-		const float y = static_cast<float>(static_cast<unsigned int>(tile) / ground.width) * Ground::TileSize;
-		const float half = 0.5f * Ground::TileSize;
-		zombie->fixture->GetBody()->SetTransform(b2Vec2(x + half, y + half), 0.0f);
-		zombie->targetA = knight;
-		zombie->targetB = archer;
-		gameWorld.Add(zombie);
-		++spawned;
-	}
-	waveSize = spawned;
-}
-
-void Contest::StartWave(uint32_t size)
-{
-	waveSize = size;
-	if (!started)
-	{
-		started = true;
-		SpawnWave();
-	}
+	waveKeys.push_back(size);
 }
 
 bool Contest::IsPaused(const Settings&) const
@@ -538,8 +397,8 @@ void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 {
 	const float maxVolume = static_cast<float>(MixerVolume::MaxVolume);
 	*items = {
-		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, started ? std::to_string(waveSize) : "not started"),
-		Item(PanelItem::Value, "defeated", "Zombies defeated", 0.0f, 1.0f, std::to_string(started ? KillCount : 0)),
+		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, IsStarted() ? std::to_string(waveSize) : "not started"),
+		Item(PanelItem::Value, "defeated", "Zombies defeated", 0.0f, 1.0f, std::to_string(IsStarted() ? KillCount : 0)),
 		HarmBar("Knight harm", knight->hurt, knight->Has(DyingFlag)),
 		HarmBar("Archer harm", archer->hurt, archer->Has(DyingFlag)),
 		Item(PanelItem::Switch, "noHarm", "No-harm mode", GodMode ? 1.0f : 0.0f),
@@ -592,6 +451,8 @@ void Contest::SetPanelItem(const std::string& key, float value)
 
 void Contest::AddToDigest(WorldDigest* digest) const
 {
+	const bool started = IsStarted();
+	const bool ended = phase == Phase::Won || phase == Phase::Lost;
 	const uint64_t switches[] = {started, ended, paused, swapPads, GodMode, waveSize, KillCount,
 		gameWorld.objects.size()};
 	for (uint64_t value : switches)
@@ -625,24 +486,30 @@ void Contest::Keyboard(unsigned char key)
 	}
 	if (key >= '1' && key <= '9')
 	{
-		StartWave(static_cast<uint32_t>(WaveKeyFactor * (key - '0')));
+		RequestWave(static_cast<uint32_t>(WaveKeyFactor * (key - '0')));
 		return;
 	}
 	switch (key)
 	{
 	case 'e':
-		StartWave(SingleWaveSize);
+		RequestWave(SingleWaveSize);
 		return;
 	case 'h':
-		StartWave(HordeWaveSize);
+		RequestWave(HordeWaveSize);
 		return;
 	default:
 		break;
 	}
-	if (!started)
+	// A wave key earlier in the same frame has started the game for the
+	// keys after it.
+	if (IsStarted() || !waveKeys.empty())
 	{
-		return;
+		OperatorKey(key);
 	}
+}
+
+void Contest::OperatorKey(unsigned char key)
+{
 	switch (key)
 	{
 	case 'a':

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <SDL/SDL_mixer.h>
-
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "framework/Test.h"
+#include "game/ContestCamera.h"
 #include "game/ContestRenderer.h"
 #include "game/ControlState.h"
 #include "game/arena/Ground.h"
+#include "game/assets/GameSounds.h"
 #include "game/objects/GameWorld.h"
 
 class Archer;
@@ -23,24 +24,24 @@ class Contest : public Test
 public:
 	// The longest stick vector a fighter receives.
 	static constexpr float MaxStickLength = 32.767f;
-	// Player distance per zoom unit of the camera, and its smallest zoom.
-	static constexpr float CameraDistancePerZoom = 48.0f;
-	static constexpr float MinCameraZoom = 1.0f;
-	// Per-frame limits of the camera's movement and zoom change.
-	static constexpr float CameraStep = 5.0f;
-	static constexpr float ZoomStep = 0.1f;
 	static constexpr uint32_t PadStartWaveSize = 80;
-	static constexpr int PauseButton = 5;
 	// Buttons 0 up to this one start the game; the fighters read 0 to 3.
 	static constexpr int StartButtons = 8;
 	static constexpr int FighterButtons = 4;
-	// Zombies spawn only on open tiles of this row or higher.
-	static constexpr unsigned int SpawnFirstRow = 16;
-	// The mixer channel of the defeat laugh.
-	static constexpr int LaughChannel = 1;
 	static constexpr float Gravity = -30.0f;
 	// Where the figures stand at the start: row 1 of the arena.
 	static constexpr float StartHeight = 4.8f;
+
+	// Where the match stands. Won and Lost name the outcome that came first
+	// and played its finale; the other may still come, and then shows its
+	// picture too, but plays nothing. Pausing is apart from this.
+	enum class Phase
+	{
+		Waiting,
+		Running,
+		Won,
+		Lost,
+	};
 
 	// Which overlays the last frame drew.
 	enum Overlay
@@ -80,51 +81,48 @@ public:
 	void GetPanelItems(std::vector<PanelItem>* items) const override;
 	void SetPanelItem(const std::string& key, float value) override;
 
-	// Places waveSize zombies on distinct random open tiles of the spawn
-	// band. A band with fewer free tiles ends the wave early, and waveSize
-	// becomes the number actually spawned.
-	void SpawnWave();
+	// What a wave key does: the next step starts the game with a wave of
+	// size zombies unless it runs already; either way size becomes the
+	// number of kills that wins. A band with fewer free tiles than the wave
+	// ends it early, and the wave size becomes the number spawned.
+	void RequestWave(uint32_t size);
 
-	bool started = false;
-	// The win music or the defeat laugh has played; neither plays again.
-	bool ended = false;
-	bool paused = false;
-	// Pad 1 drives the knight and pad 0 the archer.
-	bool swapPads = false;
-	int laughSound = -1;
-	b2Vec2 camTarget{0.0f, 0.0f};
-	float camTargetZoom = 1.0f;
-	b2Vec2 camCenter{0.0f, 0.0f};
-	float camZoom = 1.0f;
-	Knight* knight = nullptr;
-	Archer* archer = nullptr;
-	Ground ground;
-	GameWorld gameWorld;
-	ControlState knightControl;
-	ControlState archerControl;
-	// Shared by the two idle figures; nothing writes it.
-	ControlState extraControl;
+	Phase GetPhase() const { return phase; }
+	bool IsStarted() const { return phase != Phase::Waiting; }
 	// Zombies in the wave; this many kills win.
-	uint32_t waveSize = 0;
-
-	Mix_Music* mainMusic = nullptr;
-	Mix_Music* winMusic = nullptr;
+	uint32_t GetWaveSize() const { return waveSize; }
+	// Pad 1 drives the knight and pad 0 the archer.
+	bool SwapsPads() const { return swapPads; }
 	// Bits of Overlay drawn by the last frame.
-	int overlays = 0;
-	// Outline the physics bodies over the sprites, with the drawing flags.
-	bool physicsOverlay = false;
-	FrameProfile profile;
-	ContestRenderer renderer;
+	int GetOverlays() const { return overlays; }
+	const Knight* GetKnight() const { return knight; }
+	const Archer* GetArcher() const { return archer; }
+	const Ground& GetGround() const { return ground; }
+	const GameWorld& GetGameWorld() const { return gameWorld; }
+	const ControlState& GetKnightControl() const { return knightControl; }
+	const ControlState& GetArcherControl() const { return archerControl; }
+	// Shared by the two idle figures; nothing writes it.
+	const ControlState& GetExtraControl() const { return extraControl; }
+	const ContestCamera& GetCamera() const { return camera; }
+	const GameSounds& GetSounds() const { return sounds; }
+	const ContestRenderer& GetRenderer() const { return renderer; }
+	const FrameProfile& GetProfile() const { return profile; }
 
 private:
 	void ReadPads();
-	// Centres the camera between the fighters at once.
-	void SnapCamera();
+	void TogglePause();
+	// The wave keys pressed since the last frame, in order.
+	void TakeWaveKeys();
 	// Before the start: snaps the camera to the fighters and starts the game
 	// on any held button, which then reads as released.
 	void WaitForStart();
+	// Spawns the wave and lets the game run.
+	void Start();
 	void FillControls();
 	void MoveCamera(Settings* settings);
+	// Decides the outcome after the frame's physics: the overlays to show,
+	// and the win music or the defeat laugh when the game first ends.
+	void DecideOutcome();
 	void Draw();
 	// While waiting for the start: how to start, and the play keys.
 	void DrawHelp();
@@ -132,14 +130,34 @@ private:
 	// line while keyboard play is on. Drawn after the tiles, which would
 	// cover them.
 	void DrawStatus(int pauseLine);
-	void PlayWinMusic();
-	void PlayDefeatLaugh();
-	// Starts the game with a wave of the given size unless it runs already;
-	// the size replaces the number of kills that wins either way.
-	void StartWave(uint32_t size);
+	// The operator letters: down a fighter, no-harm mode, pause, pad swap.
+	void OperatorKey(unsigned char key);
 	// The game's progress, switches and every object's kind, flags and
 	// damage.
 	void AddToDigest(WorldDigest* digest) const override;
+
+	// Declared first, so the music and effects load before anything else is
+	// built and are freed last.
+	GameSounds sounds;
+	Phase phase = Phase::Waiting;
+	// Wave sizes of the wave keys pressed since the last frame.
+	std::vector<uint32_t> waveKeys;
+	bool paused = false;
+	bool swapPads = false;
+	ContestCamera camera;
+	Knight* knight = nullptr;
+	Archer* archer = nullptr;
+	Ground ground;
+	GameWorld gameWorld;
+	ControlState knightControl;
+	ControlState archerControl;
+	ControlState extraControl;
+	uint32_t waveSize = 0;
+	int overlays = 0;
+	// Outline the physics bodies over the sprites, with the drawing flags.
+	bool physicsOverlay = false;
+	FrameProfile profile;
+	ContestRenderer renderer;
 
 	// The next paused frame runs as an unpaused one.
 	bool stepOnce = false;

@@ -6,7 +6,9 @@
 
 #include "game/arena/Ground.h"
 #include "game/assets/TextureCache.h"
+#include "game/objects/Agent.h"
 #include "game/objects/Archer.h"
+#include "game/objects/GameWorld.h"
 #include "game/objects/Knight.h"
 #include "game/objects/Other.h"
 #include "game/objects/Proj.h"
@@ -210,10 +212,11 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		// knight is gone points the way a right-facing one would.
 		float facing = 1.0f;
 		b2Vec2 d(1.0f, 0.0f);
-		if (mace.owner != nullptr)
+		const Agent* knight = mace.owner.Get(*GameWorldInstance);
+		if (knight != nullptr)
 		{
-			facing = mace.owner->facing;
-			d = sprite.position - BodyPosition(mace.owner->fixture);
+			facing = knight->facing;
+			d = sprite.position - BodyPosition(knight->fixture);
 		}
 		sprite.scale.x = PixelScale * facing;
 		sprite.angle = std::atan2(d.y, d.x) - (facing == 1.0f ? QuarterPi : ThreeQuarterPi);

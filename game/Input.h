@@ -8,6 +8,8 @@
 constexpr int MaxPads = 2;
 constexpr int AxesPerPad = 20;
 constexpr int ButtonsPerPad = 20;
+// The button of either pad that pauses and resumes the game.
+constexpr int PauseButton = 5;
 
 // A pad's axis or button event as SDL reports it (made by keyboard play,
 // replays, the bot and the tests).

@@ -5,7 +5,6 @@
 #include <cctype>
 
 #include "framework/InputStream.h"
-#include "game/Contest.h"
 #include "game/Input.h"
 
 KeyboardPad keyboardPad(input);
@@ -58,7 +57,7 @@ const KeyboardPad::Binding KeyboardPad::bindings[] = {
 	{'h', ArcherPad, Binding::Button, AttackButton, "shoot"},
 	{'u', ArcherPad, Binding::Button, JumpButton, "jump"},
 	{'o', ArcherPad, Binding::Button, GuardButton, "sprint"},
-	{EnterKey, KnightPad, Binding::Button, Contest::PauseButton, "pause"},
+	{EnterKey, KnightPad, Binding::Button, PauseButton, "pause"},
 };
 
 const int KeyboardPad::bindingCount = sizeof(bindings) / sizeof(bindings[0]);

@@ -222,7 +222,7 @@ protected:
 	}
 	void TearDown() override { GodMode = false; }
 
-	int FighterCries() { return Plays(soundP1) + Plays(soundP2); }
+	int FighterCries() { return Plays(GameSounds::P1) + Plays(GameSounds::P2); }
 
 	ObjectWorld arena;
 	ControlState control;

@@ -80,9 +80,9 @@ TEST_F(ArcherTest, ATapLoosesOneQuickArrowFortyFiveDegreesUpOnTheFacingSide)
 	const float expected = 60.0f / std::sqrt(2.0f);
 	EXPECT_NEAR(expected, v.x, 0.1f);
 	EXPECT_NEAR(expected - GravityStep, v.y, 0.1f);
-	EXPECT_EQ(archer, arrows[0]->owner);
+	EXPECT_EQ(archer, arrows[0]->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(arrows[0]->Has(PlayerShotFlag));
-	EXPECT_EQ(1, Plays(soundArrow));
+	EXPECT_EQ(1, Plays(GameSounds::Arrow));
 	ASSERT_TRUE(archer->bowBody->IsEnabled());
 	EXPECT_NEAR(Pi / 4.0f, archer->bowBody->GetAngle(), 1e-4f);
 	// Shown in the release frame and the 14 after it.
@@ -99,7 +99,7 @@ TEST_F(ArcherTest, ATapLoosesOneQuickArrowFortyFiveDegreesUpOnTheFacingSide)
 	EXPECT_NEAR(-expected, arrows[0]->fixture->GetBody()->GetLinearVelocity().x, 0.1f);
 	// A second tap right after it fires again.
 	EXPECT_EQ(1u, Tap().size());
-	EXPECT_EQ(3, Plays(soundArrow));
+	EXPECT_EQ(3, Plays(GameSounds::Arrow));
 }
 
 TEST_F(ArcherTest, AHoldOfFifteenFramesTakesTheStanceAndItsReleaseFiresNothing)
@@ -116,7 +116,7 @@ TEST_F(ArcherTest, AHoldOfFifteenFramesTakesTheStanceAndItsReleaseFiresNothing)
 	Release(control, Fire);
 	Frame(arena, control);
 	EXPECT_TRUE(Arrows().empty());
-	EXPECT_EQ(0, Plays(soundArrow));
+	EXPECT_EQ(0, Plays(GameSounds::Arrow));
 	// No aim was given while drawing: the release drops the stance.
 	EXPECT_TRUE(archer->bowDown);
 	EXPECT_FALSE(archer->drawLatch);
@@ -145,7 +145,7 @@ TEST_F(ArcherTest, TapsInTheStanceShootAlongTheAim)
 		EXPECT_NEAR(60.0f - GravityStep, v.y, 0.1f);
 		EXPECT_FALSE(archer->bowDown);
 	}
-	EXPECT_EQ(2, Plays(soundArrow));
+	EXPECT_EQ(2, Plays(GameSounds::Arrow));
 }
 
 TEST_F(ArcherTest, InTheStanceItTurnsButDoesNotWalkAndCentringTheStickLeavesIt)
@@ -209,7 +209,7 @@ TEST_F(ArcherTest, SprintingAndFourteenFramesAfterBlockShotsAndStance)
 	// Press at frame 13, release at frame 14 after the sprint: too early.
 	EXPECT_TRUE(Tap().empty());
 	EXPECT_EQ(1u, Tap().size());
-	EXPECT_EQ(1, Plays(soundArrow));
+	EXPECT_EQ(1, Plays(GameSounds::Arrow));
 }
 
 TEST_F(ArcherTest, ArrowsPassThroughBothPlayers)

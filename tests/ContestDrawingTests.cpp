@@ -45,13 +45,13 @@ protected:
 		LookAt(center, zoom);
 		const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
 		const b2Vec2 upper = view.ScreenToWorld(view.WindowWidth(), 0);
-		game->renderer.Begin();
-		game->renderer.DrawTiles(game->ground, lower, upper);
+		renderer.Begin();
+		renderer.DrawTiles(game->GetGround(), lower, upper);
 		if (objects)
 		{
-			game->renderer.DrawObjects(game->gameWorld.objects, lower, upper);
+			renderer.DrawObjects(game->GetGameWorld().objects, lower, upper);
 		}
-		game->renderer.End();
+		renderer.End();
 	}
 
 	static void LookAt(const b2Vec2& center, float zoom)
@@ -67,7 +67,24 @@ protected:
 		glClear(GL_COLOR_BUFFER_BIT);
 	}
 
+	// The game's objects belong to its world, where these tests pose them.
+	template <class T>
+	T* Posed(int32_t kind) const
+	{
+		for (GameObject* object : game->GetGameWorld().objects)
+		{
+			if (object->kind == kind)
+			{
+				return static_cast<T*>(object);
+			}
+		}
+		return nullptr;
+	}
+
 	Contest* game = nullptr;
+	// Draws as the game's own renderer does, in the same window.
+	DebugDraw draw;
+	ContestRenderer renderer{draw};
 };
 
 // RGBA pixels, rows from the bottom (the back buffer) or from the top (a
@@ -157,7 +174,7 @@ void ExpectColor(const b2Color& c, float r, float g, float b)
 
 TEST_F(ContestDrawingTest, FightersShowTheirFrameFacingHarmAndFade)
 {
-	Knight* knight = game->knight;
+	Knight* knight = Posed<Knight>(KindKnight);
 	knight->facing = -1.0f;
 	knight->hurt = 0.25f;
 	knight->fade = 0.5f;
@@ -173,15 +190,15 @@ TEST_F(ContestDrawingTest, FightersShowTheirFrameFacingHarmAndFade)
 	EXPECT_EQ(sprites[0].cullPoint, b2Vec2(120.0f, 4.8f));
 	EXPECT_EQ(sprites[0].position, b2Vec2(120.0f, 5.0f));
 
-	const Other* first = static_cast<const Other*>(game->gameWorld.objects[1]);
-	const Other* second = static_cast<const Other*>(game->gameWorld.objects[3]);
+	const Other* first = static_cast<const Other*>(game->GetGameWorld().objects[1]);
+	const Other* second = static_cast<const Other*>(game->GetGameWorld().objects[3]);
 	ASSERT_EQ(ContestRenderer::SpritesOf(*first, sprites), 1);
 	EXPECT_EQ(sprites[0].frame, 10u);
 	ASSERT_EQ(ContestRenderer::SpritesOf(*second, sprites), 1);
 	EXPECT_EQ(sprites[0].frame, 14u);
 
 	// The archer's bow shows only while its body is enabled.
-	Archer* archer = game->archer;
+	Archer* archer = Posed<Archer>(KindArcher);
 	ASSERT_EQ(ContestRenderer::SpritesOf(*archer, sprites), 1);
 	EXPECT_EQ(sprites[0].frame, 12u);
 	archer->bowBody->SetEnabled(true);
@@ -198,7 +215,8 @@ TEST_F(ContestDrawingTest, FightersShowTheirFrameFacingHarmAndFade)
 TEST_F(ContestDrawingTest, ZombiesRedWhileChargingAndFadeWithHealth)
 {
 	PressKey('e');
-	Zombie* zombie = static_cast<Zombie*>(game->gameWorld.objects.back());
+	RunFrame();
+	Zombie* zombie = static_cast<Zombie*>(game->GetGameWorld().objects.back());
 	ASSERT_EQ(zombie->kind, KindZombie);
 	zombie->charge = 0.5f;
 	zombie->health = 0.3f;
@@ -212,7 +230,7 @@ TEST_F(ContestDrawingTest, ZombiesRedWhileChargingAndFadeWithHealth)
 
 TEST_F(ContestDrawingTest, ShieldsShowOnlyWhileRaisedAndStayUprightWhenTurned)
 {
-	Shield* shield = game->knight->shield;
+	Shield* shield = game->GetKnight()->shield;
 	Sprite sprites[2];
 	EXPECT_EQ(ContestRenderer::SpritesOf(*shield, sprites), 0);
 
@@ -229,22 +247,23 @@ TEST_F(ContestDrawingTest, ShieldsShowOnlyWhileRaisedAndStayUprightWhenTurned)
 TEST_F(ContestDrawingTest, ProjectilesPointAlongTheirFlight)
 {
 	// A right-facing knight's mace swings from its start above the knight.
-	game->knight->Attack();
-	Proj* mace = static_cast<Proj*>(game->gameWorld.objects.back());
+	Knight* knight = Posed<Knight>(KindKnight);
+	knight->Attack();
+	Proj* mace = static_cast<Proj*>(game->GetGameWorld().objects.back());
 	ASSERT_EQ(mace->kind, KindMace);
 	Sprite sprites[2];
 	ASSERT_EQ(ContestRenderer::SpritesOf(*mace, sprites), 1);
 	EXPECT_EQ(sprites[0].frame, 32u);
 	EXPECT_EQ(sprites[0].anchor, b2Vec2(20.0f, 19.0f));
 	EXPECT_NEAR(sprites[0].angle, b2_pi / 2.0f - 0.7853975f, 1e-5f);
-	game->knight->facing = -1.0f;
+	knight->facing = -1.0f;
 	ContestRenderer::SpritesOf(*mace, sprites);
 	EXPECT_NEAR(sprites[0].angle, b2_pi / 2.0f - 2.3561926f, 1e-5f);
 	EXPECT_EQ(sprites[0].scale, b2Vec2(-0.1f, 0.1f));
 
 	// An arrow flying straight right turns an eighth of a turn clockwise.
-	game->archer->Shoot(b2Vec2(1.0f, 0.0f));
-	Proj* arrow = static_cast<Proj*>(game->gameWorld.objects.back());
+	Posed<Archer>(KindArcher)->Shoot(b2Vec2(1.0f, 0.0f));
+	Proj* arrow = static_cast<Proj*>(game->GetGameWorld().objects.back());
 	ASSERT_EQ(arrow->kind, KindArrow);
 	ASSERT_EQ(ContestRenderer::SpritesOf(*arrow, sprites), 1);
 	EXPECT_EQ(sprites[0].frame, 41u);
@@ -255,7 +274,7 @@ TEST_F(ContestDrawingTest, ProjectilesPointAlongTheirFlight)
 	EXPECT_NEAR(sprites[0].angle, b2_pi / 2.0f - 0.7853975f, 1e-5f);
 
 	// The ground is never drawn as an object.
-	EXPECT_EQ(ContestRenderer::SpritesOf(game->ground, sprites), 0);
+	EXPECT_EQ(ContestRenderer::SpritesOf(game->GetGround(), sprites), 0);
 }
 
 TEST_F(ContestDrawingTest, TilesCoverTheViewWithOneTileOfMarginClippedToTheGrid)
@@ -266,17 +285,17 @@ TEST_F(ContestDrawingTest, TilesCoverTheViewWithOneTileOfMarginClippedToTheGrid)
 	// Centred on the corner of tiles (40, 15): columns 28 to 51, rows 6
 	// to 23.
 	DrawAt(Ground::Corner(40, 15), 1.0f);
-	EXPECT_EQ(game->renderer.tilesDrawn, 24 * 18);
+	EXPECT_EQ(renderer.tilesDrawn, 24 * 18);
 
 	// Left of and below the arena nothing is drawn for negative cells.
 	DrawAt(b2Vec2(0.0f, 0.0f), 1.0f);
-	EXPECT_EQ(game->renderer.tilesDrawn, 12 * 9);
+	EXPECT_EQ(renderer.tilesDrawn, 12 * 9);
 	// Beyond the top right corner only the last column and row remain.
 	DrawAt(b2Vec2(256.0f + 40.0f, 288.0f + 30.0f), 1.0f);
-	EXPECT_EQ(game->renderer.tilesDrawn, 0);
+	EXPECT_EQ(renderer.tilesDrawn, 0);
 	const float halfWidth = 25.0f * 640.0f / 480.0f;
 	DrawAt(b2Vec2(257.0f + halfWidth, 289.0f + 25.0f), 1.0f);
-	EXPECT_EQ(game->renderer.tilesDrawn, 1);
+	EXPECT_EQ(renderer.tilesDrawn, 1);
 }
 
 TEST_F(ContestDrawingTest, EachCellShowsItsSheetFrameOnItsOwnSquare)
@@ -288,7 +307,7 @@ TEST_F(ContestDrawingTest, EachCellShowsItsSheetFrameOnItsOwnSquare)
 	const Image screen = ReadBack();
 	const float pixelsPerUnit = view.WindowHeight() / 50.0f;
 	const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
-	const Ground& ground = game->ground;
+	const Ground& ground = game->GetGround();
 	int checked = 0;
 	for (int row = 50; row < 64; ++row)
 	{
@@ -318,9 +337,9 @@ TEST_F(ContestDrawingTest, AnOverlayIsASquareOf48UnitsTimesItsZoomOnItsCentre)
 	// 100 units in 480 pixels, the overlay at zoom 1.5: 345.6 pixels square.
 	LookAt(b2Vec2(0.0f, 0.0f), 2.0f);
 	Clear();
-	game->renderer.Begin();
-	game->renderer.DrawOverlay("start", b2Vec2(10.0f, 5.0f), 1.5f);
-	game->renderer.End();
+	renderer.Begin();
+	renderer.DrawOverlay("start", b2Vec2(10.0f, 5.0f), 1.5f);
+	renderer.End();
 	int shown[4];
 	ReadBack().LitBox(shown);
 	const Image image = TextureImage("start");
@@ -345,12 +364,12 @@ TEST_F(ContestDrawingTest, ObjectsOutsideTheViewAreSkipped)
 {
 	// The start view holds the knight and the archer and both figures.
 	DrawAt(b2Vec2(128.0f, 4.8f), 1.0f);
-	EXPECT_EQ(game->renderer.spritesDrawn, 4);
+	EXPECT_EQ(renderer.spritesDrawn, 4);
 
 	// A view that ends 1.5 units left of the knight's body still shows it.
 	const float halfWidth = 25.0f * 640.0f / 480.0f;
 	DrawAt(b2Vec2(120.0f - 1.5f - halfWidth, 4.8f), 1.0f);
-	EXPECT_EQ(game->renderer.spritesDrawn, 2);
+	EXPECT_EQ(renderer.spritesDrawn, 2);
 	DrawAt(b2Vec2(120.0f - 1.7f - halfWidth, 4.8f), 1.0f);
-	EXPECT_EQ(game->renderer.spritesDrawn, 1);
+	EXPECT_EQ(renderer.spritesDrawn, 1);
 }

@@ -47,7 +47,7 @@ const Zombie* NearestZombie(const Contest& game, const b2Vec2& from)
 {
 	const Zombie* nearest = nullptr;
 	float best = 0.0f;
-	for (const GameObject* object : game.gameWorld.objects)
+	for (const GameObject* object : game.GetGameWorld().objects)
 	{
 		if (object->kind != KindZombie || object->Has(DyingFlag))
 		{
@@ -86,7 +86,7 @@ private:
 
 	void PlayKnight(int frame)
 	{
-		const b2Vec2 k = game.knight->fixture->GetBody()->GetPosition();
+		const b2Vec2 k = game.GetKnight()->fixture->GetBody()->GetPosition();
 		const Zombie* target = NearestZombie(game, k);
 		int16_t stick = 0;
 		if (target != nullptr)
@@ -140,7 +140,7 @@ private:
 	void AimArcher(bool atTarget)
 	{
 		b2Vec2 d(0.0f, 0.0f);
-		const b2Vec2 a = game.archer->fixture->GetBody()->GetPosition();
+		const b2Vec2 a = game.GetArcher()->fixture->GetBody()->GetPosition();
 		const Zombie* target = NearestZombie(game, a);
 		if (atTarget && target != nullptr)
 		{
@@ -174,14 +174,17 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 {
 	Contest* game = NewGame();
 	RunFrame();
+	// Paused while the wave is gathered.
 	PressKey('1');
 	PressKey('l');
+	PressKey('m');
+	RunFrame();
 	ASSERT_TRUE(GodMode);
-	ASSERT_EQ(game->waveSize, 10u);
+	ASSERT_EQ(game->GetWaveSize(), 10u);
 	// Zombies only hunt what they can see; gather the wave in the lower
 	// cave above the fighters instead of all over the upper arena.
 	int placed = 0;
-	for (GameObject* object : game->gameWorld.objects)
+	for (GameObject* object : game->GetGameWorld().objects)
 	{
 		if (object->kind == KindZombie)
 		{
@@ -191,12 +194,13 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 		}
 	}
 	ASSERT_EQ(placed, 10);
+	PressKey('m');
 
 	PadScript script(*game);
 	constexpr int MaxFrames = 60 * 240;
 	bool sawFight = false;
 	int frame = 0;
-	for (; frame < MaxFrames && (game->overlays & Contest::WinOverlay) == 0; ++frame)
+	for (; frame < MaxFrames && (game->GetOverlays() & Contest::WinOverlay) == 0; ++frame)
 	{
 		script.Frame(frame);
 		// Mid-fight, some zombies down and some still standing: the frame
@@ -204,7 +208,7 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 		if (!sawFight && KillCount >= 3)
 		{
 			const FrameStats stats = RunFrameAndRead();
-			EXPECT_GT(game->renderer.spritesDrawn, 4);
+			EXPECT_GT(game->GetRenderer().spritesDrawn, 4);
 			EXPECT_GT(stats.coloured, 0.4);
 			EXPECT_GT(stats.colours, 50);
 			sawFight = true;
@@ -215,11 +219,11 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 	std::printf("won after %d frames, %u kills\n", frame, KillCount);
 	EXPECT_TRUE(sawFight);
 	EXPECT_GE(KillCount, 10u);
-	EXPECT_EQ(game->overlays, Contest::WinOverlay);
-	EXPECT_TRUE(game->ended);
-	EXPECT_FALSE(game->knight->Has(DyingFlag));
-	EXPECT_FALSE(game->archer->Has(DyingFlag));
-	if (game->winMusic != nullptr)
+	EXPECT_EQ(game->GetOverlays(), Contest::WinOverlay);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Won);
+	EXPECT_FALSE(game->GetKnight()->Has(DyingFlag));
+	EXPECT_FALSE(game->GetArcher()->Has(DyingFlag));
+	if (game->GetSounds().WinMusic() != nullptr)
 	{
 		EXPECT_TRUE(Mix_PlayingMusic());
 	}
@@ -234,15 +238,19 @@ TEST_F(ContestGameTest, AHundredRestartsLeaveNothingBehind)
 		// Every few rounds a game that ran with a wave, projectiles flying.
 		if (round % 3 == 0)
 		{
+			// The knight swings and the archer shoots.
 			PressKey('2');
-			CurrentGame()->knight->Attack();
-			CurrentGame()->archer->Shoot(b2Vec2(0.0f, 1.0f));
+			PushButton(0, 0, true);
+			PushButton(1, 0, true);
+			RunFrame();
+			PushButton(0, 0, false);
+			PushButton(1, 0, false);
 		}
 		RunFrames(round % 3 == 0 ? 20 : 2);
 		PressKey('r');
 		ASSERT_NE(CurrentGame(), nullptr);
-		EXPECT_EQ(CurrentGame()->gameWorld.objects.size(), 7u);
-		EXPECT_EQ(GameWorldInstance, &CurrentGame()->gameWorld);
+		EXPECT_EQ(CurrentGame()->GetGameWorld().objects.size(), 7u);
+		EXPECT_EQ(GameWorldInstance, &CurrentGame()->GetGameWorld());
 		if (round == 9)
 		{
 			settled = HeapInUse();
@@ -310,8 +318,8 @@ TEST_F(ContestGameTest, AFighterWalkingIntoAStepJumpsOntoIt)
 		PressKey('e');
 		// The other fighter steps aside: walking into each other is another
 		// matter.
-		Agent* fighter = pad == 0 ? static_cast<Agent*>(game->knight) : game->archer;
-		Agent* other = pad == 0 ? static_cast<Agent*>(game->archer) : game->knight;
+		const Agent* fighter = pad == 0 ? static_cast<const Agent*>(game->GetKnight()) : game->GetArcher();
+		const Agent* other = pad == 0 ? static_cast<const Agent*>(game->GetArcher()) : game->GetKnight();
 		other->fixture->GetBody()->SetEnabled(false);
 		const StepJump jump = JumpAtFirstStop(*fighter, pad, FullStick);
 		EXPECT_GT(jump.honoured, 0.9) << int{pad};

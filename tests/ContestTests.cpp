@@ -2,17 +2,19 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL_mixer.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "framework/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
-#include "game/assets/SoundBank.h"
+#include "game/assets/GameSounds.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
 #include "game/objects/Other.h"
@@ -46,7 +48,7 @@ protected:
 	std::vector<Zombie*> Zombies() const
 	{
 		std::vector<Zombie*> zombies;
-		for (GameObject* object : game->gameWorld.objects)
+		for (GameObject* object : game->GetGameWorld().objects)
 		{
 			if (object->kind == KindZombie)
 			{
@@ -79,17 +81,17 @@ bool MixerOpen()
 
 TEST_F(ContestTest, ConstructionListsTheFiguresInOrderWithTheTwoExtrasSwitchedOff)
 {
-	const auto& objects = game->gameWorld.objects;
+	const auto& objects = game->GetGameWorld().objects;
 	ASSERT_EQ(objects.size(), 7u);
 	const int32_t kinds[] = {KindShield, KindOther, KindShield, KindOther, KindShield, KindKnight, KindArcher};
 	for (size_t i = 0; i < 7; ++i)
 	{
 		EXPECT_EQ(objects[i]->kind, kinds[i]) << i;
 	}
-	EXPECT_EQ(objects[5], game->knight);
-	EXPECT_EQ(objects[6], game->archer);
+	EXPECT_EQ(objects[5], game->GetKnight());
+	EXPECT_EQ(objects[6], game->GetArcher());
 	EXPECT_EQ(static_cast<Knight*>(objects[1])->shield, objects[0]);
-	EXPECT_EQ(game->knight->shield, objects[4]);
+	EXPECT_EQ(game->GetKnight()->shield, objects[4]);
 
 	const std::pair<b2Vec2, int32_t> extras[] = {{b2Vec2(152.0f, 4.8f), 10}, {b2Vec2(104.0f, 4.8f), 14}};
 	for (int i = 0; i < 2; ++i)
@@ -100,131 +102,105 @@ TEST_F(ContestTest, ConstructionListsTheFiguresInOrderWithTheTwoExtrasSwitchedOf
 		EXPECT_EQ(body->GetPosition(), extras[i].first);
 		EXPECT_EQ(body->GetAngle(), 0.0f);
 		EXPECT_EQ(other->tile, extras[i].second);
-		EXPECT_EQ(other->control, &game->extraControl);
+		EXPECT_EQ(other->control, &game->GetExtraControl());
 	}
-	EXPECT_EQ(PositionOf(game->knight), b2Vec2(120.0f, 4.8f));
-	EXPECT_EQ(PositionOf(game->archer), b2Vec2(136.0f, 4.8f));
-	EXPECT_TRUE(game->knight->fixture->GetBody()->IsEnabled());
-	EXPECT_EQ(game->knight->control, &game->knightControl);
-	EXPECT_EQ(game->archer->control, &game->archerControl);
+	EXPECT_EQ(PositionOf(game->GetKnight()), b2Vec2(120.0f, 4.8f));
+	EXPECT_EQ(PositionOf(game->GetArcher()), b2Vec2(136.0f, 4.8f));
+	EXPECT_TRUE(game->GetKnight()->fixture->GetBody()->IsEnabled());
+	EXPECT_EQ(game->GetKnight()->control, &game->GetKnightControl());
+	EXPECT_EQ(game->GetArcher()->control, &game->GetArcherControl());
 
-	EXPECT_EQ(GameWorldInstance, &game->gameWorld);
-	EXPECT_EQ(game->gameWorld.world, game->GetWorld());
+	EXPECT_EQ(GameWorldInstance, &game->GetGameWorld());
+	EXPECT_EQ(game->GetGameWorld().world, game->GetWorld());
 	EXPECT_EQ(game->GetWorld()->GetGravity(), b2Vec2(0.0f, -30.0f));
 	EXPECT_FALSE(game->DrawsWorld());
-	EXPECT_EQ(game->ground.openTiles.size(), 4282u);
-	EXPECT_FALSE(game->started);
-	EXPECT_FALSE(game->ended);
-	EXPECT_FALSE(game->paused);
-	EXPECT_FALSE(game->swapPads);
+	EXPECT_EQ(game->GetGround().openTiles.size(), 4282u);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Waiting);
+	EXPECT_FALSE(game->IsPaused(sceneHost.settings));
+	EXPECT_FALSE(game->SwapsPads());
 }
 
-TEST_F(ContestTest, SoundsLoadFromIndexZeroInEveryNewGameAndTheMainMusicPlays)
+TEST_F(ContestTest, EveryNewGameLoadsItsOwnSoundsForItsObjectsAndTheMainMusicPlays)
 {
 	ASSERT_TRUE(MixerOpen()) << "the tests open the mixer on SDL's dummy driver";
 	for (int round = 0; round < 2; ++round)
 	{
 		SCOPED_TRACE(round);
-		EXPECT_EQ(soundEnemyHit, 0);
-		EXPECT_EQ(soundFireball, 1);
-		EXPECT_EQ(soundGhostFix, 2);
-		EXPECT_EQ(soundEnemyDeath, 3);
-		EXPECT_EQ(soundBounce, 4);
-		EXPECT_EQ(soundP1, 5);
-		EXPECT_EQ(soundP2, 6);
-		EXPECT_EQ(soundMace, 7);
-		EXPECT_EQ(soundArrow, 8);
-		EXPECT_EQ(game->laughSound, 9);
-		EXPECT_EQ(soundBank.Count(), 10);
-		EXPECT_NE(game->mainMusic, nullptr);
-		EXPECT_NE(game->winMusic, nullptr);
+		const GameSounds& sounds = game->GetSounds();
+		std::set<const Mix_Chunk*> chunks;
+		for (int effect = 0; effect < GameSounds::EffectCount; ++effect)
+		{
+			chunks.insert(sounds.Chunk(static_cast<GameSounds::Effect>(effect)));
+		}
+		EXPECT_EQ(chunks.size(), 10u);
+		EXPECT_EQ(chunks.count(nullptr), 0u);
+		EXPECT_NE(sounds.MainMusic(), nullptr);
+		EXPECT_NE(sounds.WinMusic(), nullptr);
+		EXPECT_EQ(GameWorldInstance->sounds, &sounds);
 		EXPECT_TRUE(Mix_PlayingMusic());
 		game = NewGame();
 	}
 	EndGame();
-	EXPECT_EQ(soundBank.Count(), 0);
 	EXPECT_FALSE(Mix_PlayingMusic());
 	EXPECT_EQ(GameWorldInstance, nullptr);
 }
 
-TEST_F(ContestTest, AWaveKeyStartsTheGameWithZombiesOnDistinctTilesOfTheUpperArena)
+TEST_F(ContestTest, AWaveKeyStartsTheGameWithItsWaveAimedAtTheFighters)
 {
 	PressKey('5');
-	EXPECT_TRUE(game->started);
-	EXPECT_EQ(game->waveSize, 50u);
+	RunFrame();
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Running);
+	EXPECT_EQ(game->GetWaveSize(), 50u);
 	EXPECT_EQ(KillCount, 0u);
-
 	const auto zombies = Zombies();
 	ASSERT_EQ(zombies.size(), 50u);
-	std::set<std::pair<int, int>> tiles;
 	for (const Zombie* zombie : zombies)
 	{
-		const b2Vec2 p = PositionOf(zombie);
-		EXPECT_GE(p.y, 52.8f - 1e-4f);
-		const int x = static_cast<int>(std::floor(p.x / Ground::TileSize));
-		const int y = static_cast<int>(std::floor(p.y / Ground::TileSize));
-		EXPECT_NEAR(p.x, x * Ground::TileSize + 1.6f, 1e-3f);
-		EXPECT_NEAR(p.y, y * Ground::TileSize + 1.6f, 1e-3f);
-		EXPECT_TRUE(game->ground.IsOpen(game->ground.TileAt(x, y)));
-		tiles.insert({x, y});
-		EXPECT_EQ(zombie->targetA, game->knight);
-		EXPECT_EQ(zombie->targetB, game->archer);
+		EXPECT_EQ(zombie->targetA.Get(game->GetGameWorld()), game->GetKnight());
+		EXPECT_EQ(zombie->targetB.Get(game->GetGameWorld()), game->GetArcher());
 	}
-	EXPECT_EQ(tiles.size(), 50u);
-	// The spawner only reorders the open tiles.
-	EXPECT_EQ(std::set<int>(game->ground.openTiles.begin(), game->ground.openTiles.end()).size(), 4282u);
 
 	// A later wave key spawns nothing but changes the kills that win.
 	PressKey('3');
-	EXPECT_EQ(game->waveSize, 30u);
-	EXPECT_EQ(Zombies().size(), 50u);
 	KillCount = 29;
 	RunFrame();
-	EXPECT_EQ(game->overlays & Contest::WinOverlay, 0);
+	EXPECT_EQ(game->GetWaveSize(), 30u);
+	EXPECT_EQ(Zombies().size(), 50u);
+	EXPECT_EQ(game->GetOverlays() & Contest::WinOverlay, 0);
 	KillCount = 30;
 	RunFrame();
-	EXPECT_NE(game->overlays & Contest::WinOverlay, 0);
+	EXPECT_NE(game->GetOverlays() & Contest::WinOverlay, 0);
 }
 
 TEST_F(ContestTest, TheHordeKeySpawnsAThousandDistinctZombies)
 {
 	PressKey('h');
+	RunFrame();
+	// A key start needs no frozen frame.
+	EXPECT_EQ(game->GetStepCount(), 1);
 	const auto zombies = Zombies();
 	ASSERT_EQ(zombies.size(), 1000u);
-	EXPECT_EQ(game->waveSize, 1000u);
+	EXPECT_EQ(game->GetWaveSize(), 1000u);
 	std::set<std::pair<float, float>> places;
 	for (const Zombie* zombie : zombies)
 	{
 		places.insert({PositionOf(zombie).x, PositionOf(zombie).y});
 	}
 	EXPECT_EQ(places.size(), 1000u);
-	// A key start needs no frozen frame.
-	RunFrames(3);
-	EXPECT_EQ(game->GetStepCount(), 3);
 }
 
 TEST_F(ContestTest, AWaveLargerThanTheFreeTilesOfTheBandStopsAtTheTilesThereAre)
 {
-	// Leave three band tiles and two low ones to draw from.
-	auto& tiles = game->ground.openTiles;
-	const std::vector<int> few = {96, 80 * 20 + 10, 97, 80 * 30 + 5, 80 * 40 + 40};
-	tiles = few;
-	game->waveSize = 10;
-	game->started = true;
-	KillCount = 7;
-	game->SpawnWave();
-
-	EXPECT_EQ(game->waveSize, 3u);
-	EXPECT_EQ(Zombies().size(), 3u);
-	EXPECT_EQ(game->gameWorld.objects.size(), 10u);
-	EXPECT_EQ(KillCount, 0u);
-	EXPECT_EQ(game->ground.spawnPoolSize, 0);
-	EXPECT_EQ(std::multiset<int>(tiles.begin(), tiles.end()), std::multiset<int>(few.begin(), few.end()));
-
-	// Three kills now win that wave.
-	KillCount = 3;
+	// The built-in band has 3514 open tiles.
+	game->RequestWave(4000);
 	RunFrame();
-	EXPECT_NE(game->overlays & Contest::WinOverlay, 0);
+	EXPECT_EQ(game->GetWaveSize(), 3514u);
+	EXPECT_EQ(Zombies().size(), 3514u);
+
+	// As many kills now win that wave.
+	KillCount = 3514;
+	RunFrame();
+	EXPECT_NE(game->GetOverlays() & Contest::WinOverlay, 0);
 }
 
 TEST_F(ContestTest, OperatorKeysDoNothingBeforeTheStart)
@@ -233,33 +209,34 @@ TEST_F(ContestTest, OperatorKeysDoNothingBeforeTheStart)
 	{
 		PressKey(key);
 	}
-	EXPECT_FALSE(game->started);
-	EXPECT_FALSE(game->knight->Has(DyingFlag));
-	EXPECT_FALSE(game->archer->Has(DyingFlag));
+	EXPECT_FALSE(game->IsStarted());
+	EXPECT_FALSE(game->GetKnight()->Has(DyingFlag));
+	EXPECT_FALSE(game->GetArcher()->Has(DyingFlag));
 	EXPECT_FALSE(GodMode);
-	EXPECT_FALSE(game->paused);
-	EXPECT_FALSE(game->swapPads);
+	EXPECT_FALSE(game->IsPaused(sceneHost.settings));
+	EXPECT_FALSE(game->SwapsPads());
 	RunFrame();
-	EXPECT_EQ(game->overlays, Contest::StartOverlay);
-	EXPECT_EQ(game->gameWorld.objects.size(), 7u);
+	EXPECT_EQ(game->GetOverlays(), Contest::StartOverlay);
+	EXPECT_EQ(game->GetGameWorld().objects.size(), 7u);
 
 	PressKey('e');
-	EXPECT_EQ(game->waveSize, 1u);
+	RunFrame();
+	EXPECT_EQ(game->GetWaveSize(), 1u);
 	EXPECT_EQ(Zombies().size(), 1u);
 	// Letters count in lower case only.
 	for (unsigned char key : {'A', 'K', 'L', 'M', 'S'})
 	{
 		PressKey(key);
 	}
-	EXPECT_FALSE(game->knight->Has(DyingFlag));
-	EXPECT_FALSE(game->archer->Has(DyingFlag));
-	EXPECT_FALSE(GodMode || game->paused || game->swapPads);
+	EXPECT_FALSE(game->GetKnight()->Has(DyingFlag));
+	EXPECT_FALSE(game->GetArcher()->Has(DyingFlag));
+	EXPECT_FALSE(GodMode || game->IsPaused(sceneHost.settings) || game->SwapsPads());
 	PressKey('l');
 	PressKey('m');
 	PressKey('s');
 	EXPECT_TRUE(GodMode);
-	EXPECT_TRUE(game->paused);
-	EXPECT_TRUE(game->swapPads);
+	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
+	EXPECT_TRUE(game->SwapsPads());
 }
 
 TEST_F(ContestTest, BothFightersDownLoseTheGameWithOneLaugh)
@@ -269,41 +246,56 @@ TEST_F(ContestTest, BothFightersDownLoseTheGameWithOneLaugh)
 	RunFrame();
 	PressKey('a');
 	RunFrame();
-	EXPECT_EQ(game->overlays & Contest::EndOverlay, 0);
-	EXPECT_FALSE(game->ended);
+	EXPECT_EQ(game->GetOverlays() & Contest::EndOverlay, 0);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Running);
 	PressKey('k');
 	RunFrame();
-	EXPECT_NE(game->overlays & Contest::EndOverlay, 0);
-	EXPECT_TRUE(game->ended);
-	EXPECT_TRUE(Mix_Playing(Contest::LaughChannel));
+	EXPECT_NE(game->GetOverlays() & Contest::EndOverlay, 0);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Lost);
+	EXPECT_TRUE(Mix_Playing(GameSounds::LaughChannel));
 	EXPECT_FALSE(Mix_PlayingMusic());
 
 	// It laughs once: stopped, it stays quiet while the overlay stays.
-	Mix_HaltChannel(Contest::LaughChannel);
+	Mix_HaltChannel(GameSounds::LaughChannel);
 	RunFrames(3);
-	EXPECT_NE(game->overlays & Contest::EndOverlay, 0);
-	EXPECT_FALSE(Mix_Playing(Contest::LaughChannel));
+	EXPECT_NE(game->GetOverlays() & Contest::EndOverlay, 0);
+	EXPECT_FALSE(Mix_Playing(GameSounds::LaughChannel));
 }
 
 TEST_F(ContestTest, AMissingLaughIsSkipped)
 {
-	game->laughSound = -1;
+	// The build folder's assets but the laugh.
+	char pattern[] = "/tmp/contest-nolaugh-XXXXXX";
+	const std::string scratch = mkdtemp(pattern);
+	char assets[4096];
+	ASSERT_NE(getcwd(assets, sizeof assets), nullptr);
+	const std::string from = assets;
+	const std::string command = "cp -r '" + from + "/Sounds' " + scratch + "/ && rm " + scratch +
+		"/Sounds/laugh.wav && ln -s '" + from + "/Textures' '" + from + "/music.mp3' '" + from + "/winmusic.mp3' " +
+		scratch + "/";
+	ASSERT_EQ(std::system(command.c_str()), 0);
+	ASSERT_EQ(chdir(scratch.c_str()), 0);
+	game = NewGame();
+	ASSERT_EQ(chdir(assets), 0);
+	ASSERT_EQ(std::system(("rm -rf " + scratch).c_str()), 0);
+
+	EXPECT_EQ(game->GetSounds().Chunk(GameSounds::Laugh), nullptr);
 	Mix_HaltChannel(-1);
 	PressKey('1');
 	PressKey('a');
 	PressKey('k');
 	RunFrame();
-	EXPECT_TRUE(game->ended);
-	EXPECT_FALSE(Mix_Playing(Contest::LaughChannel));
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Lost);
+	EXPECT_FALSE(Mix_Playing(GameSounds::LaughChannel));
 }
 
 TEST_F(ContestTest, PauseButtonAtTheStartStartsPausedAndASecondPressResumes)
 {
-	PushButton(0, Contest::PauseButton, true);
+	PushButton(0, PauseButton, true);
 	RunFrame();
-	EXPECT_TRUE(game->started);
-	EXPECT_TRUE(game->paused);
-	EXPECT_EQ(game->waveSize, 80u);
+	EXPECT_TRUE(game->IsStarted());
+	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
+	EXPECT_EQ(game->GetWaveSize(), 80u);
 	const int steps = game->GetStepCount();
 	RunFrames(2);
 	EXPECT_EQ(game->GetStepCount(), steps);
@@ -311,12 +303,12 @@ TEST_F(ContestTest, PauseButtonAtTheStartStartsPausedAndASecondPressResumes)
 	EXPECT_EQ(sceneHost.settings.pause, 0);
 
 	// Both pads pressing in one frame toggle once.
-	PushButton(0, Contest::PauseButton, false);
+	PushButton(0, PauseButton, false);
 	RunFrame();
-	PushButton(0, Contest::PauseButton, true);
-	PushButton(1, Contest::PauseButton, true);
+	PushButton(0, PauseButton, true);
+	PushButton(1, PauseButton, true);
 	RunFrame();
-	EXPECT_FALSE(game->paused);
+	EXPECT_FALSE(game->IsPaused(sceneHost.settings));
 	EXPECT_EQ(game->GetStepCount(), steps + 1);
 	PressKey('m');
 	RunFrame();
@@ -329,13 +321,13 @@ TEST_F(ContestTest, TheStartFrameStaysFrozenAndAHeldStartButtonReadsAsReleased)
 	PushButton(0, 0, true);
 	PushAxis(0, 0, 20000);
 	RunFrame();
-	ASSERT_TRUE(game->started);
+	ASSERT_TRUE(game->IsStarted());
 	EXPECT_EQ(game->GetStepCount(), 0);
-	EXPECT_EQ(game->waveSize, 80u);
+	EXPECT_EQ(game->GetWaveSize(), 80u);
 	// The fighter sees the stick at once but not the held button.
-	EXPECT_EQ(game->knightControl.stick, b2Vec2(20.0f, 0.0f));
-	EXPECT_FALSE(game->knightControl.held[0]);
-	EXPECT_TRUE(game->knightControl.changed[0]);
+	EXPECT_EQ(game->GetKnightControl().stick, b2Vec2(20.0f, 0.0f));
+	EXPECT_FALSE(game->GetKnightControl().held[0]);
+	EXPECT_TRUE(game->GetKnightControl().changed[0]);
 	for (const Zombie* zombie : Zombies())
 	{
 		EXPECT_EQ(zombie->fixture->GetBody()->GetLinearVelocity(), b2Vec2(0.0f, 0.0f));
@@ -343,17 +335,17 @@ TEST_F(ContestTest, TheStartFrameStaysFrozenAndAHeldStartButtonReadsAsReleased)
 
 	RunFrame();
 	EXPECT_EQ(game->GetStepCount(), 1);
-	EXPECT_FALSE(game->knightControl.held[0]);
-	EXPECT_FALSE(game->knightControl.changed[0]);
-	EXPECT_FALSE(game->knight->attacking);
+	EXPECT_FALSE(game->GetKnightControl().held[0]);
+	EXPECT_FALSE(game->GetKnightControl().changed[0]);
+	EXPECT_FALSE(game->GetKnight()->attacking);
 
 	// Pressed again after the start, it acts.
 	PushButton(0, 0, false);
 	RunFrame();
 	PushButton(0, 0, true);
 	RunFrame();
-	EXPECT_TRUE(game->knightControl.held[0]);
-	EXPECT_TRUE(game->knight->attacking);
+	EXPECT_TRUE(game->GetKnightControl().held[0]);
+	EXPECT_TRUE(game->GetKnight()->attacking);
 }
 
 TEST_F(ContestTest, PadsDriveTheirFightersWithTheStickClampedAndSwapOnKey)
@@ -367,113 +359,114 @@ TEST_F(ContestTest, PadsDriveTheirFightersWithTheStickClampedAndSwapOnKey)
 	PushButton(1, 4, true);
 	RunFrame();
 
-	const b2Vec2 stick = game->knightControl.stick;
+	const b2Vec2 stick = game->GetKnightControl().stick;
 	EXPECT_NEAR(stick.Length(), Contest::MaxStickLength, 1e-4f);
 	EXPECT_NEAR(stick.x, stick.y, 1e-5f);
 	EXPECT_GT(stick.x, 0.0f);
-	EXPECT_EQ(game->archerControl.stick, b2Vec2(-20.0f, 0.0f));
-	EXPECT_TRUE(game->archerControl.held[2]);
-	EXPECT_TRUE(game->archerControl.held[3]);
-	EXPECT_FALSE(game->archerControl.held[4]);
-	EXPECT_FALSE(game->knightControl.held[2]);
+	EXPECT_EQ(game->GetArcherControl().stick, b2Vec2(-20.0f, 0.0f));
+	EXPECT_TRUE(game->GetArcherControl().held[2]);
+	EXPECT_TRUE(game->GetArcherControl().held[3]);
+	EXPECT_FALSE(game->GetArcherControl().held[4]);
+	EXPECT_FALSE(game->GetKnightControl().held[2]);
 	for (int b = 4; b < ControlState::Buttons; ++b)
 	{
-		EXPECT_FALSE(game->archerControl.changed[b]);
+		EXPECT_FALSE(game->GetArcherControl().changed[b]);
 	}
-	EXPECT_EQ(game->extraControl.stick, b2Vec2(0.0f, 0.0f));
+	EXPECT_EQ(game->GetExtraControl().stick, b2Vec2(0.0f, 0.0f));
 
 	PressKey('s');
 	RunFrame();
-	EXPECT_EQ(game->knightControl.stick, b2Vec2(-20.0f, 0.0f));
-	EXPECT_TRUE(game->knightControl.held[2]);
-	EXPECT_NEAR(game->archerControl.stick.Length(), Contest::MaxStickLength, 1e-4f);
+	EXPECT_EQ(game->GetKnightControl().stick, b2Vec2(-20.0f, 0.0f));
+	EXPECT_TRUE(game->GetKnightControl().held[2]);
+	EXPECT_NEAR(game->GetArcherControl().stick.Length(), Contest::MaxStickLength, 1e-4f);
 }
 
 TEST_F(ContestTest, TheCameraFramesBothFightersAndFollowsTheSurvivor)
 {
-	b2Body* knightBody = game->knight->fixture->GetBody();
-	b2Body* archerBody = game->archer->fixture->GetBody();
+	b2Body* knightBody = game->GetKnight()->fixture->GetBody();
+	b2Body* archerBody = game->GetArcher()->fixture->GetBody();
 	knightBody->SetTransform(b2Vec2(40.0f, 4.8f), 0.0f);
 	archerBody->SetTransform(b2Vec2(136.0f, 4.8f), 0.0f);
 	RunFrame();
 	// Before the start the camera snaps: 96 units apart is zoom 2.
-	EXPECT_EQ(game->camCenter, b2Vec2(88.0f, 4.8f));
-	EXPECT_FLOAT_EQ(game->camZoom, 2.0f);
+	EXPECT_EQ(game->GetCamera().Center(), b2Vec2(88.0f, 4.8f));
+	EXPECT_FLOAT_EQ(game->GetCamera().Zoom(), 2.0f);
 	EXPECT_FLOAT_EQ(view.Zoom(), 2.0f);
-	EXPECT_EQ(sceneHost.settings.viewCenter, game->camCenter);
+	EXPECT_EQ(sceneHost.settings.viewCenter, game->GetCamera().Center());
 
 	knightBody->SetTransform(b2Vec2(131.0f, 4.8f), 0.0f);
 	RunFrame();
-	EXPECT_FLOAT_EQ(game->camZoom, 1.0f);
+	EXPECT_FLOAT_EQ(game->GetCamera().Zoom(), 1.0f);
 
 	PressKey('e');
 	GodMode = true;
 	knightBody->SetTransform(b2Vec2(40.0f, 4.8f), 0.0f);
-	game->knight->flags |= DyingFlag;
+	PressKey('k');
 	RunFrame();
 	// Only the archer stands: the camera slides to it, 5 units and 0.1
 	// zoom a frame.
-	EXPECT_NEAR(game->camTarget.x, archerBody->GetPosition().x, 0.1f);
-	EXPECT_NEAR(game->camTarget.y, archerBody->GetPosition().y, 0.1f);
-	EXPECT_FLOAT_EQ(game->camTargetZoom, 1.0f);
-	const b2Vec2 before = game->camCenter;
-	game->archer->flags |= DyingFlag;
+	EXPECT_NEAR(game->GetCamera().Target().x, archerBody->GetPosition().x, 0.1f);
+	EXPECT_NEAR(game->GetCamera().Target().y, archerBody->GetPosition().y, 0.1f);
+	EXPECT_FLOAT_EQ(game->GetCamera().TargetZoom(), 1.0f);
+	const b2Vec2 before = game->GetCamera().Center();
+	PressKey('a');
 	RunFrame();
-	EXPECT_EQ(game->camCenter, before);
+	EXPECT_EQ(game->GetCamera().Center(), before);
 }
 
 TEST_F(ContestTest, TheCameraMovesInLimitedSteps)
 {
-	b2Body* knightBody = game->knight->fixture->GetBody();
-	b2Body* archerBody = game->archer->fixture->GetBody();
+	b2Body* knightBody = game->GetKnight()->fixture->GetBody();
+	b2Body* archerBody = game->GetArcher()->fixture->GetBody();
 	PressKey('e');
 	RunFrame();
-	const b2Vec2 start = game->camCenter;
-	const float startZoom = game->camZoom;
+	const b2Vec2 start = game->GetCamera().Center();
+	const float startZoom = game->GetCamera().Zoom();
 
-	game->knight->flags |= DyingFlag;
+	PressKey('k');
 	archerBody->SetTransform(start + b2Vec2(20.0f, 3.0f), 0.0f);
 	archerBody->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
 	archerBody->SetEnabled(false);
 	knightBody->SetEnabled(false);
 	RunFrame();
-	EXPECT_FLOAT_EQ(game->camCenter.x, start.x + 5.0f);
-	EXPECT_FLOAT_EQ(game->camCenter.y, start.y + 3.0f);
-	EXPECT_FLOAT_EQ(game->camZoom, startZoom);
+	EXPECT_FLOAT_EQ(game->GetCamera().Center().x, start.x + 5.0f);
+	EXPECT_FLOAT_EQ(game->GetCamera().Center().y, start.y + 3.0f);
+	EXPECT_FLOAT_EQ(game->GetCamera().Zoom(), startZoom);
 	RunFrames(3);
-	EXPECT_FLOAT_EQ(game->camCenter.x, start.x + 20.0f);
+	EXPECT_FLOAT_EQ(game->GetCamera().Center().x, start.x + 20.0f);
 }
 
 TEST_F(ContestTest, TheWinComesAtTheLastKillWithTheWinMusicOnceAndADefeatAfterItStaysSilent)
 {
 	ASSERT_TRUE(MixerOpen());
 	TapButton(0, 0);
-	ASSERT_EQ(game->waveSize, 80u);
+	ASSERT_EQ(game->GetWaveSize(), 80u);
 	GodMode = true;
 	KillCount = 79;
 	RunFrame();
-	EXPECT_FALSE(game->ended);
-	EXPECT_EQ(game->overlays, 0);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Running);
+	EXPECT_EQ(game->GetOverlays(), 0);
 
 	KillCount = 80;
 	RunFrame();
-	EXPECT_EQ(game->overlays, Contest::WinOverlay);
-	EXPECT_TRUE(game->ended);
+	EXPECT_EQ(game->GetOverlays(), Contest::WinOverlay);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Won);
 	EXPECT_TRUE(Mix_PlayingMusic());
 
 	// Once: stopped, the win music is not started again.
 	Mix_HaltMusic();
 	KillCount = 81;
 	RunFrames(2);
-	EXPECT_EQ(game->overlays, Contest::WinOverlay);
+	EXPECT_EQ(game->GetOverlays(), Contest::WinOverlay);
 	EXPECT_FALSE(Mix_PlayingMusic());
 
 	Mix_HaltChannel(-1);
 	PressKey('a');
 	PressKey('k');
 	RunFrame();
-	EXPECT_EQ(game->overlays, Contest::WinOverlay | Contest::EndOverlay);
-	EXPECT_FALSE(Mix_Playing(Contest::LaughChannel));
+	EXPECT_EQ(game->GetOverlays(), Contest::WinOverlay | Contest::EndOverlay);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Won);
+	EXPECT_FALSE(Mix_Playing(GameSounds::LaughChannel));
 	EXPECT_FALSE(Mix_PlayingMusic());
 }
 
@@ -518,7 +511,7 @@ TEST_F(ContestTest, TheFrameHandsEachObjectItsOwnFixtureFirstAndPausedOnlyPreSol
 	fixtureDef.density = 1.0f;
 	fixtureDef.userData = recorder->UserData();
 	recorder->body->CreateFixture(&fixtureDef);
-	game->gameWorld.Add(recorder);
+	GameWorldInstance->Add(recorder);
 	RunFrames(5);
 	EXPECT_EQ(recorder->updates, 5);
 	EXPECT_GT(recorder->calls, 0);
@@ -536,7 +529,7 @@ TEST_F(ContestTest, TheFrameHandsEachObjectItsOwnFixtureFirstAndPausedOnlyPreSol
 	EXPECT_EQ(recorder->updates, 5);
 	EXPECT_EQ(recorder->contacts, contacts);
 	EXPECT_GT(recorder->calls, calls);
-	const auto& objects = game->gameWorld.objects;
+	const auto& objects = game->GetGameWorld().objects;
 	ASSERT_EQ(std::count(objects.begin(), objects.end(), recorder), 1);
 	PressKey('m');
 	RunFrame();
@@ -547,17 +540,17 @@ TEST_F(ContestTest, EachFrameIsDrawnWithTheCameraItMovedTo)
 {
 	PressKey('e');
 	RunFrame();
-	b2Body* knightBody = game->knight->fixture->GetBody();
-	b2Body* archerBody = game->archer->fixture->GetBody();
-	ASSERT_EQ(game->camCenter, b2Vec2(128.0f, 4.8f));
+	b2Body* knightBody = game->GetKnight()->fixture->GetBody();
+	b2Body* archerBody = game->GetArcher()->fixture->GetBody();
+	ASSERT_EQ(game->GetCamera().Center(), b2Vec2(128.0f, 4.8f));
 	// The fighters move apart about the same midpoint: only the zoom changes.
 	knightBody->SetEnabled(false);
 	archerBody->SetEnabled(false);
 	knightBody->SetTransform(b2Vec2(80.0f, 4.8f), 0.0f);
 	archerBody->SetTransform(b2Vec2(176.0f, 4.8f), 0.0f);
 	RunFrame();
-	EXPECT_FLOAT_EQ(game->camZoom, 1.1f);
-	EXPECT_EQ(game->camCenter, b2Vec2(128.0f, 4.8f));
+	EXPECT_FLOAT_EQ(game->GetCamera().Zoom(), 1.1f);
+	EXPECT_EQ(game->GetCamera().Center(), b2Vec2(128.0f, 4.8f));
 
 	float m[16];
 	glGetFloatv(GL_PROJECTION_MATRIX, m);
@@ -574,10 +567,10 @@ TEST_F(ContestTest, WithoutAnAudioDeviceTheGameRunsSilently)
 	ASSERT_FALSE(MixerOpen());
 
 	game = NewGame();
-	EXPECT_EQ(game->mainMusic, nullptr);
-	EXPECT_EQ(game->winMusic, nullptr);
-	EXPECT_EQ(game->laughSound, -1);
-	EXPECT_EQ(soundEnemyHit, -1);
+	EXPECT_EQ(game->GetSounds().MainMusic(), nullptr);
+	EXPECT_EQ(game->GetSounds().WinMusic(), nullptr);
+	EXPECT_EQ(game->GetSounds().Chunk(GameSounds::Laugh), nullptr);
+	EXPECT_EQ(game->GetSounds().Chunk(GameSounds::EnemyHit), nullptr);
 	PressKey('2');
 	RunFrames(30);
 	KillCount = 20;
@@ -585,11 +578,11 @@ TEST_F(ContestTest, WithoutAnAudioDeviceTheGameRunsSilently)
 	PressKey('a');
 	PressKey('k');
 	RunFrame();
-	EXPECT_TRUE(game->ended);
-	EXPECT_EQ(game->overlays, Contest::WinOverlay | Contest::EndOverlay);
+	EXPECT_EQ(game->GetPhase(), Contest::Phase::Won);
+	EXPECT_EQ(game->GetOverlays(), Contest::WinOverlay | Contest::EndOverlay);
 	EndGame();
 
 	ASSERT_NE(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096), -1);
 	game = NewGame();
-	EXPECT_EQ(game->laughSound, 9);
+	EXPECT_NE(game->GetSounds().Chunk(GameSounds::Laugh), nullptr);
 }

@@ -246,7 +246,7 @@ TEST_F(ControlPanelTest, PageKeysWrapAroundTheRegistryAndNothingHeldCarriesOver)
 	FakeTap(display, XK_Next);
 	Frames(3);
 	EXPECT_EQ(sceneHost.Index(), 0);
-	EXPECT_FALSE(CurrentGame()->started);
+	EXPECT_FALSE(CurrentGame()->IsStarted());
 	FakeKey(display, XK_f, false);
 	Frames(1);
 	EXPECT_EQ(input.pads[0].buttons[0], 0);
@@ -369,21 +369,21 @@ TEST_F(ControlPanelTest, TheGamesPauseAndSingleStepAreItsOwnAndValuesStayInRange
 	Frames(2);
 	Contest* game = CurrentGame();
 	inputRouter.PanelChanged({PanelChange::Pause, "", 1.0f});
-	EXPECT_TRUE(game->paused);
+	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
 	const int steps = game->GetStepCount();
 	Frames(3);
 	EXPECT_EQ(game->GetStepCount(), steps);
 
 	// One whole game frame, not a bare physics step: the knight's update
 	// reads the stick and walks in it.
-	const b2Body* knight = game->knight->fixture->GetBody();
+	const b2Body* knight = game->GetKnight()->fixture->GetBody();
 	const float x = knight->GetPosition().x;
 	PushAxis(0, 0, 30000);
 	inputRouter.PanelChanged({PanelChange::StepOnce, "", 0.0f});
 	Frames(2);
 	EXPECT_EQ(game->GetStepCount(), steps + 1);
 	EXPECT_GT(knight->GetPosition().x, x);
-	EXPECT_TRUE(game->paused);
+	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
 
 	inputRouter.PanelChanged({PanelChange::Hz, "", 0.0f});
 	EXPECT_EQ(sceneHost.settingsHz, MinHz);
@@ -411,7 +411,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	Stroke(XK_0);
 	Stroke(XK_Return);
 	EXPECT_EQ(sceneHost.settingsHz, 90.0f);
-	EXPECT_FALSE(CurrentGame()->started);
+	EXPECT_FALSE(CurrentGame()->IsStarted());
 
 	// A click in the scene gives the keys back before the next frame.
 	CtrlClick(hz);
@@ -419,7 +419,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	FakeClick(display, LeftButton);
 	FakeTap(display, XK_1);
 	Frames(2);
-	EXPECT_TRUE(CurrentGame()->started);
+	EXPECT_TRUE(CurrentGame()->IsStarted());
 	EXPECT_EQ(sceneHost.settingsHz, 90.0f);
 
 	// Escape ends an edit without quitting; the keys are the game's again.
@@ -427,7 +427,7 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	CtrlClick(hz);
 	Stroke(XK_Escape);
 	Stroke(XK_m);
-	EXPECT_TRUE(CurrentGame()->paused);
+	EXPECT_TRUE(CurrentGame()->IsPaused(sceneHost.settings));
 	EXPECT_EQ(sceneHost.settingsHz, 90.0f);
 
 	// Ctrl let go, a click sets the value under the pointer again.

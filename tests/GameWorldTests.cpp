@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/objects/GameWorld.h"
+#include "game/objects/Handle.h"
 #include "tests/support/ObjectWorld.h"
 
 namespace
@@ -120,5 +121,34 @@ TEST(GameWorldTests, OnlyTouchingContactsAreHandedOn)
 	EXPECT_GT(resting->contacts, 0);
 	EXPECT_EQ(0, hovering->preSolves);
 	EXPECT_EQ(0, hovering->contacts);
+}
+
+TEST(GameWorldTests, AHandleNamesItsObjectUntilTheWorldDeletesItAndNeverItsSlotsNextObject)
+{
+	ObjectWorld arena;
+	GameWorld& world = arena.gameWorld;
+	Probe* kept = new Probe();
+	Probe* purged = new Probe();
+	world.Add(kept);
+	world.Add(purged);
+	const Handle<Probe> toKept(kept);
+	const Handle<Probe> toPurged(purged);
+	EXPECT_EQ(purged, toPurged.Get(world));
+	EXPECT_EQ(nullptr, Handle<Probe>().Get(world));
+
+	const uint32_t freedSlot = purged->Id().slot;
+	purged->flags |= DeadFlag;
+	world.Purge();
+	Probe* successor = new Probe();
+	world.Add(successor);
+	ASSERT_EQ(freedSlot, successor->Id().slot);
+	EXPECT_EQ(nullptr, toPurged.Get(world));
+	EXPECT_EQ(successor, Handle<Probe>(successor).Get(world));
+	EXPECT_EQ(kept, toKept.Get(world));
+
+	const Handle<Probe> toSuccessor(successor);
+	world.DeleteObjects();
+	EXPECT_EQ(nullptr, toKept.Get(world));
+	EXPECT_EQ(nullptr, toSuccessor.Get(world));
 }
 }

@@ -33,11 +33,11 @@ void Play(double seconds, bool frames = true)
 		DeliverWindowEvents();
 		if (Contest* game = frames ? CurrentGame() : nullptr)
 		{
-			const int jumpTimer = game->knight->jumpTimer;
-			const bool attacking = game->knight->attacking;
+			const int jumpTimer = game->GetKnight()->jumpTimer;
+			const bool attacking = game->GetKnight()->attacking;
 			RunFrame();
-			jumps += game->knight->jumpTimer > jumpTimer;
-			swings += game->knight->attacking && !attacking;
+			jumps += game->GetKnight()->jumpTimer > jumpTimer;
+			swings += game->GetKnight()->attacking && !attacking;
 		}
 		std::this_thread::sleep_for(std::chrono::milliseconds(16));
 	}
@@ -112,7 +112,7 @@ TEST_F(KeyboardOnX, HeldKeysActOnceAndATapShorterThanAFrameCounts)
 TEST_F(KeyboardOnX, AReleaseUnderCtrlOrAfterTheFocusWentElsewhereStopsTheKnight)
 {
 	StartWave();
-	const float& stick = CurrentGame()->knightControl.stick.x;
+	const float& stick = CurrentGame()->GetKnightControl().stick.x;
 	FakeKey(x, XK_d, true);
 	FakeKey(x, XK_Control_L, true);
 	Play(0.2);
@@ -134,7 +134,7 @@ TEST_F(KeyboardOnX, AReleaseUnderCtrlOrAfterTheFocusWentElsewhereStopsTheKnight)
 TEST_F(KeyboardOnX, AKeyReleasedOverAnotherWindowWhileTheFocusFollowsThePointerStopsTheKnight)
 {
 	StartWave();
-	const float& stick = CurrentGame()->knightControl.stick.x;
+	const float& stick = CurrentGame()->GetKnightControl().stick.x;
 	const Window game = GlWindowId();
 	// As without a window manager: the keys go to the window under the
 	// pointer, here a small one over the game's.
@@ -164,9 +164,9 @@ TEST_F(KeyboardOnX, AKeyReleasedOverAnotherWindowWhileTheFocusFollowsThePointerS
 TEST_F(KeyboardOnX, EnterStartsTheGamePausedThenResumesIt)
 {
 	Press(XK_Return);
-	EXPECT_TRUE(CurrentGame()->started && CurrentGame()->paused);
+	EXPECT_TRUE(CurrentGame()->IsStarted() && CurrentGame()->IsPaused(sceneHost.settings));
 	Press(XK_Return);
-	EXPECT_FALSE(CurrentGame()->paused);
+	EXPECT_FALSE(CurrentGame()->IsPaused(sceneHost.settings));
 }
 
 // Only X events while 'z' is held: the game's camera would reset the zoom.

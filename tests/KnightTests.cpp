@@ -59,7 +59,7 @@ TEST_F(KnightTest, HoldingTheButtonSwingsOnceAndBlockingSwingsNot)
 	Press(control, Swing);
 	Frame(arena, control);
 	EXPECT_EQ(nullptr, Mace());
-	EXPECT_EQ(0, Plays(soundMace));
+	EXPECT_EQ(0, Plays(GameSounds::Mace));
 	control.held[Block] = false;
 	Release(control, Swing);
 	Frame(arena, control);
@@ -69,8 +69,8 @@ TEST_F(KnightTest, HoldingTheButtonSwingsOnceAndBlockingSwingsNot)
 	Proj* mace = Mace();
 	ASSERT_NE(nullptr, mace);
 	EXPECT_TRUE(knight->attacking);
-	EXPECT_EQ(1, Plays(soundMace));
-	EXPECT_EQ(knight, mace->owner);
+	EXPECT_EQ(1, Plays(GameSounds::Mace));
+	EXPECT_EQ(knight, mace->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(mace->Has(PlayerShotFlag));
 	EXPECT_NEAR(804.2f, body->GetMass(), 1.0f);
 	// Launched from straight above, clockwise when facing right.
@@ -84,13 +84,13 @@ TEST_F(KnightTest, HoldingTheButtonSwingsOnceAndBlockingSwingsNot)
 	Unchanged(control);
 
 	Frames(arena, control, 2);
-	EXPECT_EQ(1, Plays(soundMace));
+	EXPECT_EQ(1, Plays(GameSounds::Mace));
 	Release(control, Swing);
 	Frame(arena, control);
 	Press(control, Swing);
 	Frame(arena, control);
 	EXPECT_EQ(mace, Mace());
-	EXPECT_EQ(1, Plays(soundMace));
+	EXPECT_EQ(1, Plays(GameSounds::Mace));
 }
 
 TEST_F(KnightTest, TheMaceSwingsOnItsTetherAndEndsWhenSlow)
@@ -191,7 +191,7 @@ TEST_F(KnightTest, BlockingDuringASwingKeepsTheSwingAndItsMaceBouncesOffTheShiel
 		}
 	}
 	EXPECT_TRUE(bounced);
-	EXPECT_GE(Plays(soundBounce), 1);
+	EXPECT_GE(Plays(GameSounds::Bounce), 1);
 }
 
 TEST_F(KnightTest, TheMaceStrikesAZombieItSwingsInto)

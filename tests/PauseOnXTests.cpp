@@ -99,7 +99,7 @@ TEST_F(PauseOnX, LeavingTheGameLeavesTheNextDemoRunningUnlessThePlayerPausedOne)
 	ASSERT_NE(CurrentGame(), nullptr);
 	Tap(XK_1);
 	Tap(XK_m);
-	ASSERT_TRUE(CurrentGame()->paused);
+	ASSERT_TRUE(CurrentGame()->IsPaused(sceneHost.settings));
 	Tap(XK_Next);
 	EXPECT_TRUE(NextSceneRuns());
 

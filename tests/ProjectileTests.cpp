@@ -165,7 +165,7 @@ TEST_F(ProjectileTest, AFireballOffAShieldBecomesAPlayerShotAndHurtsZombies)
 	EXPECT_FALSE(fireball->Has(EnemyShotFlag));
 	EXPECT_FALSE(fireball->Has(SpentFlag));
 	EXPECT_EQ(0.0f, knight->hurt);
-	EXPECT_GE(Plays(soundBounce), 1);
+	EXPECT_GE(Plays(GameSounds::Bounce), 1);
 	EXPECT_TRUE(knight->shield->Has(HitFlag));
 	arena.Step();
 	EXPECT_GT(VelocityOf(fireball).x, 10.0f);
@@ -193,7 +193,7 @@ TEST_F(ProjectileTest, WhilePausedAProjectileAgainstAShieldBouncesEveryFrame)
 	{
 		arena.Step(true);
 	}
-	EXPECT_EQ(5, Plays(soundBounce));
+	EXPECT_EQ(5, Plays(GameSounds::Bounce));
 }
 
 TEST_F(ProjectileTest, AMaceEndsWhenSlowRelativeToItsKnight)
@@ -232,7 +232,7 @@ TEST_F(ProjectileTest, AnObjectlessFixtureIsStruckAsAnObjectWithoutFlags)
 	EXPECT_TRUE(arrow->Has(PlayerShotFlag));
 }
 
-TEST_F(ProjectileTest, AProjectileOutlivingItsOwnerNeverCallsBack)
+TEST_F(ProjectileTest, AProjectileOutlivingItsOwnerNeitherCallsBackNorDestroysItsTetherAgain)
 {
 	ControlState idle;
 	Knight* knight = AddAgent<Knight>(arena, 0.0f, Agent::Radius, &control);
@@ -241,26 +241,31 @@ TEST_F(ProjectileTest, AProjectileOutlivingItsOwnerNeverCallsBack)
 	Press(control, Swing);
 	arena.Step();
 	archer->Shoot(b2Vec2(0.0f, 1.0f));
-	Proj* mace = static_cast<Proj*>(arena.gameWorld.objects[arena.gameWorld.objects.size() - 2]);
-	Proj* arrow = static_cast<Proj*>(arena.gameWorld.objects.back());
+	archer->Shoot(b2Vec2(0.0f, 1.0f));
+	auto& objects = arena.gameWorld.objects;
+	Proj* mace = static_cast<Proj*>(objects[objects.size() - 3]);
+	Proj* arrow = static_cast<Proj*>(objects[objects.size() - 2]);
 	ASSERT_EQ(KindMace, mace->kind);
 	ASSERT_EQ(KindArrow, arrow->kind);
+	ASSERT_EQ(1, arena.world.GetJointCount());
 
-	auto& objects = arena.gameWorld.objects;
-	objects.erase(std::find(objects.begin(), objects.end(), knight));
-	objects.erase(std::find(objects.begin(), objects.end(), archer));
-	delete knight;
-	delete archer;
-	EXPECT_EQ(nullptr, mace->owner);
-	EXPECT_EQ(nullptr, mace->joint);
-	EXPECT_EQ(nullptr, arrow->owner);
+	// The knight goes before its tethered mace; the archer goes in the same
+	// purge as one of its arrows.
+	knight->flags |= DeadFlag;
+	archer->flags |= DeadFlag;
+	objects.back()->flags |= DeadFlag;
+	arena.gameWorld.Purge();
+	ASSERT_EQ(3u, objects.size());
+	EXPECT_EQ(nullptr, mace->owner.Get(arena.gameWorld));
+	EXPECT_EQ(nullptr, arrow->owner.Get(arena.gameWorld));
 	EXPECT_EQ(0, arena.world.GetJointCount());
 
-	// Both end and are deleted without touching their owners.
-	for (int frame = 0; frame < 600 && arena.gameWorld.objects.size() > 1; ++frame)
+	// Both end and are deleted without touching their owners or the tether.
+	for (int frame = 0; frame < 600 && objects.size() > 1; ++frame)
 	{
 		arena.Step();
 	}
-	EXPECT_EQ(1u, arena.gameWorld.objects.size());
+	EXPECT_EQ(1u, objects.size());
+	EXPECT_EQ(0, arena.world.GetJointCount());
 }
 }

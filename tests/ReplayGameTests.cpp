@@ -88,7 +88,7 @@ TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 		DeliverWindowEvents();
 		RunFrame();
 	}
-	ASSERT_TRUE(game->started);
+	ASSERT_TRUE(game->IsStarted());
 	inputStream.EndSession(*sceneHost.Scene());
 	inputStream.RemoveListener(&replay);
 	keyboardPad.SetEnabled(false);

@@ -156,10 +156,10 @@ TEST(SightPath, EveryZombieInEveryFrameAnswersAsThePlainWorldCast)
 	StartGameHarness();
 	Contest* game = NewGame();
 	GodMode = true;
-	game->waveSize = static_cast<uint32_t>(game->ground.openTiles.size());
-	game->started = true;
-	game->SpawnWave();
-	ASSERT_GT(game->waveSize, 3000u);
+	// More than the band holds: the wave fills it.
+	game->RequestWave(static_cast<uint32_t>(game->GetGround().openTiles.size()));
+	RunFrame();
+	ASSERT_GT(game->GetWaveSize(), 3000u);
 
 	// A ledge of flat floor in the band (row 46), where no zombie sees the
 	// fighters' start.
@@ -172,7 +172,7 @@ TEST(SightPath, EveryZombieInEveryFrameAnswersAsThePlainWorldCast)
 	SightComparison sight;
 	for (int frame = 0; frame < CrowdFrames; ++frame)
 	{
-		const Agent* fighters[] = {game->knight, game->archer};
+		const Agent* fighters[] = {game->GetKnight(), game->GetArcher()};
 		for (int i = 0; i < 2; ++i)
 		{
 			b2Body* body = fighters[i]->fixture->GetBody();
@@ -186,13 +186,13 @@ TEST(SightPath, EveryZombieInEveryFrameAnswersAsThePlainWorldCast)
 			PushAxis(0, 1, aim[1]);
 		}
 		RunFrame();
-		sight.Compare(game->gameWorld.objects);
+		sight.Compare(game->GetGameWorld().objects);
 	}
 
 	const SightComparison::Counts& c = sight.GetCounts();
 	std::printf("%d frames, %u zombies: %lld rays, %lld hidden by the sight tree, %lld cast, %lld in sight, "
 				"%lld with a shield noted, %lld differ\n",
-		CrowdFrames, game->waveSize, static_cast<long long>(c.rays), static_cast<long long>(c.hidden),
+		CrowdFrames, game->GetWaveSize(), static_cast<long long>(c.rays), static_cast<long long>(c.hidden),
 		static_cast<long long>(c.rays - c.hidden), static_cast<long long>(c.inSight),
 		static_cast<long long>(c.shieldsNoted), static_cast<long long>(c.mismatches));
 	EXPECT_EQ(0, c.mismatches);

@@ -30,7 +30,6 @@ protected:
 
 	static void TearDownTestSuite()
 	{
-		soundBank.FreeSounds();
 		Mix_CloseAudio();
 		SDL_Quit();
 	}
@@ -67,6 +66,7 @@ protected:
 		ASSERT_EQ(0, chdir(scratch.c_str()));
 	}
 
+	SoundBank soundBank;
 	std::string scratch;
 };
 } // namespace

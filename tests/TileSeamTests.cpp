@@ -38,7 +38,10 @@ TEST(TileSeams, WallTilesAreAsBrightAtTheirEdgesAsTheWallFrameAlone)
 {
 	StartGameHarness();
 	Contest* game = NewGame();
-	const Ground& ground = game->ground;
+	const Ground& ground = game->GetGround();
+	// Draws as the game's own renderer does.
+	DebugDraw draw;
+	ContestRenderer renderer(draw);
 	const int width = static_cast<int>(ground.width);
 	const int height = static_cast<int>(ground.height);
 	for (float zoom : {0.5f, 1.0f, 2.0f})
@@ -53,10 +56,10 @@ TEST(TileSeams, WallTilesAreAsBrightAtTheirEdgesAsTheWallFrameAlone)
 		glClear(GL_COLOR_BUFFER_BIT);
 		const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
 		const b2Vec2 upper = view.ScreenToWorld(view.WindowWidth(), 0);
-		game->renderer.Begin();
+		renderer.Begin();
 		WhitenOnlyTheWallFrame(GetTexture("tiles").width, GetTexture("tiles").height);
-		game->renderer.DrawTiles(ground, lower, upper);
-		game->renderer.End();
+		renderer.DrawTiles(ground, lower, upper);
+		renderer.End();
 		std::vector<unsigned char> pixels(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight() * 4);
 		glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 

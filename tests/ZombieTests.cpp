@@ -105,7 +105,7 @@ TEST_F(ZombieTest, ASpentHitPlaysButCostsNothing)
 	zombie->flags |= HitFlag;
 	arena.Step();
 	EXPECT_EQ(1.0f, zombie->health);
-	EXPECT_EQ(1, Plays(soundEnemyHit));
+	EXPECT_EQ(1, Plays(GameSounds::EnemyHit));
 	EXPECT_FALSE(zombie->Has(HitFlag));
 }
 
@@ -114,7 +114,7 @@ TEST_F(ZombieTest, ADefeatPlaysHitThenDeathCountsOnceFadesAndIsDeleted)
 	Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
 	const int bodies = arena.world.GetBodyCount();
 	Strike(zombie, 1.0f);
-	EXPECT_EQ((std::vector<int>{soundEnemyHit, soundEnemyDeath}), PlayingSounds());
+	EXPECT_EQ((std::vector<int>{GameSounds::EnemyHit, GameSounds::EnemyDeath}), PlayingSounds());
 	EXPECT_EQ(1u, KillCount);
 	EXPECT_TRUE(zombie->Has(DyingFlag));
 	EXPECT_FALSE(zombie->Has(HitFlag));
@@ -128,7 +128,7 @@ TEST_F(ZombieTest, ADefeatPlaysHitThenDeathCountsOnceFadesAndIsDeleted)
 		EXPECT_TRUE(zombie->fixture->GetBody()->IsEnabled());
 	}
 	EXPECT_EQ(1u, KillCount);
-	EXPECT_EQ(1, Plays(soundEnemyDeath));
+	EXPECT_EQ(1, Plays(GameSounds::EnemyDeath));
 	EXPECT_EQ(4u, arena.gameWorld.objects.size());
 
 	arena.Step();
@@ -141,26 +141,47 @@ TEST_F(ZombieTest, TargetChoice)
 	// Equal distances: player one's fighter.
 	Zombie* zombie = Spawn(b2Vec2(0.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(knight, zombie->target);
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
 
 	Place(zombie->fixture->GetBody(), b2Vec2(1.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(archer, zombie->target);
+	EXPECT_EQ(archer, zombie->target.Get(arena.gameWorld));
 
 	archer->flags |= DyingFlag;
 	arena.UpdatePass();
-	EXPECT_EQ(knight, zombie->target);
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
 
 	archer->flags &= ~DyingFlag;
 	knight->flags |= DyingFlag;
 	Place(zombie->fixture->GetBody(), b2Vec2(-20.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(archer, zombie->target);
+	EXPECT_EQ(archer, zombie->target.Get(arena.gameWorld));
 
 	archer->flags |= DyingFlag;
 	Place(zombie->fixture->GetBody(), b2Vec2(20.0f, 40.0f));
 	arena.UpdatePass();
-	EXPECT_EQ(knight, zombie->target);
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
+}
+
+TEST_F(ZombieTest, AGoneFighterCountsAsDownAndWithBothGoneTheZombieOnlyDrifts)
+{
+	Zombie* zombie = Spawn(b2Vec2(20.0f, Height));
+	archer->flags |= DeadFlag;
+	arena.gameWorld.Purge();
+	arena.UpdatePass();
+	EXPECT_EQ(knight, zombie->target.Get(arena.gameWorld));
+
+	knight->flags |= DeadFlag;
+	arena.gameWorld.Purge();
+	zombie->charging = true;
+	zombie->charge = 0.95f;
+	b2Body* body = zombie->fixture->GetBody();
+	const b2Vec2 drift(1.0f, 0.5f);
+	body->SetLinearVelocity(drift);
+	arena.Steps(30);
+	EXPECT_EQ(nullptr, zombie->target.Get(arena.gameWorld));
+	EXPECT_TRUE(Fireballs().empty());
+	EXPECT_EQ(drift, body->GetLinearVelocity());
 }
 
 TEST_F(ZombieTest, ItSeesThroughZombiesAndShieldsOnly)
@@ -233,10 +254,10 @@ TEST_F(ZombieTest, AChargeOfTwentyFramesThrowsAFireballThatLeadsTheTarget)
 	const b2Vec2 expected = b2Vec2(0.0f, 1.0f) + 90.0f * lead;
 	EXPECT_NEAR(expected.x, fireball->fixture->GetBody()->GetLinearVelocity().x, 1e-3f);
 	EXPECT_NEAR(expected.y, fireball->fixture->GetBody()->GetLinearVelocity().y, 1e-3f);
-	EXPECT_EQ(nullptr, fireball->owner);
+	EXPECT_EQ(nullptr, fireball->owner.Get(arena.gameWorld));
 	EXPECT_TRUE(fireball->Has(EnemyShotFlag));
 	EXPECT_FALSE(zombie->charging);
-	EXPECT_EQ(1, Plays(soundFireball));
+	EXPECT_EQ(1, Plays(GameSounds::Fireball));
 
 	// It leaves through its own zombie.
 	arena.PhysicsPass();
@@ -257,7 +278,7 @@ TEST_F(ZombieTest, OutOfSightItNeitherSteersNorStartsACharge)
 	EXPECT_FALSE(zombie->charging);
 	EXPECT_EQ(b2Vec2(0.0f, 0.5f), body->GetLinearVelocity());
 	EXPECT_EQ(1, zombie->laughTimer);
-	EXPECT_EQ(0, Plays(soundGhostFix));
+	EXPECT_EQ(0, Plays(GameSounds::GhostFix));
 
 	// A charge already under way still completes.
 	zombie->charging = true;
@@ -272,10 +293,10 @@ TEST_F(ZombieTest, InSightItLaughsWhenItsTimerRunsOut)
 	zombie->laughTimer = 2;
 	zombie->orbitTimer = 1;
 	arena.Step();
-	EXPECT_EQ(0, Plays(soundGhostFix));
+	EXPECT_EQ(0, Plays(GameSounds::GhostFix));
 	EXPECT_TRUE(zombie->orbitLeft);
 	arena.Step();
-	EXPECT_EQ(1, Plays(soundGhostFix));
+	EXPECT_EQ(1, Plays(GameSounds::GhostFix));
 	EXPECT_GE(zombie->laughTimer, 480);
 	EXPECT_GE(zombie->orbitTimer, 479);
 }

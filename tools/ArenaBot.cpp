@@ -76,7 +76,7 @@ bool Tap(int& rest, int period)
 } // namespace
 
 ArenaBot::ArenaBot(const Contest& game)
-	: map(game.ground)
+	: map(game.GetGround())
 {
 }
 
@@ -84,7 +84,7 @@ void ArenaBot::Think(const Contest& running, Pad* knightPad, Pad* archerPad)
 {
 	game = &running;
 	zombies.clear();
-	for (const GameObject* object : running.gameWorld.objects)
+	for (const GameObject* object : running.GetGameWorld().objects)
 	{
 		if (object->kind == KindZombie && !object->Has(DyingFlag) && !object->Has(DeadFlag))
 		{
@@ -94,7 +94,7 @@ void ArenaBot::Think(const Contest& running, Pad* knightPad, Pad* archerPad)
 	*knightPad = Pad();
 	*archerPad = Pad();
 
-	const Knight& knight = *running.knight;
+	const Knight& knight = *running.GetKnight();
 	if (!knight.Has(DyingFlag))
 	{
 		const Agent* zombie = Threat(PositionOf(knight), SwingRange);
@@ -109,7 +109,7 @@ void ArenaBot::Think(const Contest& running, Pad* knightPad, Pad* archerPad)
 		Jump(knightState, knightPad);
 	}
 
-	const Archer& archer = *running.archer;
+	const Archer& archer = *running.GetArcher();
 	if (!archer.Has(DyingFlag))
 	{
 		const Agent* zombie = Threat(PositionOf(archer), ShotRange);

@@ -120,7 +120,7 @@ void WonWave(BotSession& session)
 	StartUnharmed(session, '1');
 	ArenaBot bot(Game(session));
 	FighterPads pads(session, false);
-	PlayGame(session, bot, pads, [](const Contest& game) { return KillCount >= game.waveSize; });
+	PlayGame(session, bot, pads, [](const Contest& game) { return KillCount >= game.GetWaveSize(); });
 }
 
 // Keyboard play against a wave of ninety with harm on: the fighters climb
@@ -142,7 +142,7 @@ void LostOnKeys(BotSession& session)
 	TapKey(session, 'a');
 	RunFrames(session, AfterEndFrames);
 	const Contest& game = Game(session);
-	if (!game.knight->Has(DyingFlag) || !game.archer->Has(DyingFlag) || KillCount >= game.waveSize)
+	if (!game.GetKnight()->Has(DyingFlag) || !game.GetArcher()->Has(DyingFlag) || KillCount >= game.GetWaveSize())
 	{
 		throw std::runtime_error("the game meant to be lost was not");
 	}

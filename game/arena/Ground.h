@@ -65,9 +65,6 @@ public:
 	// One entry per edge fixture, in fixture list order, from the last link.
 	const std::vector<EdgeLink>& GetEdgeLinks() const { return edgeLinks; }
 
-	// How many entries at the front of openTiles the running wave may still
-	// pick; kept by the wave spawner.
-	int spawnPoolSize = 0;
 	// width * y + x of every open tile, bottom row first.
 	std::vector<int> openTiles;
 	b2Body* body = nullptr;

@@ -2,9 +2,6 @@
 
 #include "game/assets/LoadFailure.h"
 
-
-SoundBank soundBank;
-
 int SoundBank::LoadSound(const std::string& name)
 {
 	if (indexByName.count(name) != 0)

@@ -7,10 +7,16 @@
 #include <vector>
 
 // Short sound effects loaded once by name from "Sounds/<name>.wav" and
-// played by index on the first free mixer channel.
+// played by index on the first free mixer channel. Owns its effects: they
+// are freed with it.
 class SoundBank
 {
 public:
+	SoundBank() = default;
+	~SoundBank() { FreeSounds(); }
+	SoundBank(const SoundBank&) = delete;
+	SoundBank& operator=(const SoundBank&) = delete;
+
 	// False without an audio device: then nothing loads or plays, and the
 	// game runs silent.
 	static bool MixerOpen();
@@ -31,5 +37,3 @@ private:
 	std::map<std::string, int> indexByName;
 	std::vector<Mix_Chunk*> chunks;
 };
-
-extern SoundBank soundBank;

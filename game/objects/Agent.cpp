@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
 
@@ -45,17 +44,6 @@ Agent::Agent()
 Agent::~Agent()
 {
 	b2World* world = GameWorldInstance->world;
-	for (Proj* projectile : launched)
-	{
-		// Destroying the body would take the tether with it behind the
-		// projectile's back.
-		if (projectile->joint != nullptr)
-		{
-			world->DestroyJoint(projectile->joint);
-			projectile->joint = nullptr;
-		}
-		projectile->owner = nullptr;
-	}
 	b2Body* body = fixture->GetBody();
 	body->DestroyFixture(fixture);
 	world->DestroyBody(body);
@@ -150,11 +138,6 @@ void Agent::EndFrame()
 	}
 }
 
-void Agent::Forget(Proj* projectile)
-{
-	launched.erase(std::remove(launched.begin(), launched.end(), projectile), launched.end());
-}
-
 void Agent::StartJump()
 {
 	if (!control->changed[JumpButton])
@@ -197,7 +180,7 @@ bool Agent::SufferHarm(float& hurt, float& fade, b2Body* extraBody)
 		}
 		else
 		{
-			soundBank.PlaySound(rand() % 2 == 0 ? soundP1 : soundP2);
+			GameWorldInstance->PlaySound(rand() % 2 == 0 ? GameSounds::P1 : GameSounds::P2);
 		}
 	}
 	flags &= ~HitFlag;
@@ -208,7 +191,6 @@ bool Agent::SufferHarm(float& hurt, float& fade, b2Body* extraBody)
 void Agent::Launch(Proj* projectile)
 {
 	projectile->owner = this;
-	launched.push_back(projectile);
 	GameWorldInstance->Add(projectile);
 }
 

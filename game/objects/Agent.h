@@ -3,7 +3,6 @@
 #include <box2d/box2d.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "game/ControlState.h"
 #include "game/objects/GameObject.h"
@@ -17,9 +16,9 @@ class Agent : public GameObject
 {
 public:
 	Agent();
-	// Destroys the fixture, then the body. Projectiles this agent launched
-	// lose their owner (and a tether their joint) first, so none of them
-	// calls back into a deleted agent or destroys a joint twice.
+	// Destroys the fixture, then the body, which takes a mace's tether with
+	// it. Projectiles this agent launched find it gone through their owner
+	// handle and leave both the agent and the tether alone.
 	~Agent() override;
 
 	// Full ground friction, none while pushing.
@@ -36,9 +35,6 @@ public:
 	void Move(float stickX, bool push);
 	// Jump impulse, reset of the frame's ground state, timer countdown.
 	void EndFrame();
-
-	// A projectile this agent launched is being deleted.
-	void Forget(Proj* projectile);
 
 	static constexpr float Radius = 1.6f;
 	static constexpr int32_t GroundGraceFrames = 10;
@@ -79,9 +75,6 @@ protected:
 	bool SufferHarm(float& hurt, float& fade, b2Body* extraBody);
 	// Makes this agent the projectile's owner and registers the projectile.
 	void Launch(Proj* projectile);
-
-private:
-	std::vector<Proj*> launched;
 };
 
 // The contact normal pointing from the other fixture towards self.

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
 
@@ -114,7 +112,7 @@ void Archer::Update()
 			}
 			if (!bowDown && !drawLatch && sprintCooldown <= 0)
 			{
-				soundBank.PlaySound(soundArrow);
+				GameWorldInstance->PlaySound(GameSounds::Arrow);
 				bowBody->SetEnabled(true);
 				aim.Normalize();
 				Shoot(aim);
@@ -122,7 +120,7 @@ void Archer::Update()
 		}
 		else if (!drawLatch && sprintCooldown <= 0)
 		{
-			soundBank.PlaySound(soundArrow);
+			GameWorldInstance->PlaySound(GameSounds::Arrow);
 			b2Vec2 d(facing, 1.0f);
 			d.Normalize();
 			Shoot(d);

@@ -34,6 +34,16 @@ enum ObjectFlag : int32_t
 	SpentFlag = 0x200,
 };
 
+// The name a GameWorld gives an object it registers: a slot and the slot's
+// generation, which the world bumps when it deletes the object, so the name
+// never comes to mean a later object in the same slot. The default names
+// nothing.
+struct ObjectId
+{
+	uint32_t slot = UINT32_MAX;
+	uint32_t generation = 0;
+};
+
 // Anything that takes part in the arena: it owns one fixture (whose user data
 // points back at it) and answers four hooks the game scene calls every frame.
 class GameObject : public Object
@@ -59,6 +69,9 @@ public:
 	static int32_t KindOf(b2Fixture* fixture);
 	// Fixture user data that names this object.
 	b2FixtureUserData UserData();
+	// This object's name in the registry that holds it; the default until
+	// GameWorld::Add.
+	ObjectId Id() const { return id; }
 
 	// Linear velocity the knight copies from its body every update; its mace
 	// measures its own speed against it.
@@ -67,4 +80,8 @@ public:
 	int32_t flags = 0;
 	// Damage dealt by projectiles since the last update.
 	float damage = 0.0f;
+
+private:
+	friend class GameWorld;
+	ObjectId id;
 };

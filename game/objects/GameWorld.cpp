@@ -35,6 +35,28 @@ void HandToOwners(b2Contact* contact, Hook hook)
 void GameWorld::Add(GameObject* object)
 {
 	objects.push_back(object);
+	uint32_t slot = 0;
+	if (freeSlots.empty())
+	{
+		slot = static_cast<uint32_t>(slots.size());
+		slots.emplace_back();
+	}
+	else
+	{
+		slot = freeSlots.back();
+		freeSlots.pop_back();
+	}
+	slots[slot].object = object;
+	object->id.slot = slot;
+	object->id.generation = slots[slot].generation;
+}
+
+void GameWorld::Retire(const GameObject* object)
+{
+	Slot& slot = slots[object->id.slot];
+	slot.object = nullptr;
+	++slot.generation;
+	freeSlots.push_back(object->id.slot);
 }
 
 void GameWorld::Purge()
@@ -49,6 +71,7 @@ void GameWorld::Purge()
 		}
 		objects[i] = objects.back();
 		objects.pop_back();
+		Retire(object);
 		delete object;
 	}
 }
@@ -98,14 +121,27 @@ void GameWorld::DeleteObjects()
 	{
 		if (IsProjectile(object))
 		{
+			Retire(object);
 			delete object;
 			object = nullptr;
 		}
 	}
 	for (GameObject* object : doomed)
 	{
-		delete object;
+		if (object != nullptr)
+		{
+			Retire(object);
+			delete object;
+		}
 	}
 
 	GameWorldInstance = previous == this ? nullptr : previous;
+}
+
+void GameWorld::PlaySound(GameSounds::Effect effect) const
+{
+	if (sounds != nullptr)
+	{
+		sounds->Play(effect);
+	}
 }

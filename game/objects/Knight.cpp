@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
 #include "game/objects/Shield.h"
@@ -58,7 +56,7 @@ void Knight::Update()
 	const bool attackPressed = control->held[AttackButton] && control->changed[AttackButton];
 	if (attackPressed && !attacking && !blocking)
 	{
-		soundBank.PlaySound(soundMace);
+		GameWorldInstance->PlaySound(GameSounds::Mace);
 		fixture->SetDensity(SwingDensity);
 		body->ResetMassData();
 		attacking = true;

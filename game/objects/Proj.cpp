@@ -1,33 +1,32 @@
 #include "game/objects/Proj.h"
 
-#include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/Agent.h"
 #include "game/objects/GameWorld.h"
 
 Proj::~Proj()
 {
 	b2World* world = GameWorldInstance->world;
-	if (joint != nullptr)
+	Agent* launcher = owner.Get(*GameWorldInstance);
+	if (joint != nullptr && launcher != nullptr)
 	{
 		world->DestroyJoint(joint);
 	}
 	b2Body* body = fixture->GetBody();
 	body->DestroyFixture(fixture);
 	world->DestroyBody(body);
-	if (owner != nullptr)
+	if (launcher != nullptr)
 	{
-		owner->Forget(this);
-		owner->OnProjectileGone(kind);
+		launcher->OnProjectileGone(kind);
 	}
 }
 
 void Proj::Update()
 {
 	b2Vec2 v = fixture->GetBody()->GetLinearVelocity();
-	if (kind == KindMace && owner != nullptr)
+	const Agent* launcher = kind == KindMace ? owner.Get(*GameWorldInstance) : nullptr;
+	if (launcher != nullptr)
 	{
-		v -= owner->velocity;
+		v -= launcher->velocity;
 	}
 	if (v.Length() < MinSpeed)
 	{
@@ -72,7 +71,7 @@ void Proj::OnPreSolve(b2Contact* contact, const b2Manifold*, b2Fixture*, b2Fixtu
 	{
 		flags &= ~(SpentFlag | EnemyShotFlag);
 		flags |= PlayerShotFlag;
-		soundBank.PlaySound(soundBounce);
+		GameWorldInstance->PlaySound(GameSounds::Bounce);
 	}
 	if (target->Has(GroundFlag))
 	{

@@ -3,6 +3,7 @@
 #include <box2d/box2d.h>
 
 #include "game/objects/GameObject.h"
+#include "game/objects/Handle.h"
 
 class Agent;
 
@@ -13,8 +14,9 @@ class Agent;
 class Proj : public GameObject
 {
 public:
-	// Destroys the tether, then the fixture and the body, then tells the
-	// owner.
+	// Destroys the tether (while the owner lives; otherwise the owner's
+	// body took it along), then the fixture and the body, then tells the
+	// owner if it still lives.
 	~Proj() override;
 
 	void Update() override;
@@ -30,10 +32,12 @@ public:
 	static constexpr float ArrowStrike = 0.5f;
 	static constexpr float FireballStrike = 0.25f;
 
-	// The fighter that launched it; null for fireballs and once the owner
-	// is gone.
-	Agent* owner = nullptr;
-	// The mace's tether to its knight.
+	// The fighter that launched it; empty for fireballs. It resolves to
+	// nothing once the owner has been deleted.
+	Handle<Agent> owner;
+	// The mace's tether to its owner. The owner's body takes the joint with
+	// it when the owner is deleted, so it is valid only while owner
+	// resolves.
 	b2Joint* joint = nullptr;
 	b2Fixture* fixture = nullptr;
 };

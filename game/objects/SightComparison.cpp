@@ -30,11 +30,12 @@ float TimeAnswers(const std::vector<Zombie*>& lookers, std::vector<Answer>& answ
 
 bool TreeHides(const SightTree* tree, const Zombie& zombie)
 {
+	const Agent* target = zombie.target.Get(*GameWorldInstance);
 	const b2Vec2 from = zombie.fixture->GetBody()->GetPosition();
-	const b2Vec2 to = zombie.target->fixture->GetBody()->GetPosition();
+	const b2Vec2 to = target->fixture->GetBody()->GetPosition();
 	int32_t hint = zombie.hidingEdge;
 	return tree != nullptr && b2DistanceSquared(from, to) > b2_epsilon * b2_epsilon &&
-		tree->Hides(from, to, *zombie.target->fixture, hint);
+		tree->Hides(from, to, *target->fixture, hint);
 }
 } // namespace
 
@@ -48,7 +49,7 @@ void SightComparison::Compare(const std::vector<GameObject*>& objects)
 			continue;
 		}
 		Zombie* zombie = static_cast<Zombie*>(object);
-		if (zombie->target != nullptr)
+		if (zombie->target.Get(*GameWorldInstance) != nullptr)
 		{
 			lookers.push_back(zombie);
 		}

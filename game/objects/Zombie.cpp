@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
 #include "game/objects/GameWorld.h"
 #include "game/objects/Proj.h"
 #include "game/objects/SightTree.h"
@@ -72,10 +71,10 @@ void Zombie::Update()
 	if (Has(HitFlag))
 	{
 		health -= damage;
-		soundBank.PlaySound(soundEnemyHit);
+		GameWorldInstance->PlaySound(GameSounds::EnemyHit);
 		if (health <= 0.0f && !Has(DyingFlag))
 		{
-			soundBank.PlaySound(soundEnemyDeath);
+			GameWorldInstance->PlaySound(GameSounds::EnemyDeath);
 			flags &= ~HitFlag;
 			flags |= DyingFlag;
 			++KillCount;
@@ -88,21 +87,18 @@ void Zombie::Update()
 
 	b2Body* body = fixture->GetBody();
 	const b2Vec2 position = body->GetPosition();
-	if (!targetA->Has(DyingFlag) && !targetB->Has(DyingFlag))
+	Agent* chased = ChooseTarget(position);
+	target = chased;
+	if (chased == nullptr)
 	{
-		const float distanceA = b2Distance(position, targetA->fixture->GetBody()->GetPosition());
-		const float distanceB = b2Distance(position, targetB->fixture->GetBody()->GetPosition());
-		target = distanceA <= distanceB ? targetA : targetB;
-	}
-	else
-	{
-		target = targetB->Has(DyingFlag) ? targetA : targetB;
+		// Nothing left to look at, chase or aim at.
+		return;
 	}
 
 	MyRayCastClosestCallback ray;
 	const bool inSight = Sees(ray);
 
-	b2Body* targetBody = target->fixture->GetBody();
+	b2Body* targetBody = chased->fixture->GetBody();
 	if (charging)
 	{
 		charge += ChargeRate;
@@ -111,7 +107,7 @@ void Zombie::Update()
 			const b2Vec2 leadPoint = targetBody->GetPosition() + targetBody->GetLinearVelocity();
 			Attack(leadPoint - position);
 			charging = false;
-			soundBank.PlaySound(soundFireball);
+			GameWorldInstance->PlaySound(GameSounds::Fireball);
 		}
 	}
 	else if (charge > 0.0f)
@@ -123,7 +119,7 @@ void Zombie::Update()
 	{
 		if (RunOut(laughTimer))
 		{
-			soundBank.PlaySound(soundGhostFix);
+			GameWorldInstance->PlaySound(GameSounds::GhostFix);
 			laughTimer = DrawPeriod();
 		}
 		if (RunOut(orbitTimer))
@@ -182,23 +178,46 @@ void Zombie::Attack(b2Vec2 offset)
 	GameWorldInstance->Add(fireball);
 }
 
-bool Zombie::SightLine(b2Vec2& from, b2Vec2& to) const
+Agent* Zombie::ChooseTarget(b2Vec2 position) const
 {
+	Agent* a = targetA.Get(*GameWorldInstance);
+	Agent* b = targetB.Get(*GameWorldInstance);
+	if (a == nullptr || b == nullptr)
+	{
+		return a != nullptr ? a : b;
+	}
+	if (!a->Has(DyingFlag) && !b->Has(DyingFlag))
+	{
+		const float distanceA = b2Distance(position, a->fixture->GetBody()->GetPosition());
+		const float distanceB = b2Distance(position, b->fixture->GetBody()->GetPosition());
+		return distanceA <= distanceB ? a : b;
+	}
+	return b->Has(DyingFlag) ? a : b;
+}
+
+const Agent* Zombie::SightLine(b2Vec2& from, b2Vec2& to) const
+{
+	const Agent* seen = target.Get(*GameWorldInstance);
+	if (seen == nullptr)
+	{
+		return nullptr;
+	}
 	from = fixture->GetBody()->GetPosition();
-	to = target->fixture->GetBody()->GetPosition();
-	return b2DistanceSquared(from, to) > b2_epsilon * b2_epsilon;
+	to = seen->fixture->GetBody()->GetPosition();
+	return b2DistanceSquared(from, to) > b2_epsilon * b2_epsilon ? seen : nullptr;
 }
 
 bool Zombie::CastSight(MyRayCastClosestCallback& ray) const
 {
 	b2Vec2 from;
 	b2Vec2 to;
-	if (!SightLine(from, to))
+	const Agent* seen = SightLine(from, to);
+	if (seen == nullptr)
 	{
 		return false;
 	}
 	GameWorldInstance->world->RayCast(&ray, from, to);
-	return ray.hit && GameObject::Owner(ray.fixture) == target;
+	return ray.hit && GameObject::Owner(ray.fixture) == seen;
 }
 
 bool Zombie::Sees(MyRayCastClosestCallback& ray)
@@ -206,7 +225,8 @@ bool Zombie::Sees(MyRayCastClosestCallback& ray)
 	b2Vec2 from;
 	b2Vec2 to;
 	const SightTree* tree = SightTree::Of(GameWorldInstance->world);
-	if (tree != nullptr && SightLine(from, to) && tree->Hides(from, to, *target->fixture, hidingEdge))
+	const Agent* seen = tree != nullptr ? SightLine(from, to) : nullptr;
+	if (seen != nullptr && tree->Hides(from, to, *seen->fixture, hidingEdge))
 	{
 		return false;
 	}

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/objects/Agent.h"
+#include "game/objects/Handle.h"
 
 // The floating enemy: chases the nearer living fighter it can see, circles
 // a raised shield, charges and throws fireballs that lead the target, and
@@ -33,7 +34,7 @@ public:
 	// zombie's own.
 	void Attack(b2Vec2 offset);
 	// Casts the sight ray to target through the world into ray; true when
-	// target is what it meets first.
+	// target lives and is what the ray meets first.
 	bool CastSight(MyRayCastClosestCallback& ray) const;
 	// The same answer as CastSight, but the cast is spared where the ground
 	// alone hides the target; ray is filled only when the cast runs, which
@@ -60,14 +61,22 @@ public:
 	float health = 1.0f;
 	bool charging = false;
 	float charge = 0.0f;
-	Agent* targetA = nullptr;
-	Agent* targetB = nullptr;
-	Agent* target = nullptr;
+	// The two fighters it may chase. One that is gone (deleted) counts as
+	// down; with both gone the zombie has no target and only drifts.
+	Handle<Agent> targetA;
+	Handle<Agent> targetB;
+	// The fighter chased in this frame; empty when there is none.
+	Handle<Agent> target;
 	// The ground edge that last hid the target, tried first next time.
 	int32_t hidingEdge = -1;
 
 private:
-	// The sight ray's ends; false when it has no length, and so no
-	// direction to search along.
-	bool SightLine(b2Vec2& from, b2Vec2& to) const;
+	// The nearer of two fighters that are not down, else the one that is
+	// not down, else targetA; a gone fighter counts as more down than a
+	// dying one. Null when both are gone.
+	Agent* ChooseTarget(b2Vec2 position) const;
+	// The sight ray's ends and the target it looks at; null when there is
+	// no target or the ray has no length, and so no direction to search
+	// along.
+	const Agent* SightLine(b2Vec2& from, b2Vec2& to) const;
 };

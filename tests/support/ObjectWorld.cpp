@@ -1,5 +1,7 @@
 #include "tests/support/ObjectWorld.h"
 
+#include "tests/support/TestSounds.h"
+
 namespace
 {
 // Long segments, seams at x = -100 and 100: a circle rolling over the
@@ -11,6 +13,7 @@ constexpr float FloorSegment = 200.0f;
 ObjectWorld::ObjectWorld()
 {
 	gameWorld.world = &world;
+	gameWorld.sounds = TestSounds();
 	GameWorldInstance = &gameWorld;
 	world.SetContactListener(this);
 	b2BodyDef bodyDef;

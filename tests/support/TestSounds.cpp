@@ -11,8 +11,8 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "game/GameGlobals.h"
-#include "game/assets/SoundBank.h"
+#include "game/assets/GameSounds.h"
+#include "game/objects/GameWorld.h"
 
 namespace
 {
@@ -60,33 +60,21 @@ void WriteWav(const std::string& path)
 	}
 }
 
-struct Effect
-{
-	const char* name;
-	int* index;
-};
+const char* const effects[] = {
+	"enemyhit", "fireball", "ghostfix", "enemydeath", "bounce", "p1", "p2", "mace", "arrow", "laugh"};
 
-const Effect effects[] = {
-	{"enemyhit", &soundEnemyHit},
-	{"fireball", &soundFireball},
-	{"ghostfix", &soundGhostFix},
-	{"enemydeath", &soundEnemyDeath},
-	{"bounce", &soundBounce},
-	{"p1", &soundP1},
-	{"p2", &soundP2},
-	{"mace", &soundMace},
-	{"arrow", &soundArrow},
-};
+GameSounds* sounds = nullptr;
+} // namespace
+
+GameSounds* TestSounds()
+{
+	return sounds;
 }
 
-void LoadTestSounds()
+namespace
 {
-	static bool loaded = false;
-	if (loaded)
-	{
-		StopSounds();
-		return;
-	}
+GameSounds* LoadSounds()
+{
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || Mix_OpenAudio(SampleRate, AUDIO_U8, 1, 1024) != 0)
 	{
@@ -99,11 +87,11 @@ void LoadTestSounds()
 	{
 		throw std::runtime_error("cannot make a temporary folder");
 	}
-	const std::string sounds = std::string(folder) + "/Sounds";
-	mkdir(sounds.c_str(), 0755);
-	for (const Effect& effect : effects)
+	const std::string folderSounds = std::string(folder) + "/Sounds";
+	mkdir(folderSounds.c_str(), 0755);
+	for (const char* effect : effects)
 	{
-		WriteWav(sounds + "/" + effect.name + ".wav");
+		WriteWav(folderSounds + "/" + effect + ".wav");
 	}
 
 	char previous[4096];
@@ -111,25 +99,40 @@ void LoadTestSounds()
 	{
 		throw std::runtime_error("cannot enter the sound folder");
 	}
-	for (const Effect& effect : effects)
+	// Lives as long as the process: the mixer is never closed under it.
+	GameSounds* loaded = new GameSounds();
+	for (const char* effect : effects)
 	{
-		*effect.index = soundBank.LoadSound(effect.name);
-		unlink((sounds + "/" + effect.name + ".wav").c_str());
+		unlink((folderSounds + "/" + effect + ".wav").c_str());
 	}
-	rmdir(sounds.c_str());
+	rmdir(folderSounds.c_str());
 	rmdir(folder);
 	if (chdir(previous) != 0)
 	{
 		throw std::runtime_error("cannot go back to the working directory");
 	}
-	for (const Effect& effect : effects)
+	for (int effect = 0; effect < GameSounds::EffectCount; ++effect)
 	{
-		if (*effect.index < 0)
+		if (loaded->Chunk(static_cast<GameSounds::Effect>(effect)) == nullptr)
 		{
-			throw std::runtime_error(std::string("sound did not load: ") + effect.name);
+			throw std::runtime_error(std::string("sound did not load: ") + effects[effect]);
 		}
 	}
-	loaded = true;
+	return loaded;
+}
+} // namespace
+
+void LoadTestSounds()
+{
+	if (sounds == nullptr)
+	{
+		sounds = LoadSounds();
+	}
+	StopSounds();
+	if (GameWorldInstance != nullptr)
+	{
+		GameWorldInstance->sounds = sounds;
+	}
 }
 
 void StopSounds()
@@ -147,23 +150,23 @@ std::vector<int> PlayingSounds()
 			continue;
 		}
 		const Mix_Chunk* chunk = Mix_GetChunk(channel);
-		for (int index = 0; index < soundBank.Count(); ++index)
+		for (int effect = 0; effect < GameSounds::EffectCount; ++effect)
 		{
-			if (soundBank.GetChunk(index) == chunk)
+			if (sounds->Chunk(static_cast<GameSounds::Effect>(effect)) == chunk)
 			{
-				playing.push_back(index);
+				playing.push_back(effect);
 			}
 		}
 	}
 	return playing;
 }
 
-int Plays(int index)
+int Plays(int effect)
 {
 	int count = 0;
 	for (int playing : PlayingSounds())
 	{
-		count += playing == index ? 1 : 0;
+		count += playing == effect ? 1 : 0;
 	}
 	return count;
 }
