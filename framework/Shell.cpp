@@ -188,12 +188,13 @@ void OpenWindow(int* argc, char** argv)
 
 void OnDisplay()
 {
-	if (replay.IsHeld())
+	// Held by the viewer, or the session is over (the window manager closed
+	// the window): nothing to run.
+	if (replay.IsHeld() || sceneHost.Scene() == nullptr)
 	{
 		return;
 	}
-	Test& scene = *sceneHost.Scene();
-	inputStream.BeginFrame(scene);
+	inputStream.BeginFrame(*sceneHost.Scene());
 	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Shell))
 	{
 		inputRouter.Apply(*line);
