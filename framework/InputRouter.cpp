@@ -116,10 +116,10 @@ void InputRouter::ShellKey(unsigned char key)
 		host.Restart();
 		break;
 	case 'x':
-		view.ZoomBy(KeyZoomIn, MinKeyZoom, MaxKeyZoom);
+		view.SetZoom(b2Max(KeyZoomIn * view.Zoom(), MinKeyZoom));
 		break;
 	case 'z':
-		view.ZoomBy(KeyZoomOut, MinKeyZoom, MaxKeyZoom);
+		view.SetZoom(b2Min(KeyZoomOut * view.Zoom(), MaxKeyZoom));
 		break;
 	default:
 		if (scene != nullptr)
@@ -396,8 +396,7 @@ void InputRouter::MouseWheel(int direction, int x)
 	{
 		return;
 	}
-	const float factor = direction > 0 ? 1.0f / WheelZoomFactor : WheelZoomFactor;
-	view.ZoomBy(factor, MinViewZoom, MaxViewZoom);
+	view.SetZoom(direction > 0 ? view.Zoom() / WheelZoomFactor : view.Zoom() * WheelZoomFactor);
 	OfferPoint(Line::View, host.settings.viewCenter);
 }
 

@@ -67,12 +67,6 @@ void View::VisibleArea(b2Vec2* lower, b2Vec2* upper) const
 	*upper = ScreenToWorld(windowWidth, 0);
 }
 
-void View::ZoomBy(float factor, float min, float max)
-{
-	viewZoom = b2Clamp(factor * viewZoom, min, max);
-	Reproject();
-}
-
 void View::SetZoom(float zoom)
 {
 	viewZoom = zoom;

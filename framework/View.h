@@ -46,8 +46,7 @@ public:
 
 	void LookAt(const b2Vec2& center, float zoom) override;
 	void VisibleArea(b2Vec2* lower, b2Vec2* upper) const override;
-	// The zoom changes by factor, kept between min and max.
-	void ZoomBy(float factor, float min, float max);
+	// Projects anew at this zoom, kept within the view's limits.
 	void SetZoom(float zoom);
 	// Zoom 1 at the home point: where every scene starts.
 	void GoHome();
