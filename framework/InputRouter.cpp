@@ -43,8 +43,16 @@ void InputRouter::OfferPoint(Line::Kind kind, const b2Vec2& point)
 {
 	Line line = MakeLine(kind);
 	line.point = point;
-	line.zoom = view.Zoom();
 	Offer(line);
+}
+
+void InputRouter::MoveView(const b2Vec2& center, float zoom)
+{
+	view.LookAt(center, zoom);
+	Line line = MakeLine(Line::View);
+	line.point = host.settings.viewCenter;
+	line.zoom = view.Zoom();
+	inputStream.Offer(line);
 }
 
 void InputRouter::Apply(const Line& input)
@@ -185,11 +193,8 @@ void InputRouter::SceneMouseMotion(int x, int y)
 	OfferPoint(Line::MouseMove, p);
 	if (rightMouseDown)
 	{
-		// The pan is an input of its own: the camera as it ends up.
-		const b2Vec2 center = host.settings.viewCenter - (p - lastPanPoint);
-		view.LookAt(center, view.Zoom());
+		MoveView(host.settings.viewCenter - (p - lastPanPoint), view.Zoom());
 		lastPanPoint = view.ScreenToWorld(x, y);
-		OfferPoint(Line::View, host.settings.viewCenter);
 	}
 }
 
@@ -396,8 +401,7 @@ void InputRouter::MouseWheel(int direction, int x)
 	{
 		return;
 	}
-	view.SetZoom(direction > 0 ? view.Zoom() / WheelZoomFactor : view.Zoom() * WheelZoomFactor);
-	OfferPoint(Line::View, host.settings.viewCenter);
+	MoveView(host.settings.viewCenter, direction > 0 ? view.Zoom() / WheelZoomFactor : view.Zoom() * WheelZoomFactor);
 }
 
 void InputRouter::MouseMotion(int x, int y)

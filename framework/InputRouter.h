@@ -70,6 +70,9 @@ private:
 	// recording gives the inputs.
 	void Offer(const ReplayLog::Line& input);
 	void OfferPoint(ReplayLog::Line::Kind kind, const b2Vec2& point);
+	// The camera moved by the mouse (a pan or the wheel): carried out at
+	// once, then offered as the view, within its limits, ended up.
+	void MoveView(const b2Vec2& center, float zoom);
 	void ShellKey(unsigned char key);
 	void ShellSpecialKey(int key);
 	void SceneMouseButton(int button, int state, int x, int y);

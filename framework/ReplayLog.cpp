@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 #include "framework/LineWords.h"
 #include "framework/PadEvent.h"
@@ -292,7 +293,7 @@ void ReadArg(LineWords& words, const Arg& arg, int rowCount, Line* line)
 	{
 		const std::string name = words.Word(arg.what);
 		line->code = -1;
-		for (int action = 0; action < 3; ++action)
+		for (int action = 0; action < static_cast<int>(std::size(PadActionNames)); ++action)
 		{
 			line->code = name == PadActionNames[action] ? action : line->code;
 		}
