@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 packages=(
 	cmake g++ pkg-config make
 	libbox2d-dev freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev libxtst-dev
-	libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
+	libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
 	libpng-dev libmp3lame-dev
 	libimgui-dev
 	libgtest-dev xvfb xauth

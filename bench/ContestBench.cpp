@@ -20,7 +20,6 @@
 //              process
 
 #include <GL/freeglut.h>
-#include <SDL/SDL.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +43,7 @@
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
 #include "game/objects/SightComparison.h"
+#include "tools/VirtualPad.h"
 
 namespace
 {
@@ -73,40 +73,28 @@ struct Options
 	int frames = DefaultFrames;
 };
 
-void PushButton(uint8_t pad, uint8_t button, bool down)
-{
-	SDL_Event event = PadButtonEvent(pad, button, down);
-	SDL_PushEvent(&event);
-}
-
-void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
-{
-	SDL_Event event = PadAxisEvent(pad, axis, value);
-	SDL_PushEvent(&event);
-}
-
 // Both fighters pace to and fro; the knight swings its mace and the archer
-// looses quick shots.
-void ScriptPads(int frame)
+// looses quick shots. The pads read by their raw numbers.
+void ScriptPads(int frame, VirtualPad& knight, VirtualPad& archer)
 {
 	const int16_t walk = (frame / WalkFrames) % 2 == 0 ? FullStick : static_cast<int16_t>(-FullStick);
-	PushAxis(0, 0, walk);
-	PushAxis(1, 0, static_cast<int16_t>(-walk));
+	knight.Move(0, walk);
+	archer.Move(0, -walk);
 	if (frame % SwingPeriod == 0)
 	{
-		PushButton(0, 0, true);
+		knight.Press(0, true);
 	}
 	else if (frame % SwingPeriod == 1)
 	{
-		PushButton(0, 0, false);
+		knight.Press(0, false);
 	}
 	if (frame % ShotPeriod == 0)
 	{
-		PushButton(1, 0, true);
+		archer.Press(0, true);
 	}
 	else if (frame % ShotPeriod == 2)
 	{
-		PushButton(1, 0, false);
+		archer.Press(0, false);
 	}
 }
 
@@ -186,10 +174,11 @@ void OpenWindow(char* program)
 // status of the process.
 int RunGame(const Options& options, char* program)
 {
-	// SDL carries only the scripted pad events; the window is freeglut's.
-	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	const ProgramStart start(gameDevices, false, program);
+	// Slots 0 and 1, in the order they are plugged in.
+	VirtualPad knightPad(VirtualPad::Kind::Raw, "bench pad");
+	VirtualPad archerPad(VirtualPad::Kind::Raw, "bench pad");
 	OpenWindow(program);
 
 	sceneHost.Start(0);
@@ -218,7 +207,7 @@ int RunGame(const Options& options, char* program)
 	b2Timer frameTimer;
 	for (int frame = 0; frame < options.frames; ++frame)
 	{
-		ScriptPads(frame);
+		ScriptPads(frame, knightPad, archerPad);
 		if (options.band)
 		{
 			KeepOnLedge(*game->GetKnight(), KnightLedgeColumn);

@@ -260,9 +260,15 @@ void PrintUsage(const char* program)
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
+				"Game pads: up to two, plugged in at any time; the first plays the knight, the second the\n"
+				"archer, and a pad plugged in again gets its fighter back. A pad SDL knows reads by position:\n"
+				"stick or D-pad moves, A/cross swings or shoots, B/circle jumps, X/square raises the shield or\n"
+				"sprints, Start pauses, any face or shoulder button starts the game. Other pads use their raw\n"
+				"buttons 0, 1, 2 and 5. More pads become known through SDL_GAMECONTROLLERCONFIG or a\n"
+				"gamecontrollerdb.txt beside the program.\n"
 				"freeglut's own options are passed on: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
 				"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
 				"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
-				"game draws its arena and figures as outlines.\n",
+				"game draws its arena and figures as outlines. Without an X display: one line, exit status 1.\n",
 		program);
 }

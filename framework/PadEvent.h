@@ -7,6 +7,8 @@
 constexpr int PadSlots = 2;
 // Axis and button numbers a pad event may name.
 constexpr int MaxPadElement = 255;
+// A stick pushed all the way: the largest raw axis reading, either way.
+constexpr int PadFullDeflection = 32767;
 
 enum class PadAction
 {
@@ -14,4 +16,20 @@ enum class PadAction
 	Axis,
 	Press,
 	Release,
+};
+
+struct PadEvent
+{
+	int pad = 0;
+	PadAction action = PadAction::Axis;
+	// The axis or button.
+	int element = 0;
+	// The axis reading; 0 for buttons.
+	int value = 0;
+
+	static PadEvent Axis(int pad, int axis, int value) { return {pad, PadAction::Axis, axis, value}; }
+	static PadEvent Button(int pad, int button, bool down)
+	{
+		return {pad, down ? PadAction::Press : PadAction::Release, button, 0};
+	}
 };

@@ -1,6 +1,6 @@
 #include "framework/ProgramStart.h"
 
-#include <SDL/SDL_mixer.h>
+#include <SDL2/SDL_mixer.h>
 
 #include <cstdio>
 

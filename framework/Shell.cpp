@@ -1,10 +1,13 @@
 #include "framework/Shell.h"
 
 #include <GL/freeglut.h>
+#include <X11/Xlib.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "framework/CommandLine.h"
 #include "framework/InputStream.h"
@@ -163,6 +166,34 @@ bool StartReplay(const CommandLine& commandLine, const char* program, int* row, 
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
 	}
+	return true;
+}
+
+// The X display the window will open on: freeglut's -display option, else
+// DISPLAY. Empty when neither names one.
+std::string DisplayName(int argc, char** argv)
+{
+	for (int i = 1; i + 1 < argc; ++i)
+	{
+		if (std::strcmp(argv[i], "-display") == 0)
+		{
+			return argv[i + 1];
+		}
+	}
+	const char* display = std::getenv("DISPLAY");
+	return display != nullptr ? display : "";
+}
+
+// Asked before anything else starts, so that a terminal without X gets one
+// line, not the devices' and the audio's complaints and then freeglut's.
+bool DisplayOpens(const std::string& name)
+{
+	Display* display = XOpenDisplay(name.c_str());
+	if (display == nullptr)
+	{
+		return false;
+	}
+	XCloseDisplay(display);
 	return true;
 }
 
@@ -352,6 +383,13 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 	case CommandLine::Run:
 		break;
 	}
+	const std::string display = DisplayName(argc, argv);
+	if (!DisplayOpens(display))
+	{
+		std::fprintf(stderr, "%s: no display could be opened (%s); the game needs an X server\n", argv[0],
+			display.empty() ? "DISPLAY is not set" : ("DISPLAY is " + display).c_str());
+		return 1;
+	}
 	int row = commandLine.sceneIndex;
 	bool keyboardPlay = commandLine.keyboardPlay;
 	if (!StartReplay(commandLine, argv[0], &row, &keyboardPlay))
@@ -361,9 +399,8 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 	const ProgramStart start(devices, keyboardPlay, argv[0]);
 	if (replay.GetMode() == Replay::Mode::Recording)
 	{
-		// Installed after the devices, which reset these two: the recording
-		// is finished in the frame loop, then the signal ends the program
-		// as usual.
+		// The recording is finished in the frame loop, then the signal ends
+		// the program as usual.
 		std::signal(SIGINT, OnStopSignal);
 		std::signal(SIGTERM, OnStopSignal);
 	}

@@ -2,12 +2,15 @@
 
 #include <GL/freeglut.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <utility>
 
+#include "framework/InputStream.h"
 #include "framework/Shell.h"
 #include "game/GameGlobals.h"
+#include "game/GamePads.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
 #include "game/WaveSpawner.h"
@@ -27,6 +30,8 @@ constexpr uint32_t SingleWaveSize = 1;
 constexpr uint32_t HordeWaveSize = 1000;
 constexpr float KnightStartX = 120.0f;
 constexpr float ArcherStartX = 136.0f;
+// How long a pad's plug-in or pull-out stays on screen.
+constexpr std::chrono::seconds PadNoticeTime(3);
 
 struct FigureStart
 {
@@ -137,6 +142,7 @@ void Contest::Step(Settings* settings)
 	profile.contacts = timer.GetMilliseconds();
 
 	DecideOutcome();
+	ShakePads();
 	timer.Reset();
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
@@ -147,7 +153,38 @@ void Contest::Step(Settings* settings)
 	{
 		DrawHelp();
 	}
+	DrawPadNotice();
 	settings->pause = *shellPause;
+}
+
+void Contest::DrawPadNotice()
+{
+	if (gamePads.Notice().empty() || std::chrono::steady_clock::now() - gamePads.NoticeTime() > PadNoticeTime)
+	{
+		return;
+	}
+	debugDraw.DrawString(5, textLine, "%s", gamePads.Notice().c_str());
+	textLine += TextLineStep;
+}
+
+void Contest::ShakePads()
+{
+	const Felt now[] = {{knight->hurt, knight->Has(DyingFlag)}, {archer->hurt, archer->Has(DyingFlag)}};
+	for (int f = 0; f < 2; ++f)
+	{
+		// The knight's pad is slot 0 unless the pads are swapped. A replay
+		// shakes nobody's hands.
+		const int slot = (f == 0) != swapPads ? 0 : 1;
+		if (inputStream.IsLive() && now[f].down && !felt[f].down)
+		{
+			gamePads.Rumble(slot, GamePads::Pulse::Down);
+		}
+		else if (inputStream.IsLive() && now[f].hurt > felt[f].hurt)
+		{
+			gamePads.Rumble(slot, GamePads::Pulse::Hit);
+		}
+		felt[f] = now[f];
+	}
 }
 
 void Contest::DrawStatus(int pauseLine)
@@ -174,6 +211,7 @@ void Contest::DrawHelp()
 		textLine += TextLineStep;
 	};
 	line("Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies");
+	line("Pads: stick or D-pad moves; A/cross swing or shoot, B/circle jump, X/square shield or sprint, Start pause");
 	// No spawn tile sees where the fighters stand, so nothing comes to them.
 	line("The wave waits in the upper caves: climb the slopes to meet it");
 	if (!keyboardPad.IsEnabled())
@@ -391,6 +429,16 @@ PanelItem HarmBar(const char* label, float hurt, bool down)
 {
 	return Item(PanelItem::Bar, label, label, hurt, 1.0f, down ? "down" : std::to_string(static_cast<int>(100 * hurt)) + "%");
 }
+// What plays a pad slot's fighter: the pad plugged in, else keyboard play's
+// keys, else nothing.
+PanelItem SlotItem(int slot, const char* fighter)
+{
+	const std::string name = gamePads.SlotName(slot);
+	const std::string key = "pad" + std::to_string(slot);
+	const std::string label = "Pad " + std::to_string(slot) + " (" + fighter + ")";
+	return Item(PanelItem::Value, key.c_str(), label.c_str(), 0.0f, 1.0f,
+		!name.empty() ? name : keyboardPad.IsEnabled() ? "keyboard" : "none");
+}
 } // namespace
 
 void Contest::GetPanelItems(std::vector<PanelItem>* items) const
@@ -402,8 +450,11 @@ void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 		HarmBar("Knight harm", knight->hurt, knight->Has(DyingFlag)),
 		HarmBar("Archer harm", archer->hurt, archer->Has(DyingFlag)),
 		Item(PanelItem::Switch, "noHarm", "No-harm mode", GodMode ? 1.0f : 0.0f),
+		SlotItem(0, swapPads ? "archer" : "knight"),
+		SlotItem(1, swapPads ? "knight" : "archer"),
 		Item(PanelItem::Switch, "swapPads", "Swap pads", swapPads ? 1.0f : 0.0f),
 		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
+		Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f),
 		Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", physicsOverlay ? 1.0f : 0.0f),
 		Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume),
 		Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f),
@@ -426,6 +477,10 @@ void Contest::SetPanelItem(const std::string& key, float value)
 	else if (key == "keyboardPlay")
 	{
 		keyboardPad.SetEnabled(on);
+	}
+	else if (key == "rumble")
+	{
+		gamePads.SetRumble(on);
 	}
 	else if (key == "physicsOverlay")
 	{

@@ -130,6 +130,11 @@ private:
 	// line while keyboard play is on. Drawn after the tiles, which would
 	// cover them.
 	void DrawStatus(int pauseLine);
+	// The last pad plugged in or pulled out, for a few seconds.
+	void DrawPadNotice();
+	// A short shake of a fighter's pad when it takes a hit, a long one when
+	// it goes down.
+	void ShakePads();
 	// The operator letters: down a fighter, no-harm mode, pause, pad swap.
 	void OperatorKey(unsigned char key);
 	// The game's progress, switches and every object's kind, flags and
@@ -158,6 +163,15 @@ private:
 	bool physicsOverlay = false;
 	FrameProfile profile;
 	ContestRenderer renderer;
+
+	// Each fighter's harm and fall as the last frame left them, knight
+	// first: a change is what shakes its pad.
+	struct Felt
+	{
+		float hurt = 0.0f;
+		bool down = false;
+	};
+	Felt felt[2];
 
 	// The next paused frame runs as an unpaused one.
 	bool stepOnce = false;

@@ -7,7 +7,7 @@
 class GameDevices : public InputDevices
 {
 public:
-	// Keyboard play as given, then SDL's joystick subsystem and the pads.
+	// Keyboard play as given, then SDL's pads (plugged in now or later).
 	void Start(bool keyboardPlay) override;
 	// Keyboard play lets go of its keys, then every pad reading and queued
 	// event is forgotten.

@@ -1,20 +1,18 @@
 #pragma once
 
-#include <SDL/SDL.h>
-
 #include <cstdint>
 #include <vector>
 
-constexpr int MaxPads = 2;
+#include "framework/PadEvent.h"
+
+class GamePads;
+
+constexpr int MaxPads = PadSlots;
 constexpr int AxesPerPad = 20;
 constexpr int ButtonsPerPad = 20;
-// The button of either pad that pauses and resumes the game.
+// The button of either pad that pauses and resumes the game (Start on a pad
+// SDL knows).
 constexpr int PauseButton = 5;
-
-// A pad's axis or button event as SDL reports it (made by keyboard play,
-// replays, the bot and the tests).
-SDL_Event PadAxisEvent(int pad, int axis, int value);
-SDL_Event PadButtonEvent(int pad, int button, bool down);
 
 // State of one game pad as the game reads it once per frame.
 struct PadState
@@ -29,44 +27,40 @@ struct PadState
 	int32_t changed[ButtonsPerPad];
 };
 
-// The two game pads (SDL joysticks 0 and 1), fed from SDL's event queue by
-// the game step.
+// The two game pads' state (slots 0 and 1 of the pads plugged in), fed by
+// the game step once per frame.
 class Input
 {
 public:
 	// Raw axis readings below this magnitude read as 0.
 	static constexpr float DeadZone = 4.0f;
 
-	Input();
-	virtual ~Input();
+	explicit Input(GamePads& devices);
 
-	// Starts SDL's video and joystick subsystems and opens the pads.
-	// 0 when pad 0 opened, 1 otherwise.
+	// Starts the pads' devices: 0 when they started (pads may come later),
+	// 1 when there can be none.
 	int Init();
 	int Shutdown();
 	void ClearChanged();
-	// Forgets every reading and every pad event still queued, as if no
+	// Forgets every reading and every pad event still waiting, as if no
 	// button were held and every stick centred: a button held through a
 	// switch of scenes must be pressed again to act.
 	void Reset();
-	// Applies one pad axis or button event; everything else, and events for
-	// pads, axes or buttons beyond the tables, is dropped.
-	void HandleEvent(const SDL_Event& event);
+	// Applies one pad event; events for pads, axes or buttons beyond the
+	// tables are dropped.
+	void HandleEvent(const PadEvent& event);
 	// An event made by the program itself (keyboard play), for the next Read.
-	void Queue(const SDL_Event& event);
+	void Queue(const PadEvent& event);
 	// One game frame's reading: clears the changed flags, applies the queued
-	// events, then every event SDL holds. A recording notes the pads' events
-	// among them; a replay takes the recorded ones instead.
+	// events, then every event of the pads plugged in. A recording notes the
+	// pads' events; a replay takes the recorded ones instead.
 	void Read();
 
 	PadState pads[MaxPads];
 
 private:
-	bool ready;
-	SDL_Joystick* joysticks[MaxPads];
-	// Kept apart from SDL's queue, which holds 128 events and drops the
-	// rest, and whose events a recording notes as the pads'.
-	std::vector<SDL_Event> queued;
+	GamePads& devices;
+	std::vector<PadEvent> queued;
 };
 
 extern Input input;

@@ -1,7 +1,5 @@
 #include "game/KeyboardPad.h"
 
-#include <SDL/SDL.h>
-
 #include <cctype>
 
 #include "framework/InputStream.h"
@@ -183,7 +181,7 @@ void KeyboardPad::Show(const KeySet& keys)
 		}
 		if (binding.kind == Binding::Button)
 		{
-			pads.Queue(PadButtonEvent(binding.pad, binding.button, now));
+			pads.Queue(PadEvent::Button(binding.pad, binding.button, now));
 		}
 		else
 		{
@@ -203,15 +201,15 @@ void KeyboardPad::Show(const KeySet& keys)
 void KeyboardPad::PushStick(int pad, const KeySet& keys)
 {
 	// Opposite keys held together cancel, as a centred stick.
-	const int x = (Held(keys, pad, Binding::StickRight) ? FullDeflection : 0) -
-		(Held(keys, pad, Binding::StickLeft) ? FullDeflection : 0);
-	const int y = (Held(keys, pad, Binding::StickDown) ? FullDeflection : 0) -
-		(Held(keys, pad, Binding::StickUp) ? FullDeflection : 0);
+	const int x = (Held(keys, pad, Binding::StickRight) ? PadFullDeflection : 0) -
+		(Held(keys, pad, Binding::StickLeft) ? PadFullDeflection : 0);
+	const int y = (Held(keys, pad, Binding::StickDown) ? PadFullDeflection : 0) -
+		(Held(keys, pad, Binding::StickUp) ? PadFullDeflection : 0);
 	const int values[] = {x, y};
 	const int axes[] = {StickAxisX, StickAxisY};
 	for (int i = 0; i < 2; ++i)
 	{
-		pads.Queue(PadAxisEvent(pad, axes[i], values[i]));
+		pads.Queue(PadEvent::Axis(pad, axes[i], values[i]));
 	}
 }
 

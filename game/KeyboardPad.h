@@ -5,10 +5,10 @@
 
 #include "game/KeyboardWindow.h"
 
-// Keyboard play: turns letter keys (and Enter) into the joystick events two
-// game pads would produce, pushed into SDL's event queue once per frame
-// right before the game drains it, so the game reads them exactly as it
-// reads real pads. The left hand plays the knight (pad 0), the right hand
+// Keyboard play: turns letter keys (and Enter) into the events two game pads
+// would produce, queued once per frame right before the game reads the
+// pads, so the game reads them exactly as it reads real pads (a held
+// direction key is the stick pushed all the way). The left hand plays the knight (pad 0), the right hand
 // the archer (pad 1).
 class Input;
 
@@ -17,9 +17,6 @@ class KeyboardPad
 public:
 	// Sends its events to pads.
 	explicit KeyboardPad(Input& pads) : pads(pads) {}
-
-	// Stick deflection of a held direction key: the pad's full raw reading.
-	static constexpr int FullDeflection = 32767;
 
 	struct Binding
 	{
@@ -64,7 +61,7 @@ public:
 	// reads as held for one frame: a quick tap is never lost.
 	void Poll();
 	// Releases everything keyboard play holds: every key (buttons up, sticks
-	// centred, in SDL's queue for the next frame that reads the pads) and
+	// centred, queued for the next frame that reads the pads) and
 	// the window's auto-repeat. For when the game scene stops running
 	// (deleted, restarted, switched away from) or keyboard play goes off.
 	void ReleaseAll();

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <SDL/SDL_image.h>
+#include <SDL2/SDL_image.h>
 #include <unistd.h>
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <SDL/SDL_mixer.h>
+#include <SDL2/SDL_mixer.h>
 
 #include <cmath>
 #include <cstdio>

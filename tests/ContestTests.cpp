@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <SDL/SDL_mixer.h>
+#include <SDL2/SDL_mixer.h>
 #include <unistd.h>
 
 #include <algorithm>

@@ -1,8 +1,7 @@
-// Keyboard play turns keys into the joystick events a pad would send.
+// Keyboard play turns keys into the events a pad would send.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "game/GamePads.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
 
@@ -11,13 +10,6 @@ namespace
 class KeyboardPadTest : public ::testing::Test
 {
 protected:
-	static void SetUpTestSuite()
-	{
-		setenv("SDL_VIDEODRIVER", "dummy", 0);
-		SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK);
-	}
-	static void TearDownTestSuite() { SDL_Quit(); }
-
 	void SetUp() override { keys.SetEnabled(true); }
 
 	// One game frame's worth of input, as the game step reads it: whether
@@ -39,7 +31,9 @@ protected:
 		return false;
 	}
 
-	Input pads;
+	// No pads plugged in: the keys are all there is.
+	GamePads devices;
+	Input pads{devices};
 	KeyboardPad keys{pads};
 };
 

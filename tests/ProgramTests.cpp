@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <set>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -163,6 +165,71 @@ TEST(ProgramTest, StartsWithTheGameDrawnFromItsAssets)
 	EXPECT_LT(black, pixels.size() * 3 / 4);
 	program.SendKey(window, XK_Escape);
 	EXPECT_EQ(program.WaitForExit(10.0), 0);
+}
+
+TEST(ProgramTest, WithoutADisplayItSaysSoInOneLineAndLeavesTheTerminalAlone)
+{
+	// No audio driver named either: nothing may get as far as the sound card.
+	RunningProgram program({}, "dummy", 0, {"DISPLAY", "SDL_AUDIODRIVER"});
+	EXPECT_EQ(program.WaitForExit(10.0), 1);
+	const std::string errors = program.ErrorOutput();
+	EXPECT_NE(errors.find("no display could be opened (DISPLAY is not set)"), std::string::npos) << errors;
+	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+	EXPECT_EQ(program.Output(), "");
+	EXPECT_EQ(errors.find('\x1b'), std::string::npos) << "terminal control sequences";
+}
+
+// Mappings SDL rejects, from the environment and from a broken
+// gamecontrollerdb.txt beside the program: one line each, and the game runs.
+TEST(ProgramTest, PadMappingsSdlRejectsAreOneLineEachAndTheGameRuns)
+{
+	const std::filesystem::path folder =
+		std::filesystem::temp_directory_path() / ("contest-mappings-" + std::to_string(getpid()));
+	std::filesystem::create_directories(folder);
+	const std::filesystem::path binary = folder / "contest";
+	std::filesystem::copy_file(CONTEST_BINARY, binary);
+	{
+		std::ofstream database(folder / "gamecontrollerdb.txt", std::ios::binary);
+		database << "# a comment\nnot a mapping at all\n" << std::string(100000, 'x') << "\n"
+				 << std::string("\0\x01\xff,,\n", 7)
+				 << "03000000de2800000000000000000000,Windows pad,a:b0,platform:Windows,\n";
+	}
+	{
+		RunningProgram program({"--scene", "Tiles"}, "dummy", 0,
+			{"SDL_GAMECONTROLLERCONFIG=garbage\nmore garbage"}, binary.string());
+		const Window window = program.WaitForWindow(Title(), 20.0);
+		ASSERT_NE(window, 0u) << program.ErrorOutput();
+		program.SendKey(window, XK_Escape);
+		EXPECT_EQ(program.WaitForExit(10.0), 0);
+		const std::string errors = program.ErrorOutput();
+		EXPECT_NE(errors.find("SDL_GAMECONTROLLERCONFIG: SDL rejected 2 pad mappings"), std::string::npos) << errors;
+		EXPECT_NE(errors.find("gamecontrollerdb.txt: SDL rejected 3 pad mappings (line 2:"), std::string::npos)
+			<< errors;
+		EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+	}
+	std::filesystem::remove_all(folder);
+}
+
+// The mixer on SDL 2's disk driver, which writes what it plays to a file in
+// real time: the game's music is there from the start.
+TEST(ProgramTest, TheGamesMusicReachesTheAudioDevice)
+{
+	const std::string path = "/tmp/contest-audio-" + std::to_string(getpid()) + ".raw";
+	{
+		RunningProgram program({}, "disk", 0, {"SDL_DISKAUDIOFILE=" + path});
+		const Window window = program.WaitForWindow(Title(), 20.0);
+		ASSERT_NE(window, 0u) << program.ErrorOutput();
+		std::this_thread::sleep_for(std::chrono::seconds(2));
+		program.SendKey(window, XK_Escape);
+		EXPECT_EQ(program.WaitForExit(10.0), 0);
+	}
+	std::ifstream file(path, std::ios::binary);
+	const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+	std::remove(path.c_str());
+	// 22050 Hz, 16-bit stereo: about 88 KB a second.
+	ASSERT_GT(bytes.size(), 88000u);
+	const std::size_t loud = std::count_if(bytes.begin(), bytes.end(), [](char b) { return b != 0; });
+	EXPECT_GT(loud, bytes.size() / 4) << "the music is silent";
 }
 
 TEST(ProgramTest, ListsEveryScene)

@@ -1,4 +1,4 @@
-// A game recorded in this process (pads through SDL's queue, keyboard play
+// A game recorded in this process (pads through SDL's virtual pads, keyboard play
 // through the X server) and played back by the real program: the same
 // world, bit for bit, in another process and another build.
 #include <X11/keysym.h>

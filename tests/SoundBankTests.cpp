@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <SDL/SDL.h>
-#include <SDL/SDL_mixer.h>
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
 #include <unistd.h>
 
 #include <cstdlib>

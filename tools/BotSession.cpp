@@ -1,7 +1,6 @@
 #include "tools/BotSession.h"
 
 #include <GL/freeglut.h>
-#include <SDL/SDL.h>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -31,19 +30,10 @@ void NoDrawing()
 {
 }
 
-void Push(SDL_Event event)
-{
-	if (SDL_PushEvent(&event) != 0)
-	{
-		throw std::runtime_error("SDL's event queue took no pad event");
-	}
-}
 } // namespace
 
 BotSession::BotSession(const Setup& setup, const char* program)
 {
-	// SDL only carries the pad events; the window is freeglut's.
-	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	sceneHost.UseRegistry(sceneEntries);
 	sceneHost.UseDevices(&gameDevices);
@@ -55,9 +45,13 @@ BotSession::BotSession(const Setup& setup, const char* program)
 		throw std::runtime_error(error);
 	}
 	start = std::make_unique<ProgramStart>(gameDevices, setup.keyboardPlay, program);
-	if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
+	if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
+	}
+	for (std::unique_ptr<VirtualPad>& pad : pads)
+	{
+		pad = std::make_unique<VirtualPad>(VirtualPad::Kind::Raw, "bot pad");
 	}
 
 	// The program builds its scene before anything else draws a random
@@ -72,6 +66,10 @@ BotSession::~BotSession()
 {
 	inputStream.EndSession(*sceneHost.Scene());
 	sceneHost.End();
+	for (std::unique_ptr<VirtualPad>& pad : pads)
+	{
+		pad.reset();
+	}
 	start.reset();
 	// Closed while the GL driver is whole (see the shell's Quit).
 	glFinish();
@@ -154,10 +152,10 @@ void BotSession::PixelOf(const b2Vec2& p, int* x, int* y) const
 
 void BotSession::PadAxis(int pad, int axis, int16_t value)
 {
-	Push(PadAxisEvent(pad, axis, value));
+	pads.at(pad)->Move(axis, value);
 }
 
 void BotSession::PadButton(int pad, int button, bool down)
 {
-	Push(PadButtonEvent(pad, button, down));
+	pads.at(pad)->Press(button, down);
 }

@@ -2,11 +2,13 @@
 
 #include <box2d/box2d.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "framework/ProgramStart.h"
+#include "tools/VirtualPad.h"
 
 class Test;
 
@@ -14,7 +16,7 @@ class Test;
 // built as the program builds it, every frame goes through the shell's
 // display handler, and input arrives through the paths real input takes
 // (keys and the mouse through the shell's handlers at window pixels, pads
-// through SDL's event queue), so the recorder notes it exactly as it would
+// through two pads plugged into SDL as a player's are), so the recorder notes it exactly as it would
 // note a player's. One session per process: the shell, the pads and the
 // recorder are process-wide.
 class BotSession
@@ -58,12 +60,14 @@ public:
 	void PixelOf(const b2Vec2& p, int* x, int* y) const;
 
 	// A pad's axis or button as the pad would report it.
-	static void PadAxis(int pad, int axis, int16_t value);
-	static void PadButton(int pad, int button, bool down);
+	void PadAxis(int pad, int axis, int16_t value);
+	void PadButton(int pad, int button, bool down);
 
 private:
 	void OpenWindow(const char* program);
 
 	std::unique_ptr<ProgramStart> start;
+	// The knight's and the archer's pads, read by their raw numbers.
+	std::array<std::unique_ptr<VirtualPad>, 2> pads;
 	int frames = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "framework/PadEvent.h"
 #include "game/KeyboardPad.h"
 #include "tools/BotSession.h"
 
@@ -18,7 +19,7 @@ constexpr float KeyThreshold = 0.38f;
 
 int16_t AxisValue(float stick)
 {
-	return static_cast<int16_t>(std::lround(stick * KeyboardPad::FullDeflection));
+	return static_cast<int16_t>(std::lround(stick * PadFullDeflection));
 }
 
 // The key keyboard play binds to this pad's stick direction or button.
@@ -56,11 +57,11 @@ void FighterPads::SendPad(int pad, const ArenaBot::Pad& now, const ArenaBot::Pad
 {
 	if (AxisValue(now.stickX) != AxisValue(was.stickX))
 	{
-		BotSession::PadAxis(pad, StickAxisX, AxisValue(now.stickX));
+		session.PadAxis(pad, StickAxisX, AxisValue(now.stickX));
 	}
 	if (AxisValue(now.stickY) != AxisValue(was.stickY))
 	{
-		BotSession::PadAxis(pad, StickAxisY, AxisValue(now.stickY));
+		session.PadAxis(pad, StickAxisY, AxisValue(now.stickY));
 	}
 	const bool buttons[][2] = {{now.attack, was.attack}, {now.jump, was.jump}, {now.guard, was.guard}};
 	const int numbers[] = {AttackButton, JumpButton, GuardButton};
@@ -68,7 +69,7 @@ void FighterPads::SendPad(int pad, const ArenaBot::Pad& now, const ArenaBot::Pad
 	{
 		if (buttons[i][0] != buttons[i][1])
 		{
-			BotSession::PadButton(pad, numbers[i], buttons[i][0]);
+			session.PadButton(pad, numbers[i], buttons[i][0]);
 		}
 	}
 }

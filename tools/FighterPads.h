@@ -4,10 +4,10 @@
 
 class BotSession;
 
-// Hands the bot's pads to the game the way a player's reach it: as pad
-// events on SDL's queue, or with keyboard play as key presses and releases
-// of the letters bound to the fighters. Like real devices, it reports only
-// what changed since the last frame.
+// Hands the bot's pads to the game the way a player's reach it: through the
+// session's two virtual pads, or with keyboard play as key presses and
+// releases of the letters bound to the fighters. Like real devices, it
+// reports only what changed since the last frame.
 class FighterPads
 {
 public:

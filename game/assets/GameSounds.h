@@ -1,6 +1,6 @@
 #pragma once
 
-#include <SDL/SDL_mixer.h>
+#include <SDL2/SDL_mixer.h>
 
 #include "game/assets/SoundBank.h"
 

@@ -1,6 +1,6 @@
 #include "game/assets/MixerVolume.h"
 
-#include <SDL/SDL_mixer.h>
+#include <SDL2/SDL_mixer.h>
 
 #include "game/assets/SoundBank.h"
 

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glx.h>
-#include <SDL/SDL_image.h>
+#include <SDL2/SDL_image.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -40,18 +40,7 @@ void Premultiply(SDL_Surface* surface)
 // are turned into the RGBA layout the rest of the loader handles.
 SDL_Surface* ToRgba(SDL_Surface* surface)
 {
-	SDL_PixelFormat format = {};
-	format.BitsPerPixel = 32;
-	format.BytesPerPixel = 4;
-	format.Rmask = 0x000000FF;
-	format.Gmask = 0x0000FF00;
-	format.Bmask = 0x00FF0000;
-	format.Amask = 0xFF000000;
-	format.Gshift = 8;
-	format.Bshift = 16;
-	format.Ashift = 24;
-	format.alpha = 255;
-	SDL_Surface* converted = SDL_ConvertSurface(surface, &format, SDL_SWSURFACE);
+	SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGBA32, 0);
 	SDL_FreeSurface(surface);
 	return converted;
 }

@@ -3,9 +3,12 @@
 
 #include <GL/freeglut.h>
 
+#include <array>
 #include <cstdlib>
+#include <memory>
 #include <set>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "framework/Shell.h"
@@ -15,6 +18,11 @@
 #include "game/Input.h"
 #include "tests/support/AssetDir.h"
 #include "tests/support/GlWindow.h"
+
+namespace
+{
+std::array<std::unique_ptr<VirtualPad>, 2> harnessPads;
+} // namespace
 
 void StartGameHarness()
 {
@@ -26,14 +34,17 @@ void StartGameHarness()
 	started = true;
 	EnterAssetDir();
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
-	// SDL only carries the pad events here; the window is freeglut's.
-	setenv("SDL_VIDEODRIVER", "dummy", 0);
 	// Started as the program starts, and never taken down: the test process
 	// ends with it, as the program does on Escape.
 	new ProgramStart(gameDevices, false, "game harness");
-	if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
+	if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
+	}
+	// Two pads plugged in before the first game: slots 0 and 1, in order.
+	for (std::size_t slot = 0; slot < harnessPads.size(); ++slot)
+	{
+		harnessPads[slot] = std::make_unique<VirtualPad>(VirtualPad::Kind::Raw, "harness pad " + std::to_string(slot));
 	}
 	sceneHost.UseRegistry(sceneEntries);
 	sceneHost.UseDevices(&gameDevices);
@@ -83,22 +94,19 @@ void PressKey(unsigned char key)
 	OnKey(key, 0, 0);
 }
 
-void Push(SDL_Event event)
+VirtualPad& HarnessPad(int pad)
 {
-	if (SDL_PushEvent(&event) != 0)
-	{
-		throw std::runtime_error("SDL_PushEvent failed");
-	}
+	return *harnessPads.at(pad);
 }
 
 void PushButton(uint8_t pad, uint8_t button, bool down)
 {
-	Push(PadButtonEvent(pad, button, down));
+	HarnessPad(pad).Press(button, down);
 }
 
 void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
 {
-	Push(PadAxisEvent(pad, axis, value));
+	HarnessPad(pad).Move(axis, value);
 }
 
 FrameStats RunFrameAndRead()

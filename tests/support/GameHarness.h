@@ -1,8 +1,8 @@
 #pragma once
 
-#include <SDL/SDL.h>
-
 #include <cstdint>
+
+#include "tools/VirtualPad.h"
 
 class Contest;
 
@@ -26,7 +26,9 @@ void RunFrames(int count);
 // A key press through the shell's key handler.
 void PressKey(unsigned char key);
 
-// Pad events into SDL's queue, drained by the next frame.
+// The harness's pad in slot 0 or 1.
+VirtualPad& HarnessPad(int pad);
+// A button or axis of a harness pad, read by the next frame.
 void PushButton(uint8_t pad, uint8_t button, bool down);
 void PushAxis(uint8_t pad, uint8_t axis, int16_t value);
 

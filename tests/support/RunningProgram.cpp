@@ -68,7 +68,7 @@ Window FindByTitle(Display* display, Window root, const std::string& title)
 } // namespace
 
 RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver,
-	long fileSizeLimit)
+	long fileSizeLimit, const std::vector<std::string>& environment, const std::string& binary)
 	: pid(-1), running(false), display(nullptr)
 {
 	// The X server resets when its last client leaves and refuses
@@ -96,6 +96,18 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 		dup2(fd, STDERR_FILENO);
 		dup2(outputFd, STDOUT_FILENO);
 		setenv("SDL_AUDIODRIVER", audioDriver.c_str(), 1);
+		for (const std::string& entry : environment)
+		{
+			const std::size_t equals = entry.find('=');
+			if (equals == std::string::npos)
+			{
+				unsetenv(entry.c_str());
+			}
+			else
+			{
+				setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+			}
+		}
 		if (fileSizeLimit > 0)
 		{
 			const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
@@ -105,7 +117,7 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 			signal(SIGXFSZ, SIG_IGN);
 		}
 		std::vector<char*> argv;
-		std::string program = CONTEST_BINARY;
+		std::string program = binary;
 		argv.push_back(program.data());
 		std::vector<std::string> copies(args);
 		for (std::string& arg : copies)

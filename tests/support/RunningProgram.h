@@ -13,9 +13,12 @@ class RunningProgram
 public:
 	// Starts the program with these arguments and SDL audio driver;
 	// standard output and error go to files the test can read. With a file
-	// size limit (bytes), writes past it fail as on a full disk.
+	// size limit (bytes), writes past it fail as on a full disk. Each entry
+	// of environment is NAME=VALUE to set or NAME to unset. binary is the
+	// program's file, or a copy of it.
 	explicit RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver = "dummy",
-		long fileSizeLimit = 0);
+		long fileSizeLimit = 0, const std::vector<std::string>& environment = {},
+		const std::string& binary = CONTEST_BINARY);
 	~RunningProgram();
 
 	// Waits for a top-level window with this title; 0 if none appears.
