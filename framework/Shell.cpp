@@ -59,6 +59,12 @@ int EndSession(int status)
 // panel's GL objects. The exit status, as EndSession says.
 int TearDown(int status)
 {
+	// Quit's closing of the window calls the window manager's close handler
+	// too, after the session has ended.
+	if (sceneHost.Scene() == nullptr)
+	{
+		return status;
+	}
 	status = EndSession(status);
 	sceneHost.End();
 	controlPanel.Shutdown();
