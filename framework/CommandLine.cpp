@@ -132,6 +132,28 @@ const char* OptionValue(const char* name, int argc, char** argv, int* i, bool* m
 	return "";
 }
 
+// "PORT", "ADDR:PORT" or "ADDR" (where a port may be left out) into
+// options; false when the port is no number from 1 to 65535.
+bool ParseEndpoint(const std::string& value, bool portAlone, OnlineSession::Options* options)
+{
+	const std::size_t colon = value.rfind(':');
+	const bool hasAddress = colon != std::string::npos || !portAlone;
+	const std::string port = colon != std::string::npos ? value.substr(colon + 1) : portAlone ? value : "";
+	options->address = hasAddress ? value.substr(0, colon) : "";
+	if (port.empty())
+	{
+		return !options->address.empty();
+	}
+	char* end = nullptr;
+	const long number = std::strtol(port.c_str(), &end, 10);
+	if (*end != '\0' || number < 1 || number > 65535)
+	{
+		return false;
+	}
+	options->port = static_cast<uint16_t>(number);
+	return true;
+}
+
 CommandLine Fail(CommandLine result, const std::string& error)
 {
 	result.action = CommandLine::Error;
@@ -149,6 +171,18 @@ CommandLine Check(CommandLine result)
 	if (!result.recordPath.empty() && !result.replayPath.empty())
 	{
 		return Fail(result, "--record and --replay cannot be used together");
+	}
+	if (result.online && !result.replayPath.empty())
+	{
+		return Fail(result, "--replay plays alone: not with --host or --join");
+	}
+	if (result.online && !result.recordPath.empty())
+	{
+		return Fail(result, "--record does not record online games yet");
+	}
+	if (result.onlineOptions.delay != 0 && !result.online)
+	{
+		return Fail(result, "--delay goes with --host or --join");
 	}
 	if ((result.fast || result.rewrite) && result.replayPath.empty())
 	{
@@ -213,6 +247,35 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 			}
 			(record ? result.recordPath : result.replayPath) = value;
 		}
+		else if (std::strcmp(arg, "--host") == 0)
+		{
+			result.online = true;
+			result.onlineOptions.host = true;
+			// The value is optional: the next word is it unless an option.
+			if (i + 1 < *argc && argv[i + 1][0] != '-' &&
+				!ParseEndpoint(argv[++i], true, &result.onlineOptions))
+			{
+				return Fail(result, std::string("--host takes [[ADDR:]PORT], not \"") + argv[i] + "\"");
+			}
+		}
+		else if ((value = OptionValue("--join", *argc, argv, &i, &missing)) != nullptr)
+		{
+			result.online = true;
+			if (missing || !ParseEndpoint(value, false, &result.onlineOptions))
+			{
+				return Fail(result, std::string("--join needs HOST[:PORT], not \"") + value + "\"");
+			}
+		}
+		else if ((value = OptionValue("--delay", *argc, argv, &i, &missing)) != nullptr)
+		{
+			char* end = nullptr;
+			const long frames = std::strtol(value, &end, 10);
+			if (missing || *value == '\0' || *end != '\0' || frames < Lockstep::MinDelay || frames > Lockstep::MaxDelay)
+			{
+				return Fail(result, "--delay needs a number of frames from 1 to 15");
+			}
+			result.onlineOptions.delay = static_cast<int>(frames);
+		}
 		else if (const WindowOption* option = FindWindowOption(arg))
 		{
 			argv[kept++] = argv[i];
@@ -243,7 +306,8 @@ void PrintUsage(const char* program)
 {
 	std::printf("usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--record FILE | --replay FILE [--fast] "
 				"[--rewrite]]\n"
-				"       [--list-scenes] [--help] [freeglut options]\n"
+				"       [--host [[ADDR:]PORT] | --join HOST[:PORT] [--delay N]] [--list-scenes] [--help]\n"
+				"       [freeglut options]\n"
 				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0); a name in any case,\n"
 				"                       or the start of only one name (--scene revolute, --scene pyr)\n"
 				"  --panel              start with the control panel open (F2 shows and hides it)\n"
@@ -257,6 +321,12 @@ void PrintUsage(const char* program)
 				"  --fast               with --replay: as fast as frames can be drawn\n"
 				"  --rewrite            with --replay: write FILE again with this program's digests, once\n"
 				"                       the whole replay ran (keeping its permissions and a link to it)\n"
+				"  --host [[ADDR:]PORT] wait for a partner to play the game online (UDP port %d unless given,\n"
+				"                       on every interface unless ADDR); the host plays the knight\n"
+				"  --join HOST[:PORT]   join a host's game as the archer; a program of another version is\n"
+				"                       refused (exit status 2)\n"
+				"  --delay N            frames (1-15) between an input and its effect online; chosen from\n"
+				"                       the measured round trip unless given\n"
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
@@ -270,5 +340,5 @@ void PrintUsage(const char* program)
 				"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
 				"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
 				"game draws its arena and figures as outlines. Without an X display: one line, exit status 1.\n",
-		program);
+		program, OnlineSession::DefaultPort);
 }

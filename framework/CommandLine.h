@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "framework/OnlineSession.h"
+
 // What the command line asks for.
 struct CommandLine
 {
@@ -25,6 +27,9 @@ struct CommandLine
 	std::string replayPath;
 	bool fast = false;
 	bool rewrite = false;
+	// Play online: host a game (--host) or join one (--join).
+	bool online = false;
+	OnlineSession::Options onlineOptions;
 	std::string error;
 };
 

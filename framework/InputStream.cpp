@@ -4,6 +4,31 @@
 
 InputStream inputStream;
 
+bool IsOnChannel(ReplayLog::Line::Kind kind, InputChannel channel)
+{
+	using Line = ReplayLog::Line;
+	switch (kind)
+	{
+	case Line::Key:
+	case Line::KeyUp:
+	case Line::Special:
+	case Line::MouseDown:
+	case Line::ShiftMouseDown:
+	case Line::MouseUp:
+	case Line::MouseMove:
+	case Line::View:
+	case Line::Window:
+	case Line::Change:
+		return channel == InputChannel::Shell;
+	case Line::Pad:
+		return channel == InputChannel::Pads;
+	case Line::Release:
+		return channel == InputChannel::Release;
+	default:
+		return false;
+	}
+}
+
 void InputStream::SetSource(InputSource* given)
 {
 	source = given;
@@ -26,7 +51,7 @@ bool InputStream::IsLive() const
 
 bool InputStream::Offer(const ReplayLog::Line& input)
 {
-	if (!IsLive())
+	if (!IsLive() && !source->Offered(input))
 	{
 		return false;
 	}
@@ -46,6 +71,11 @@ const ReplayLog::Line* InputStream::Next(InputChannel channel)
 		TellListeners(*input);
 	}
 	return input;
+}
+
+bool InputStream::FrameReady()
+{
+	return IsLive() || source->FrameReady();
 }
 
 void InputStream::BeginFrame(const Test& scene)

@@ -16,6 +16,9 @@ enum class InputChannel
 	Release,
 };
 
+// Whether an input of this kind is taken on channel; digests are on none.
+bool IsOnChannel(ReplayLog::Line::Kind kind, InputChannel channel);
+
 // Hears every input that enters a frame, and the frame's boundaries: a
 // recorder writes them down.
 class InputListener
@@ -46,6 +49,16 @@ public:
 	// False once the source has nothing more to give and the live inputs
 	// take over.
 	virtual bool IsGiving() const = 0;
+	// A live input while the source gives: true to carry it out at once
+	// (the source lets it through), false to drop it or keep it to give
+	// back later.
+	virtual bool Offered(const ReplayLog::Line& input)
+	{
+		(void)input;
+		return false;
+	}
+	// The running frame may begin: everything it needs has come.
+	virtual bool FrameReady() { return true; }
 };
 
 // The one way in for every input that can change what happens: keys, the
@@ -64,14 +77,15 @@ public:
 	// True while the inputs are live: no source gives them.
 	bool IsLive() const;
 	// A live input: the listeners hear it and it is to be carried out (true),
-	// or a source gives the inputs and it is dropped (false).
+	// or a source gives the inputs and does not let it through (false).
 	bool Offer(const ReplayLog::Line& input);
 	// The source's next input on channel for the running frame; null when
 	// live or when the frame has no more.
 	const ReplayLog::Line* Next(InputChannel channel);
 
 	// The frame's boundaries, restarts and the session's end, for the
-	// source and the listeners.
+	// source and the listeners. A frame begins only once it is ready.
+	bool FrameReady();
 	void BeginFrame(const Test& scene);
 	bool EndsBeforeStep(const Test& scene);
 	void EndFrame(const Test& scene);

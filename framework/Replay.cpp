@@ -16,36 +16,6 @@ namespace
 {
 using Line = ReplayLog::Line;
 
-bool IsInput(Line::Kind kind)
-{
-	switch (kind)
-	{
-	case Line::Key:
-	case Line::KeyUp:
-	case Line::Special:
-	case Line::MouseDown:
-	case Line::ShiftMouseDown:
-	case Line::MouseUp:
-	case Line::MouseMove:
-	case Line::View:
-	case Line::Window:
-	case Line::Change:
-		return true;
-	default:
-		return false;
-	}
-}
-
-bool IsPad(Line::Kind kind)
-{
-	return kind == Line::Pad;
-}
-
-bool IsRelease(Line::Kind kind)
-{
-	return kind == Line::Release;
-}
-
 bool IsCheck(Line::Kind kind)
 {
 	return kind == Line::RestartDigest || kind == Line::FrameDigest || kind == Line::End;
@@ -301,22 +271,22 @@ const Line* Replay::Next(InputChannel channel)
 	switch (channel)
 	{
 	case InputChannel::Shell:
-		return Next(&inputCursor, IsInput);
+		return Next(&inputCursor, channel);
 	case InputChannel::Pads:
-		return Next(&padCursor, IsPad);
+		return Next(&padCursor, channel);
 	case InputChannel::Release:
-		return Next(&releaseCursor, IsRelease);
+		return Next(&releaseCursor, channel);
 	}
 	return nullptr;
 }
 
-const Line* Replay::Next(size_t* cursor, bool (*wanted)(Line::Kind))
+const Line* Replay::Next(size_t* cursor, InputChannel channel)
 {
 	if (mode != Mode::Playing)
 	{
 		return nullptr;
 	}
-	while (*cursor < log.lines.size() && !wanted(log.lines[*cursor].kind))
+	while (*cursor < log.lines.size() && !IsOnChannel(log.lines[*cursor].kind, channel))
 	{
 		++*cursor;
 	}

@@ -89,7 +89,7 @@ public:
 	void Report(std::FILE* out) const;
 
 private:
-	const ReplayLog::Line* Next(size_t* cursor, bool (*wanted)(ReplayLog::Line::Kind));
+	const ReplayLog::Line* Next(size_t* cursor, InputChannel channel);
 	// The frame a line noted now belongs to: the running one inside a
 	// frame, else the next one, whose step comes after it.
 	int Stamp() const;

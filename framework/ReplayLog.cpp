@@ -552,6 +552,23 @@ bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 	return true;
 }
 
+bool ReplayLog::ReadOne(const std::string& text, int rowCount, Line* line, std::string* error)
+{
+	std::string bytes = text;
+	LineWords words(bytes);
+	words.Fail(CheckBytes(&bytes));
+	if (words.Error().empty() && IsBlank(bytes))
+	{
+		words.Fail("an empty line");
+	}
+	if (words.Error().empty())
+	{
+		ReadLine(words, rowCount, FormatVersion, 0, line);
+	}
+	*error = words.Error();
+	return error->empty();
+}
+
 bool ReplayLog::Write(const std::string& path) const
 {
 	std::ofstream out(path);

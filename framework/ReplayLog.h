@@ -89,6 +89,10 @@ public:
 	// Writes the whole log; false when the file cannot be written.
 	bool Write(const std::string& path) const;
 
+	// Reads one input or digest line as Read would, with the same checks:
+	// false, with the reason, for one no session produces.
+	static bool ReadOne(const std::string& text, int rowCount, Line* line, std::string* error);
+
 	static std::string FormatHeader(const Header& header);
 	// One line of text, ending in a newline.
 	static std::string Format(const Line& line);

@@ -48,3 +48,11 @@ void SceneHost::End()
 {
 	currentScene.reset();
 }
+
+void SceneHost::ReleaseDevices()
+{
+	if (devices != nullptr)
+	{
+		devices->ReleaseAll();
+	}
+}

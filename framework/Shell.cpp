@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 #include <string>
 
 #include "framework/CommandLine.h"
+#include "framework/DebugDraw.h"
+#include "framework/OnlineSession.h"
 #include "framework/InputStream.h"
 #include "framework/Replay.h"
 #include "framework/WindowCallbacks.h"
@@ -127,6 +130,40 @@ void OnPassiveMotion(int x, int y)
 	inputRouter.PassiveMotion(x, y);
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The shell's own lines over the scene: where an online game stands.
+DebugDraw shellText;
+
+// How long lockstep may wait for the partner before the screen says so.
+constexpr std::chrono::milliseconds PartnerWaitShown(250);
+// While waiting, the frame is tried again this soon: the partner's inputs
+// may come at any moment, and the frame runs as soon as they do.
+constexpr int PartnerPollMs = 1;
+Clock::time_point waitingSince;
+bool waitShown = false;
+bool frameWaits = false;
+
+// The frame cannot run yet: the last picture stays, and after a moment it
+// says why, drawn straight onto it.
+void WaitForPartner()
+{
+	const Clock::time_point now = Clock::now();
+	if (!waitShown && waitingSince == Clock::time_point())
+	{
+		waitingSince = now;
+	}
+	if (waitShown || now - waitingSince < PartnerWaitShown)
+	{
+		return;
+	}
+	glDrawBuffer(GL_FRONT);
+	shellText.DrawString(5, Test::FirstTextLine, "waiting for partner");
+	glFlush();
+	glDrawBuffer(GL_BACK);
+	waitShown = true;
+}
+
 // The scene's step with the settings; a scene that moved the camera
 // through them gets its picture projected anew.
 void StepScene(Test& scene)
@@ -136,10 +173,37 @@ void StepScene(Test& scene)
 	settings.hz = sceneHost.settingsHz;
 	const b2Vec2 oldCenter = settings.viewCenter;
 	scene.Step(&settings);
+	if (onlineSession.IsOpen())
+	{
+		shellText.DrawString(5, scene.textLine, "%s", onlineSession.StatusLine().c_str());
+		scene.textLine += Test::TextLineStep;
+	}
 	if (oldCenter.x != settings.viewCenter.x || oldCenter.y != settings.viewCenter.y)
 	{
 		view.Reproject();
 	}
+}
+
+// Opens the network for an online game. Once a partner is met, both
+// machines build the game afresh from the host's seed with the settings'
+// defaults, and lockstep gives the inputs.
+bool StartOnline(const OnlineSession::Options& options, const char* program)
+{
+	std::string error;
+	if (!onlineSession.Open(options, &error))
+	{
+		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+		return false;
+	}
+	onlineSession.OnStart([](unsigned seed) {
+		std::srand(seed);
+		sceneHost.settings = Settings();
+		sceneHost.settingsHz = Settings().hz;
+		sceneHost.Switch(0);
+	});
+	onlineSession.OnPartnerLeft([] { sceneHost.ReleaseDevices(); });
+	inputStream.SetSource(&onlineSession.GetLockstep());
+	return true;
 }
 
 // Reads a recording to play, or starts one, as the command line asks.
@@ -231,6 +295,14 @@ void OnDisplay()
 	{
 		return;
 	}
+	frameWaits = !inputStream.FrameReady();
+	if (frameWaits)
+	{
+		WaitForPartner();
+		return;
+	}
+	waitingSince = Clock::time_point();
+	waitShown = false;
 	inputStream.BeginFrame(*sceneHost.Scene());
 	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Shell))
 	{
@@ -274,18 +346,27 @@ void OnTimer(int)
 	{
 		return;
 	}
+	onlineSession.Service();
+	if (onlineSession.FailedStatus() != 0)
+	{
+		Quit(onlineSession.FailedStatus());
+	}
 	glutSetWindow(mainWindow);
-	// A replay runs its frames whether or not the window can be seen (the
-	// recording may have made it tiny); freeglut draws only visible ones.
+	// A replay or lockstep runs its frames whether or not the window can be
+	// seen (a recording may have made it tiny); freeglut draws only visible
+	// ones.
 	if (!inputStream.IsLive())
 	{
 		OnDisplay();
+		// The frame's inputs leave at once.
+		onlineSession.Service();
 	}
 	else
 	{
+		frameWaits = false;
 		glutPostRedisplay();
 	}
-	glutTimerFunc(FramePeriodMs, OnTimer, 0);
+	glutTimerFunc(frameWaits ? PartnerPollMs : FramePeriodMs, OnTimer, 0);
 }
 
 void OnFastIdle()
@@ -403,6 +484,10 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 		return 2;
 	}
 	const ProgramStart start(devices, keyboardPlay, argv[0]);
+	if (commandLine.online && !StartOnline(commandLine.onlineOptions, argv[0]))
+	{
+		return 1;
+	}
 	if (replay.GetMode() == Replay::Mode::Recording)
 	{
 		// The recording is finished in the frame loop, then the signal ends

@@ -1,0 +1,195 @@
+#include "framework/Lockstep.h"
+
+#include <cstdio>
+
+#include "framework/Test.h"
+
+using Line = ReplayLog::Line;
+
+void Lockstep::Start(Side playing, int frames)
+{
+	*this = Lockstep();
+	side = playing;
+	delay = frames;
+	running = true;
+	// Nobody's input can act before frame delay.
+	expected = delay;
+}
+
+void Lockstep::Stop()
+{
+	running = false;
+	local.clear();
+	remote.clear();
+	outgoing.clear();
+	current.clear();
+}
+
+std::vector<Lockstep::Batch> Lockstep::TakeOutgoing()
+{
+	std::vector<Batch> batches;
+	batches.swap(outgoing);
+	return batches;
+}
+
+bool Lockstep::Receive(Batch batch, std::string* error)
+{
+	if (batch.frame != expected)
+	{
+		*error = "frame " + std::to_string(batch.frame) + " came where " + std::to_string(expected) + " was due";
+		return false;
+	}
+	if (batch.frame > frame + MaxLead)
+	{
+		*error = "frame " + std::to_string(batch.frame) + " is too far ahead of " + std::to_string(frame);
+		return false;
+	}
+	const int partnerPad = side == Side::Host ? 1 : 0;
+	std::vector<Line> inputs;
+	for (const Line& line : batch.lines)
+	{
+		if (line.kind == Line::FrameDigest && line.frame < batch.frame && partnerDigests.size() < MaxLead)
+		{
+			partnerDigests[line.frame] = line.digest;
+			CompareDigests(line.frame);
+			continue;
+		}
+		if (line.kind == Line::Pad && line.pad != partnerPad)
+		{
+			*error = "the partner drives pad " + std::to_string(line.pad);
+			return false;
+		}
+		if (!IsOnChannel(line.kind, InputChannel::Shell) && !IsOnChannel(line.kind, InputChannel::Pads) &&
+			!IsOnChannel(line.kind, InputChannel::Release))
+		{
+			*error = "a line that is no input";
+			return false;
+		}
+		inputs.push_back(line);
+		inputs.back().frame = batch.frame;
+	}
+	remote[batch.frame] = std::move(inputs);
+	++expected;
+	return true;
+}
+
+bool Lockstep::Offered(const Line& input)
+{
+	// The camera and the window are this machine's own.
+	if (input.kind == Line::View || input.kind == Line::Window)
+	{
+		return true;
+	}
+	if (input.kind == Line::Change && input.change.kind == PanelChange::Scene)
+	{
+		if (!switchRefused)
+		{
+			std::fprintf(stderr, "scenes cannot be switched during an online game: both machines play the same scene\n");
+			switchRefused = true;
+		}
+		return false;
+	}
+	Line scheduled = input;
+	if (input.kind == Line::Pad)
+	{
+		// Only the local pad 0's slot plays, as this machine's fighter.
+		if (input.pad != 0)
+		{
+			return false;
+		}
+		scheduled.pad = OwnPad();
+	}
+	scheduled.frame = frame + delay;
+	local[scheduled.frame].push_back(scheduled);
+	return false;
+}
+
+bool Lockstep::FrameReady()
+{
+	const bool ready = frame < delay || remote.count(frame) != 0;
+	if (!ready && !waiting)
+	{
+		++framesWaited;
+	}
+	waiting = !ready;
+	return ready;
+}
+
+void Lockstep::FrameBegins(const Test&)
+{
+	current.clear();
+	if (!running)
+	{
+		return;
+	}
+	std::vector<Line>& mine = local[frame];
+	std::vector<Line>& theirs = remote[frame];
+	std::vector<Line>& first = side == Side::Host ? mine : theirs;
+	std::vector<Line>& second = side == Side::Host ? theirs : mine;
+	current.insert(current.end(), first.begin(), first.end());
+	current.insert(current.end(), second.begin(), second.end());
+	local.erase(frame);
+	remote.erase(frame);
+	for (std::size_t& cursor : cursors)
+	{
+		cursor = 0;
+	}
+}
+
+const Line* Lockstep::Next(InputChannel channel)
+{
+	std::size_t& cursor = cursors[static_cast<int>(channel)];
+	while (cursor < current.size() && !IsOnChannel(current[cursor].kind, channel))
+	{
+		++cursor;
+	}
+	return cursor < current.size() ? &current[cursor++] : nullptr;
+}
+
+void Lockstep::FrameEnds(const Test& scene)
+{
+	if (!running)
+	{
+		return;
+	}
+	// Everything this machine will ever send for frame + delay is known now.
+	Batch batch;
+	batch.frame = frame + delay;
+	const auto found = local.find(batch.frame);
+	if (found != local.end())
+	{
+		batch.lines = found->second;
+	}
+	if ((frame + 1) % DigestPeriod == 0)
+	{
+		Line digest;
+		digest.kind = Line::FrameDigest;
+		digest.frame = frame;
+		digest.digest = scene.Digest();
+		batch.lines.push_back(digest);
+		ownDigests[frame] = digest.digest;
+		CompareDigests(frame);
+	}
+	outgoing.push_back(std::move(batch));
+	++frame;
+}
+
+void Lockstep::CompareDigests(int at)
+{
+	const auto own = ownDigests.find(at);
+	const auto partner = partnerDigests.find(at);
+	if (own == ownDigests.end() || partner == partnerDigests.end())
+	{
+		return;
+	}
+	if (own->second == partner->second)
+	{
+		++digestsMatched;
+	}
+	else if (differingFrame < 0)
+	{
+		differingFrame = at;
+	}
+	ownDigests.erase(own);
+	partnerDigests.erase(partner);
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/InputStream.h"
+#include "framework/ReplayLog.h"
+
+// Two programs playing one session, each running the whole world: every
+// input either player makes in frame F is carried out on both machines in
+// frame F + delay, the host's inputs first, and a frame runs only once both
+// players' inputs for it are there. The camera and the window stay each
+// machine's own.
+//
+// The host plays pad 0's slot, the partner pad 1's; on each machine the
+// local pad 0 plays that machine's own slot.
+class Lockstep : public InputSource
+{
+public:
+	enum class Side
+	{
+		Host,
+		Partner,
+	};
+
+	// Inputs of one player for one frame, as they travel.
+	struct Batch
+	{
+		int frame = 0;
+		std::vector<ReplayLog::Line> lines;
+	};
+
+	// The furthest ahead of the running frame a batch may be.
+	static constexpr int MaxLead = 600;
+	static constexpr int MinDelay = 1;
+	static constexpr int MaxDelay = 15;
+	// Frames between two digests each side sends to check the other.
+	static constexpr int DigestPeriod = 60;
+
+	// Lockstep from frame 0 of a freshly built scene.
+	void Start(Side side, int delay);
+	// Lockstep ends: the live inputs take over, nothing more travels.
+	void Stop();
+	bool IsRunning() const { return running; }
+	Side GetSide() const { return side; }
+	int Delay() const { return delay; }
+	// The frame running, or next to run.
+	int Frame() const { return frame; }
+	// Frames that waited for the partner's inputs so far.
+	int FramesWaited() const { return framesWaited; }
+	// Digests both sides took and found equal.
+	int DigestsMatched() const { return digestsMatched; }
+	// The first frame whose digests differ between the two machines; -1
+	// while they agree.
+	int DifferingFrame() const { return differingFrame; }
+
+	// The local batches ready to send, oldest first; taking them empties the
+	// list.
+	std::vector<Batch> TakeOutgoing();
+	// The partner's batch for a frame: false, with the reason, when it is
+	// not the next one expected or holds what the partner cannot send.
+	bool Receive(Batch batch, std::string* error);
+
+	bool Offered(const ReplayLog::Line& input) override;
+	bool FrameReady() override;
+	const ReplayLog::Line* Next(InputChannel channel) override;
+	bool EndsBeforeStep(const Test&) override { return false; }
+	bool IsGiving() const override { return running; }
+	void Heard(const ReplayLog::Line&) override {}
+	void SceneRestarts(const Test&) override {}
+	void FrameBegins(const Test& scene) override;
+	void FrameEnds(const Test& scene) override;
+	void SessionEnds(const Test&) override {}
+
+private:
+	void CompareDigests(int at);
+	int OwnPad() const { return side == Side::Host ? 0 : 1; }
+
+	bool running = false;
+	Side side = Side::Host;
+	int delay = MinDelay;
+	int frame = 0;
+	bool waiting = false;
+	int framesWaited = 0;
+	// Each player's inputs by the frame they act in.
+	std::map<int, std::vector<ReplayLog::Line>> local;
+	std::map<int, std::vector<ReplayLog::Line>> remote;
+	// The partner's next batch.
+	int expected = 0;
+	std::vector<Batch> outgoing;
+	// The running frame's inputs, the host's first, and where each channel
+	// has got to in them.
+	std::vector<ReplayLog::Line> current;
+	std::size_t cursors[3] = {0, 0, 0};
+	bool switchRefused = false;
+	// Digests of one side whose other side has not come yet, by frame.
+	std::map<int, uint64_t> ownDigests;
+	std::map<int, uint64_t> partnerDigests;
+	int digestsMatched = 0;
+	int differingFrame = -1;
+};

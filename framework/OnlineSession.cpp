@@ -1,0 +1,323 @@
+#include "framework/OnlineSession.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <sstream>
+
+#include "framework/LineWords.h"
+#include "framework/Shell.h"
+
+OnlineSession onlineSession;
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+// A batch of one frame's inputs is a few hundred bytes at most; anything
+// much larger is no packet of ours.
+constexpr std::size_t MaxPacketBytes = 16384;
+constexpr double FrameMilliseconds = 1000.0 / 60.0;
+// Disconnect data the host gives a second partner.
+constexpr enet_uint32 BusyReason = 1;
+
+std::string AddressOf(const ENetPeer* peer)
+{
+	char text[64] = "?";
+	enet_address_get_host_ip(&peer->address, text, sizeof(text));
+	return std::string(text) + ":" + std::to_string(peer->address.port);
+}
+} // namespace
+
+OnlineSession::~OnlineSession()
+{
+	if (peer != nullptr)
+	{
+		enet_peer_disconnect_now(peer, 0);
+	}
+	if (host != nullptr)
+	{
+		enet_host_destroy(host);
+		enet_deinitialize();
+	}
+}
+
+bool OnlineSession::Open(const Options& given, std::string* error)
+{
+	options = given;
+	if (enet_initialize() != 0)
+	{
+		*error = "the network cannot be used";
+		return false;
+	}
+	ENetAddress address{};
+	address.host = ENET_HOST_ANY;
+	address.port = options.port;
+	if (!options.address.empty() && enet_address_set_host(&address, options.address.c_str()) != 0)
+	{
+		*error = "no such host: " + options.address;
+		enet_deinitialize();
+		return false;
+	}
+	// The host keeps room for a second caller, to tell it why it is refused.
+	host = options.host ? enet_host_create(&address, 2, 1, 0, 0) : enet_host_create(nullptr, 1, 1, 0, 0);
+	if (host == nullptr)
+	{
+		*error = options.host ? "UDP port " + std::to_string(options.port) + " cannot be opened" : "no UDP socket";
+		enet_deinitialize();
+		return false;
+	}
+	if (!options.host && enet_host_connect(host, &address, 1, 0) == nullptr)
+	{
+		*error = "cannot connect to " + options.address;
+		return false;
+	}
+	return true;
+}
+
+void OnlineSession::Service()
+{
+	if (host == nullptr)
+	{
+		return;
+	}
+	ENetEvent event;
+	while (host != nullptr && enet_host_service(host, &event, 0) > 0)
+	{
+		Handle(event);
+	}
+	for (const Lockstep::Batch& batch : lockstep.TakeOutgoing())
+	{
+		std::string packet = "frame " + std::to_string(batch.frame) + "\n";
+		for (const ReplayLog::Line& line : batch.lines)
+		{
+			packet += ReplayLog::Format(line);
+		}
+		Send(packet);
+	}
+	if (lockstep.IsRunning() && lockstep.DifferingFrame() >= 0)
+	{
+		Drop("the two games differ from frame " + std::to_string(lockstep.DifferingFrame()) + " on");
+	}
+	if (peer != nullptr && lockstep.IsRunning() && Clock::now() - lastHeard > PartnerTimeout)
+	{
+		Drop("no word from the partner for 3 s");
+	}
+	enet_host_flush(host);
+}
+
+void OnlineSession::Handle(const ENetEvent& event)
+{
+	switch (event.type)
+	{
+	case ENET_EVENT_TYPE_CONNECT:
+		Connected(event.peer);
+		break;
+	case ENET_EVENT_TYPE_RECEIVE:
+		if (event.peer == peer)
+		{
+			lastHeard = Clock::now();
+			if (event.packet->dataLength > MaxPacketBytes)
+			{
+				Drop("a packet of " + std::to_string(event.packet->dataLength) + " bytes");
+			}
+			else
+			{
+				Received(std::string(reinterpret_cast<const char*>(event.packet->data), event.packet->dataLength));
+			}
+		}
+		enet_packet_destroy(event.packet);
+		break;
+	case ENET_EVENT_TYPE_DISCONNECT:
+		if (event.peer == peer)
+		{
+			peer = nullptr;
+			if (!options.host && event.data == BusyReason)
+			{
+				std::fprintf(stderr, "contest: %s already has a partner\n", options.address.c_str());
+				failedStatus = 2;
+			}
+			Drop("the partner left");
+		}
+		break;
+	case ENET_EVENT_TYPE_NONE:
+		break;
+	}
+}
+
+void OnlineSession::Connected(ENetPeer* caller)
+{
+	if (!options.host)
+	{
+		peer = caller;
+		lastHeard = Clock::now();
+		return;
+	}
+	if (peer != nullptr)
+	{
+		std::fprintf(stderr, "contest: refused %s: a partner already plays\n", AddressOf(caller).c_str());
+		enet_peer_disconnect(caller, BusyReason);
+		return;
+	}
+	peer = caller;
+	partnerName = AddressOf(caller);
+	lastHeard = Clock::now();
+	probeSent = Clock::now();
+	Send("probe\n");
+}
+
+void OnlineSession::Received(const std::string& packet)
+{
+	std::istringstream lines(packet);
+	std::string first;
+	std::getline(lines, first);
+	LineWords words(first);
+	const std::string kind = words.Word("packet");
+	if (kind == "frame" && lockstep.IsRunning())
+	{
+		Batch(packet);
+	}
+	else if (kind == "probe" && !options.host)
+	{
+		Send("hello " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n");
+	}
+	else if (kind == "hello" && options.host && !lockstep.IsRunning())
+	{
+		const int protocol = static_cast<int>(words.Integer("protocol", 0, INT32_MAX));
+		const std::string version = words.Word("version");
+		if (words.Error().empty() && words.Done())
+		{
+			Hello(version, protocol);
+			return;
+		}
+		Drop("a hello that says nothing: " + words.Error());
+	}
+	else if (kind == "welcome" && !options.host && !lockstep.IsRunning())
+	{
+		const long seed = words.Integer("seed", 0, UINT32_MAX);
+		const long delay = words.Integer("delay", Lockstep::MinDelay, Lockstep::MaxDelay);
+		if (words.Error().empty() && words.Done())
+		{
+			Welcome(static_cast<unsigned>(seed), static_cast<int>(delay));
+			return;
+		}
+		Drop("a welcome out of range: " + words.Error());
+	}
+	else if (kind == "refuse" && !options.host)
+	{
+		const int protocol = static_cast<int>(words.Integer("protocol", 0, INT32_MAX));
+		Refused(words.Word("version"), protocol);
+	}
+	else
+	{
+		Drop("a packet out of turn: " + LineWords::Quoted(first));
+	}
+}
+
+void OnlineSession::Hello(const std::string& version, int protocol)
+{
+	if (protocol != ProtocolVersion || version != ContestVersion)
+	{
+		std::fprintf(stderr, "contest: a partner's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
+			protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
+		Send("refuse " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n");
+		enet_peer_disconnect_later(peer, 0);
+		peer = nullptr;
+		return;
+	}
+	const double roundTrip =
+		std::chrono::duration<double, std::milli>(Clock::now() - probeSent).count();
+	const int delay = options.delay != 0 ? options.delay
+										 : std::clamp(static_cast<int>(roundTrip / 2 / FrameMilliseconds) + 1,
+											   Lockstep::MinDelay, Lockstep::MaxDelay);
+	const unsigned seed = std::random_device()();
+	Send("welcome " + std::to_string(seed) + " " + std::to_string(delay) + "\n");
+	std::fprintf(stderr, "contest: %s joined; input delay %d frames\n", partnerName.c_str(), delay);
+	lockstep.Start(Lockstep::Side::Host, delay);
+	onStart(seed);
+}
+
+void OnlineSession::Welcome(unsigned seed, int delay)
+{
+	partnerName = options.address + ":" + std::to_string(options.port);
+	std::fprintf(stderr, "contest: joined %s; input delay %d frames\n", partnerName.c_str(), delay);
+	lockstep.Start(Lockstep::Side::Partner, delay);
+	onStart(seed);
+}
+
+void OnlineSession::Refused(const std::string& version, int protocol)
+{
+	std::fprintf(stderr, "contest: the host's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
+		protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
+	failedStatus = 2;
+}
+
+void OnlineSession::Batch(const std::string& packet)
+{
+	std::istringstream lines(packet);
+	std::string text;
+	std::getline(lines, text);
+	LineWords words(text);
+	words.Word("packet");
+	Lockstep::Batch batch;
+	batch.frame = static_cast<int>(words.Integer("frame", 0, INT32_MAX));
+	std::string error = words.Done() ? words.Error() : "more words than a frame line takes";
+	while (error.empty() && std::getline(lines, text))
+	{
+		ReplayLog::Line line;
+		if (ReplayLog::ReadOne(text, sceneHost.Count(), &line, &error))
+		{
+			batch.lines.push_back(line);
+		}
+	}
+	if (error.empty())
+	{
+		lockstep.Receive(std::move(batch), &error);
+	}
+	if (!error.empty())
+	{
+		Drop("a bad packet (" + error + ")");
+	}
+}
+
+void OnlineSession::Send(const std::string& packet)
+{
+	if (peer == nullptr)
+	{
+		return;
+	}
+	ENetPacket* sent = enet_packet_create(packet.data(), packet.size(), ENET_PACKET_FLAG_RELIABLE);
+	enet_peer_send(peer, 0, sent);
+}
+
+void OnlineSession::Drop(const std::string& reason)
+{
+	std::fprintf(stderr, "contest: %s after frame %d (%d digests matched, %d frames waited); the game goes on alone\n",
+		reason.c_str(), lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited());
+	if (peer != nullptr)
+	{
+		enet_peer_disconnect(peer, 0);
+		peer = nullptr;
+	}
+	if (lockstep.IsRunning())
+	{
+		lockstep.Stop();
+		if (onPartnerLeft)
+		{
+			onPartnerLeft();
+		}
+	}
+}
+
+std::string OnlineSession::StatusLine() const
+{
+	if (lockstep.IsRunning())
+	{
+		return "online with " + partnerName + ", input delay " + std::to_string(lockstep.Delay()) + " frames";
+	}
+	if (options.host)
+	{
+		return "waiting for a partner on UDP port " + std::to_string(options.port);
+	}
+	return failedStatus != 0 ? "not joined" : "joining " + options.address + ":" + std::to_string(options.port);
+}
