@@ -301,7 +301,7 @@ void InputRouter::Key(unsigned char key, int x, int y)
 	}
 	// Escape ends the session, which its end line says; while a recording
 	// plays, the keys are the viewer's.
-	if (key == EscapeKey || !inputStream.IsLive())
+	if (key == EscapeKey || !inputStream.TakesLiveInputs())
 	{
 		sessionKeys(key);
 		return;
@@ -330,13 +330,14 @@ void InputRouter::SpecialKey(int key, int x, int y)
 		return;
 	case GLUT_KEY_PAGE_UP:
 	case GLUT_KEY_PAGE_DOWN:
-		if (inputStream.IsLive())
-		{
-			const int count = host.Count();
-			const int step = key == GLUT_KEY_PAGE_UP ? -1 : 1;
-			PanelChanged({PanelChange::Scene, "", static_cast<float>(((host.Index() + step) % count + count) % count)});
-		}
+	{
+		// Offered like a click in the scene list: a replay drops it, an
+		// online game refuses it and says why.
+		const int count = host.Count();
+		const int step = key == GLUT_KEY_PAGE_UP ? -1 : 1;
+		PanelChanged({PanelChange::Scene, "", static_cast<float>(((host.Index() + step) % count + count) % count)});
 		return;
+	}
 	default:
 		break;
 	}
@@ -368,7 +369,7 @@ void InputRouter::MouseButton(int button, int state, int x, int y)
 	if (state == GLUT_DOWN)
 	{
 		const bool onPanel = panel.Covers(x);
-		target = onPanel ? MouseTarget::Panel : (inputStream.IsLive() ? MouseTarget::Scene : MouseTarget::Nothing);
+		target = onPanel ? MouseTarget::Panel : (inputStream.TakesLiveInputs() ? MouseTarget::Scene : MouseTarget::Nothing);
 		if (!onPanel)
 		{
 			// A click in the scene gives it the keys back.
@@ -397,7 +398,7 @@ void InputRouter::MouseWheel(int direction, int x)
 		panel.MouseWheel(direction);
 		return;
 	}
-	if (!inputStream.IsLive())
+	if (!inputStream.TakesLiveInputs())
 	{
 		return;
 	}
@@ -411,7 +412,7 @@ void InputRouter::MouseMotion(int x, int y)
 		panel.MouseMotion(x, y);
 	}
 	// A drag that began on the panel (a slider) is the panel's alone.
-	if (!PanelHasMouse() && inputStream.IsLive())
+	if (!PanelHasMouse() && inputStream.TakesLiveInputs())
 	{
 		SceneMouseMotion(x, y);
 	}

@@ -49,6 +49,11 @@ bool InputStream::IsLive() const
 	return source == nullptr || !source->IsGiving();
 }
 
+bool InputStream::TakesLiveInputs() const
+{
+	return IsLive() || source->TakesLiveInputs();
+}
+
 bool InputStream::Offer(const ReplayLog::Line& input)
 {
 	if (!IsLive() && !source->Offered(input))

@@ -59,6 +59,10 @@ public:
 	}
 	// The running frame may begin: everything it needs has come.
 	virtual bool FrameReady() { return true; }
+	// The live inputs still count while the source gives (and are offered
+	// to it): a recording played back shows them nothing, a game played
+	// online takes them all.
+	virtual bool TakesLiveInputs() const { return false; }
 };
 
 // The one way in for every input that can change what happens: keys, the
@@ -76,6 +80,8 @@ public:
 
 	// True while the inputs are live: no source gives them.
 	bool IsLive() const;
+	// True while live inputs count: live, or a source takes them.
+	bool TakesLiveInputs() const;
 	// A live input: the listeners hear it and it is to be carried out (true),
 	// or a source gives the inputs and does not let it through (false).
 	bool Offer(const ReplayLog::Line& input);

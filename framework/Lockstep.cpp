@@ -8,7 +8,9 @@ using Line = ReplayLog::Line;
 
 void Lockstep::Start(Side playing, int frames)
 {
+	std::function<unsigned char(unsigned char)> keyMap = std::move(secondPlayerKey);
 	*this = Lockstep();
+	secondPlayerKey = std::move(keyMap);
 	side = playing;
 	delay = frames;
 	running = true;
@@ -90,6 +92,10 @@ bool Lockstep::Offered(const Line& input)
 		return false;
 	}
 	Line scheduled = input;
+	if ((input.kind == Line::Key || input.kind == Line::KeyUp) && side == Side::Partner && secondPlayerKey)
+	{
+		scheduled.code = secondPlayerKey(static_cast<unsigned char>(input.code));
+	}
 	if (input.kind == Line::Pad)
 	{
 		// Only the local pad 0's slot plays, as this machine's fighter.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,8 +40,10 @@ public:
 	// Frames between two digests each side sends to check the other.
 	static constexpr int DigestPeriod = 60;
 
-	// Lockstep from frame 0 of a freshly built scene.
+	// Lockstep from frame 0 of a freshly built scene. The partner's keys
+	// go through secondPlayerKey before they travel.
 	void Start(Side side, int delay);
+	void UseKeyMap(std::function<unsigned char(unsigned char)> map) { secondPlayerKey = std::move(map); }
 	// Lockstep ends: the live inputs take over, nothing more travels.
 	void Stop();
 	bool IsRunning() const { return running; }
@@ -68,6 +71,7 @@ public:
 	const ReplayLog::Line* Next(InputChannel channel) override;
 	bool EndsBeforeStep(const Test&) override { return false; }
 	bool IsGiving() const override { return running; }
+	bool TakesLiveInputs() const override { return running; }
 	void Heard(const ReplayLog::Line&) override {}
 	void SceneRestarts(const Test&) override {}
 	void FrameBegins(const Test& scene) override;
@@ -95,6 +99,7 @@ private:
 	std::vector<ReplayLog::Line> current;
 	std::size_t cursors[3] = {0, 0, 0};
 	bool switchRefused = false;
+	std::function<unsigned char(unsigned char)> secondPlayerKey;
 	// Digests of one side whose other side has not come yet, by frame.
 	std::map<int, uint64_t> ownDigests;
 	std::map<int, uint64_t> partnerDigests;

@@ -233,15 +233,22 @@ void OnlineSession::Hello(const std::string& version, int protocol)
 	const unsigned seed = std::random_device()();
 	Send("welcome " + std::to_string(seed) + " " + std::to_string(delay) + "\n");
 	std::fprintf(stderr, "contest: %s joined; input delay %d frames\n", partnerName.c_str(), delay);
-	lockstep.Start(Lockstep::Side::Host, delay);
-	onStart(seed);
+	Begin(Lockstep::Side::Host, seed, delay);
 }
 
 void OnlineSession::Welcome(unsigned seed, int delay)
 {
 	partnerName = options.address + ":" + std::to_string(options.port);
 	std::fprintf(stderr, "contest: joined %s; input delay %d frames\n", partnerName.c_str(), delay);
-	lockstep.Start(Lockstep::Side::Partner, delay);
+	Begin(Lockstep::Side::Partner, seed, delay);
+}
+
+void OnlineSession::Begin(Lockstep::Side side, unsigned seed, int delay)
+{
+	lockstep.Start(side, delay);
+	startedAt = Clock::now();
+	host->totalSentData = 0;
+	host->totalReceivedData = 0;
 	onStart(seed);
 }
 
@@ -292,8 +299,12 @@ void OnlineSession::Send(const std::string& packet)
 
 void OnlineSession::Drop(const std::string& reason)
 {
-	std::fprintf(stderr, "contest: %s after frame %d (%d digests matched, %d frames waited); the game goes on alone\n",
-		reason.c_str(), lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited());
+	const double seconds = std::max(std::chrono::duration<double>(Clock::now() - startedAt).count(), 1.0);
+	std::fprintf(stderr,
+		"contest: %s after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in); the game goes "
+		"on alone\n",
+		reason.c_str(), lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(),
+		host->totalSentData / seconds, host->totalReceivedData / seconds);
 	if (peer != nullptr)
 	{
 		enet_peer_disconnect(peer, 0);

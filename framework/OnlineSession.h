@@ -61,6 +61,8 @@ private:
 	void Hello(const std::string& version, int protocol);
 	void Welcome(unsigned seed, int delay);
 	void Refused(const std::string& version, int protocol);
+	// Lockstep starts, and the counts of what travels with it.
+	void Begin(Lockstep::Side side, unsigned seed, int delay);
 	void Batch(const std::string& packet);
 	void Send(const std::string& packet);
 	// Drops the partner with a reason on stderr; the game goes on alone.
@@ -74,6 +76,7 @@ private:
 	std::function<void()> onPartnerLeft;
 	std::chrono::steady_clock::time_point probeSent;
 	std::chrono::steady_clock::time_point lastHeard;
+	std::chrono::steady_clock::time_point startedAt;
 	std::string partnerName;
 	int failedStatus = 0;
 };

@@ -13,6 +13,11 @@ public:
 	// carries nothing over.
 	virtual void ReleaseAll() = 0;
 	virtual void Stop() = 0;
+	// Online, both players use the first player's keys: the key that does
+	// for the second player what key does for the first.
+	virtual unsigned char SecondPlayerKey(unsigned char key) const { return key; }
+	// Keyboard play on or off, as an online game starts it on both machines.
+	virtual void SetKeyboardPlay(bool on) { (void)on; }
 };
 
 // What every run of the scenes starts with and ends with, whether the

@@ -12,8 +12,8 @@
 
 #include "framework/CommandLine.h"
 #include "framework/DebugDraw.h"
-#include "framework/OnlineSession.h"
 #include "framework/InputStream.h"
+#include "framework/OnlineSession.h"
 #include "framework/Replay.h"
 #include "framework/WindowCallbacks.h"
 
@@ -186,8 +186,8 @@ void StepScene(Test& scene)
 
 // Opens the network for an online game. Once a partner is met, both
 // machines build the game afresh from the host's seed with the settings'
-// defaults, and lockstep gives the inputs.
-bool StartOnline(const OnlineSession::Options& options, const char* program)
+// defaults and keyboard play on, and lockstep gives the inputs.
+bool StartOnline(const OnlineSession::Options& options, InputDevices& devices, const char* program)
 {
 	std::string error;
 	if (!onlineSession.Open(options, &error))
@@ -195,13 +195,17 @@ bool StartOnline(const OnlineSession::Options& options, const char* program)
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
 	}
-	onlineSession.OnStart([](unsigned seed) {
+	onlineSession.OnStart([&devices](unsigned seed) {
 		std::srand(seed);
 		sceneHost.settings = Settings();
 		sceneHost.settingsHz = Settings().hz;
 		sceneHost.Switch(0);
+		// Both players can use the keys or a pad from the start; Tab
+		// switches keyboard play for both.
+		devices.SetKeyboardPlay(true);
 	});
 	onlineSession.OnPartnerLeft([] { sceneHost.ReleaseDevices(); });
+	onlineSession.GetLockstep().UseKeyMap([&devices](unsigned char key) { return devices.SecondPlayerKey(key); });
 	inputStream.SetSource(&onlineSession.GetLockstep());
 	return true;
 }
@@ -484,7 +488,7 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 		return 2;
 	}
 	const ProgramStart start(devices, keyboardPlay, argv[0]);
-	if (commandLine.online && !StartOnline(commandLine.onlineOptions, argv[0]))
+	if (commandLine.online && !StartOnline(commandLine.onlineOptions, devices, argv[0]))
 	{
 		return 1;
 	}

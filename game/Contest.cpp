@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/InputStream.h"
+#include "framework/Replay.h"
 #include "framework/Shell.h"
 #include "game/GameGlobals.h"
 #include "game/GamePads.h"
@@ -175,11 +175,12 @@ void Contest::ShakePads()
 		// The knight's pad is slot 0 unless the pads are swapped. A replay
 		// shakes nobody's hands.
 		const int slot = (f == 0) != swapPads ? 0 : 1;
-		if (inputStream.IsLive() && now[f].down && !felt[f].down)
+		const bool shaking = !replay.IsPlaying();
+		if (shaking && now[f].down && !felt[f].down)
 		{
 			gamePads.Rumble(slot, GamePads::Pulse::Down);
 		}
-		else if (inputStream.IsLive() && now[f].hurt > felt[f].hurt)
+		else if (shaking && now[f].hurt > felt[f].hurt)
 		{
 			gamePads.Rumble(slot, GamePads::Pulse::Hit);
 		}

@@ -21,3 +21,13 @@ void GameDevices::Stop()
 {
 	input.Shutdown();
 }
+
+unsigned char GameDevices::SecondPlayerKey(unsigned char key) const
+{
+	return keyboardPad.IsEnabled() ? KeyboardPad::ArcherKeyFor(key) : key;
+}
+
+void GameDevices::SetKeyboardPlay(bool on)
+{
+	keyboardPad.SetEnabled(on);
+}

@@ -13,6 +13,9 @@ public:
 	// event is forgotten.
 	void ReleaseAll() override;
 	void Stop() override;
+	// With keyboard play on, a knight's key becomes the archer's.
+	unsigned char SecondPlayerKey(unsigned char key) const override;
+	void SetKeyboardPlay(bool on) override;
 };
 
 extern GameDevices gameDevices;

@@ -73,6 +73,24 @@ const KeyboardPad::Binding* KeyboardPad::FindBinding(unsigned char key)
 	return nullptr;
 }
 
+unsigned char KeyboardPad::ArcherKeyFor(unsigned char key)
+{
+	const Binding* knight = FindBinding(key);
+	if (knight == nullptr || knight->pad != KnightPad)
+	{
+		return key;
+	}
+	for (const Binding& binding : bindings)
+	{
+		if (binding.pad == ArcherPad && binding.kind == knight->kind && binding.button == knight->button)
+		{
+			return binding.key;
+		}
+	}
+	// Enter pauses for either player.
+	return key;
+}
+
 std::string KeyboardPad::KeyName(const Binding& binding)
 {
 	if (binding.key == EnterKey)
@@ -141,18 +159,18 @@ void KeyboardPad::Poll()
 
 bool KeyboardPad::FocusLost()
 {
-	if (!inputStream.IsLive())
+	if (inputStream.TakesLiveInputs() && window.FocusLost())
 	{
-		return inputStream.Next(InputChannel::Release) != nullptr;
+		ReplayLog::Line line;
+		line.kind = ReplayLog::Line::Release;
+		// Carried out at once when live; online it comes back in the frame
+		// it acts in, below.
+		if (inputStream.Offer(line))
+		{
+			return true;
+		}
 	}
-	if (!window.FocusLost())
-	{
-		return false;
-	}
-	ReplayLog::Line line;
-	line.kind = ReplayLog::Line::Release;
-	inputStream.Offer(line);
-	return true;
+	return !inputStream.IsLive() && inputStream.Next(InputChannel::Release) != nullptr;
 }
 
 void KeyboardPad::ReleaseAll()

@@ -40,6 +40,9 @@ public:
 	static const Binding* FindBinding(unsigned char key);
 	static const Binding bindings[];
 	static const int bindingCount;
+	// The archer's key that does what a knight's key does; any other key
+	// as it is.
+	static unsigned char ArcherKeyFor(unsigned char key);
 	// How the help text names a binding's key: "W", "Enter".
 	static std::string KeyName(const Binding& binding);
 
