@@ -176,10 +176,6 @@ CommandLine Check(CommandLine result)
 	{
 		return Fail(result, "--replay plays alone: not with --host or --join");
 	}
-	if (result.online && !result.recordPath.empty())
-	{
-		return Fail(result, "--record does not record online games yet");
-	}
 	if (result.onlineOptions.delay != 0 && !result.online)
 	{
 		return Fail(result, "--delay goes with --host or --join");
@@ -313,7 +309,8 @@ void PrintUsage(const char* program)
 				"  --panel              start with the control panel open (F2 shows and hides it)\n"
 				"  --keyboard           play both fighters from the keyboard (Tab switches it, Enter pauses)\n"
 				"  --record FILE        write the session to FILE, to be played back with --replay; exit\n"
-				"                       status 1 if it could not be written (a full disk)\n"
+				"                       status 1 if it could not be written (a full disk); online, the first\n"
+				"                       game played with a partner, which both machines record alike\n"
 				"  --replay FILE        play the session in FILE back in a window of its size and check that\n"
 				"                       the world comes out the same (exit status 0) or not (1); Escape\n"
 				"                       quits, p pauses, F2 shows the panel; stopped before its end, 3; a\n"
@@ -322,9 +319,11 @@ void PrintUsage(const char* program)
 				"  --rewrite            with --replay: write FILE again with this program's digests, once\n"
 				"                       the whole replay ran (keeping its permissions and a link to it)\n"
 				"  --host [[ADDR:]PORT] wait for a partner to play the game online (UDP port %d unless given,\n"
-				"                       on every interface unless ADDR); the host plays the knight\n"
+				"                       on every interface unless ADDR); the host plays the knight and its\n"
+				"                       panel sets the game for both; the panel's Online section shows the link\n"
 				"  --join HOST[:PORT]   join a host's game as the archer; a program of another version is\n"
-				"                       refused (exit status 2)\n"
+				"                       refused (exit status 2); Escape leaves, and both games end on the\n"
+				"                       same frame\n"
 				"  --delay N            frames (1-15) between an input and its effect online; chosen from\n"
 				"                       the measured round trip unless given\n"
 				"  --list-scenes        print the number and name of every scene\n"

@@ -7,7 +7,10 @@
 #include <backends/imgui_impl_glut.h>
 #include <backends/imgui_impl_opengl2.h>
 
+#include <cfloat>
 #include <cstdio>
+
+#include "framework/OnlineSession.h"
 
 namespace
 {
@@ -18,6 +21,7 @@ constexpr int DrawingColumns = 2;
 constexpr float SliderShare = 0.35f;
 constexpr int RowLabelSize = 64;
 constexpr int MouseButtons = 3;
+constexpr float PlotHeight = 40.0f;
 constexpr ImGuiWindowFlags PanelFlags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
 	ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
 	ImGuiWindowFlags_NoBringToFrontOnFocus;
@@ -245,7 +249,13 @@ std::vector<PanelChange> ControlPanel::Draw(const SceneEntry* registry, int rowC
 	ImGui::PushItemWidth(SliderShare * Width);
 	ImGui::TextUnformatted("F2 hides, PageUp/PageDown switch");
 	SceneList(registry, rowCount, currentRow);
+	if (online != nullptr)
+	{
+		Online();
+	}
+	ImGui::BeginDisabled(SharedReadOnly());
 	Simulation(settings, hz, scene);
+	ImGui::EndDisabled();
 	Drawing(settings);
 	std::vector<PanelItem> items;
 	scene.GetPanelItems(&items);
@@ -347,7 +357,7 @@ void ControlPanel::Drawing(const Settings& settings)
 		int value = settings.*field.field;
 		if (ImGui::CheckboxFlags(field.label, &value, 1))
 		{
-			changes.push_back({PanelChange::Setting, field.key, static_cast<float>(value)});
+			changes.push_back({PanelChange::Setting, field.key, static_cast<float>(value), true});
 		}
 	}
 	ImGui::EndTable();
@@ -362,6 +372,7 @@ void ControlPanel::SceneItems(const char* title, const std::vector<PanelItem>& i
 	for (const PanelItem& item : items)
 	{
 		ImGui::PushID(item.key.c_str());
+		ImGui::BeginDisabled(!item.local && SharedReadOnly());
 		switch (item.kind)
 		{
 		case PanelItem::Value:
@@ -378,7 +389,7 @@ void ControlPanel::SceneItems(const char* title, const std::vector<PanelItem>& i
 			bool on = item.value != 0.0f;
 			if (ImGui::Checkbox(item.label.c_str(), &on))
 			{
-				changes.push_back({PanelChange::SceneItem, item.key, on ? 1.0f : 0.0f});
+				changes.push_back({PanelChange::SceneItem, item.key, on ? 1.0f : 0.0f, item.local});
 			}
 			break;
 		}
@@ -388,11 +399,40 @@ void ControlPanel::SceneItems(const char* title, const std::vector<PanelItem>& i
 			if (ImGui::SliderInt(item.label.c_str(), &value, 0, static_cast<int>(item.max), "%d",
 					ImGuiSliderFlags_AlwaysClamp))
 			{
-				changes.push_back({PanelChange::SceneItem, item.key, static_cast<float>(value)});
+				changes.push_back({PanelChange::SceneItem, item.key, static_cast<float>(value), item.local});
 			}
 			break;
 		}
 		}
+		ImGui::EndDisabled();
 		ImGui::PopID();
 	}
+}
+
+bool ControlPanel::SharedReadOnly() const
+{
+	return online != nullptr && online->IsPlaying() && !online->IsHost();
+}
+
+void ControlPanel::Online()
+{
+	if (!ImGui::CollapsingHeader("Online", ImGuiTreeNodeFlags_DefaultOpen))
+	{
+		return;
+	}
+	const Lockstep& lockstep = online->GetLockstep();
+	ImGui::Text("Role: %s", online->IsHost() ? "host (knight)" : "partner (archer)");
+	ImGui::Text("Partner: %s", online->IsPlaying() ? online->PartnerName().c_str() : "none");
+	ImGui::Text("Round trip: %.0f ms", online->RoundTripMs());
+	ImGui::Text("Input delay: %d frames", lockstep.Delay());
+	ImGui::Text("Frames waited: %d", lockstep.FramesWaited());
+	if (!online->IsHost() && online->IsPlaying())
+	{
+		ImGui::TextUnformatted("The host's panel sets the game.");
+	}
+	const ImVec2 size(ImGui::GetContentRegionAvail().x, PlotHeight);
+	ImGui::PlotLines("##round trip", online->RoundTrips().data(), OnlineSession::HistoryFrames, online->HistoryStart(),
+		"round trip, 10 s (ms)", 0.0f, FLT_MAX, size);
+	ImGui::PlotLines("##frame time", online->FrameTimes().data(), OnlineSession::HistoryFrames, online->HistoryStart(),
+		"frame time, 10 s (ms)", 0.0f, FLT_MAX, size);
 }

@@ -9,6 +9,7 @@
 #include "framework/Test.h"
 
 struct ImGuiContext;
+class OnlineSession;
 
 // The side panel (F2): every registry row, the solver and drawing settings
 // and the running scene's own items, drawn with Dear ImGui at the window's
@@ -25,6 +26,9 @@ public:
 	~ControlPanel();
 
 	bool IsOpen() const { return open; }
+	// An online game: the panel gets a section about it, and on the
+	// partner's machine shows the host's settings without changing them.
+	void ShowOnline(const OnlineSession* session) { online = session; }
 	void SetOpen(bool open);
 	// Frees the ImGui context and its GL objects; call while the window
 	// still exists.
@@ -76,6 +80,10 @@ private:
 	void Simulation(const Settings& settings, float hz, const Test& scene);
 	void Drawing(const Settings& settings);
 	void SceneItems(const char* title, const std::vector<PanelItem>& items);
+	void Online();
+	// The partner of an online game: the settings both share are the
+	// host's to change.
+	bool SharedReadOnly() const;
 
 	bool open = false;
 	ImGuiContext* context = nullptr;
@@ -88,4 +96,5 @@ private:
 	int shownRow = -1;
 	std::vector<PanelChange> changes;
 	float lastDrawMilliseconds = 0.0f;
+	const OnlineSession* online = nullptr;
 };

@@ -54,11 +54,18 @@ bool InputStream::TakesLiveInputs() const
 	return IsLive() || source->TakesLiveInputs();
 }
 
+int InputStream::LocalPadFor(int pad) const
+{
+	return IsLive() ? pad : source->LocalPadFor(pad);
+}
+
 bool InputStream::Offer(const ReplayLog::Line& input)
 {
-	if (!IsLive() && !source->Offered(input))
+	if (!IsLive())
 	{
-		return false;
+		// What a source lets through is this machine's own (the camera, the
+		// window): no recording of the session holds it.
+		return source->Offered(input);
 	}
 	TellListeners(input);
 	return true;

@@ -63,6 +63,9 @@ public:
 	// to it): a recording played back shows them nothing, a game played
 	// online takes them all.
 	virtual bool TakesLiveInputs() const { return false; }
+	// The local pad slot whose events play the session's pad slot; -1 when
+	// none on this machine does.
+	virtual int LocalPadFor(int pad) const { return pad; }
 };
 
 // The one way in for every input that can change what happens: keys, the
@@ -82,8 +85,12 @@ public:
 	bool IsLive() const;
 	// True while live inputs count: live, or a source takes them.
 	bool TakesLiveInputs() const;
+	// The local pad slot that plays the session's pad slot, -1 for none:
+	// online, this machine's pad plays only its own fighter.
+	int LocalPadFor(int pad) const;
 	// A live input: the listeners hear it and it is to be carried out (true),
-	// or a source gives the inputs and does not let it through (false).
+	// or a source gives the inputs and does not let it through (false). One
+	// it lets through is carried out unheard.
 	bool Offer(const ReplayLog::Line& input);
 	// The source's next input on channel for the running frame; null when
 	// live or when the frame has no more.

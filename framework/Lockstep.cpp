@@ -1,5 +1,6 @@
 #include "framework/Lockstep.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "framework/Test.h"
@@ -25,6 +26,29 @@ void Lockstep::Stop()
 	remote.clear();
 	outgoing.clear();
 	current.clear();
+}
+
+int Lockstep::Finish()
+{
+	leaving = true;
+	// The batches for frames up to here were sent at the ends of earlier
+	// frames. A partner who left first may have ended the game sooner.
+	const int last = frame + delay - 1;
+	lastFrame = lastFrame < 0 ? last : std::min(lastFrame, last);
+	return last;
+}
+
+bool Lockstep::PartnerFinishes(int last, std::string* error)
+{
+	if (last != expected - 1)
+	{
+		*error = "a goodbye after frame " + std::to_string(last) + " where " + std::to_string(expected - 1) +
+			" was the last received";
+		return false;
+	}
+	// Both may leave at once: the game ends with the earlier last frame.
+	lastFrame = lastFrame < 0 ? last : std::min(lastFrame, last);
+	return true;
 }
 
 std::vector<Lockstep::Batch> Lockstep::TakeOutgoing()
@@ -82,13 +106,23 @@ bool Lockstep::Offered(const Line& input)
 	{
 		return true;
 	}
+	if (input.kind == Line::Change && input.change.local)
+	{
+		return true;
+	}
 	if (input.kind == Line::Change && input.change.kind == PanelChange::Scene)
 	{
-		if (!switchRefused)
-		{
-			std::fprintf(stderr, "scenes cannot be switched during an online game: both machines play the same scene\n");
-			switchRefused = true;
-		}
+		Refuse("scenes cannot be switched during an online game: both machines play the same scene");
+		return false;
+	}
+	if (input.kind == Line::Change && side == Side::Partner)
+	{
+		Refuse("the host's panel sets the game during an online game");
+		return false;
+	}
+	// Once a side has left, nothing more can reach the partner in time.
+	if (lastFrame >= 0)
+	{
 		return false;
 	}
 	Line scheduled = input;
@@ -110,8 +144,20 @@ bool Lockstep::Offered(const Line& input)
 	return false;
 }
 
+void Lockstep::Refuse(const char* why)
+{
+	if (refusalsSaid.insert(why).second)
+	{
+		std::fprintf(stderr, "contest: %s\n", why);
+	}
+}
+
 bool Lockstep::FrameReady()
 {
+	if (IsOver())
+	{
+		return false;
+	}
 	const bool ready = frame < delay || remote.count(frame) != 0;
 	if (!ready && !waiting)
 	{
@@ -156,6 +202,11 @@ void Lockstep::FrameEnds(const Test& scene)
 {
 	if (!running)
 	{
+		return;
+	}
+	if (leaving)
+	{
+		++frame;
 		return;
 	}
 	// Everything this machine will ever send for frame + delay is known now.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,19 @@ public:
 	void UseKeyMap(std::function<unsigned char(unsigned char)> map) { secondPlayerKey = std::move(map); }
 	// Lockstep ends: the live inputs take over, nothing more travels.
 	void Stop();
+	// This machine leaves the game: no input made from now on travels, and
+	// the game both machines play ends after the frame returned, the last
+	// one whose inputs from here have left (or sooner, if the partner left
+	// first).
+	int Finish();
+	// The partner leaves after frame last: false, with the reason, unless
+	// that is the last frame of the batches already received.
+	bool PartnerFinishes(int last, std::string* error);
+	bool IsLeaving() const { return leaving; }
+	// Either side left and the last frame both play has run.
+	bool IsOver() const { return lastFrame >= 0 && frame > lastFrame; }
+	// Every batch up to the partner's last frame is here.
+	bool HasAllFromPartner() const { return lastFrame >= 0 && expected > lastFrame; }
 	bool IsRunning() const { return running; }
 	Side GetSide() const { return side; }
 	int Delay() const { return delay; }
@@ -72,6 +86,7 @@ public:
 	bool EndsBeforeStep(const Test&) override { return false; }
 	bool IsGiving() const override { return running; }
 	bool TakesLiveInputs() const override { return running; }
+	int LocalPadFor(int pad) const override { return pad == OwnPad() ? 0 : -1; }
 	void Heard(const ReplayLog::Line&) override {}
 	void SceneRestarts(const Test&) override {}
 	void FrameBegins(const Test& scene) override;
@@ -80,6 +95,8 @@ public:
 
 private:
 	void CompareDigests(int at);
+	// A local input that cannot travel: why, on stderr once.
+	void Refuse(const char* why);
 	int OwnPad() const { return side == Side::Host ? 0 : 1; }
 
 	bool running = false;
@@ -98,7 +115,11 @@ private:
 	// has got to in them.
 	std::vector<ReplayLog::Line> current;
 	std::size_t cursors[3] = {0, 0, 0};
-	bool switchRefused = false;
+	// What was refused, said once each.
+	std::set<std::string> refusalsSaid;
+	// The last frame of the game when either side has left; -1 until then.
+	int lastFrame = -1;
+	bool leaving = false;
 	std::function<unsigned char(unsigned char)> secondPlayerKey;
 	// Digests of one side whose other side has not come yet, by frame.
 	std::map<int, uint64_t> ownDigests;

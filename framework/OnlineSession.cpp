@@ -1,5 +1,7 @@
 #include "framework/OnlineSession.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -20,6 +22,18 @@ constexpr std::size_t MaxPacketBytes = 16384;
 constexpr double FrameMilliseconds = 1000.0 / 60.0;
 // Disconnect data the host gives a second partner.
 constexpr enet_uint32 BusyReason = 1;
+// How long a player who left waits for the partner to take its last
+// packets before the program goes anyway.
+constexpr std::chrono::seconds LeaveLinger{2};
+
+// The processor time this thread has used: what the networking itself
+// costs, whatever else the machine runs meanwhile.
+double ThreadSeconds()
+{
+	timespec now{};
+	clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+	return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 std::string AddressOf(const ENetPeer* peer)
 {
@@ -81,6 +95,7 @@ void OnlineSession::Service()
 	{
 		return;
 	}
+	const double began = ThreadSeconds();
 	ENetEvent event;
 	while (host != nullptr && enet_host_service(host, &event, 0) > 0)
 	{
@@ -97,13 +112,75 @@ void OnlineSession::Service()
 	}
 	if (lockstep.IsRunning() && lockstep.DifferingFrame() >= 0)
 	{
-		Drop("the two games differ from frame " + std::to_string(lockstep.DifferingFrame()) + " on");
+		Drop(PartedReason());
 	}
-	if (peer != nullptr && lockstep.IsRunning() && Clock::now() - lastHeard > PartnerTimeout)
+	if (lockstep.IsRunning() && lockstep.IsOver())
+	{
+		Finished();
+	}
+	if (peer != nullptr && lockstep.IsRunning() && !lockstep.IsLeaving() && Clock::now() - lastHeard > PartnerTimeout)
 	{
 		Drop("no word from the partner for 3 s");
 	}
+	// Gone once the last frame ran and the partner let go, or after a while
+	// whatever happened.
+	if (lockstep.IsLeaving() && !left &&
+		((lockstep.IsOver() && peer == nullptr) || Clock::now() - leftAt > LeaveLinger))
+	{
+		std::fprintf(stderr, "contest: left the game %s\n", Summary().c_str());
+		left = true;
+	}
 	enet_host_flush(host);
+	if (lockstep.IsRunning())
+	{
+		networkingSeconds += ThreadSeconds() - began;
+		Sample();
+	}
+}
+
+void OnlineSession::Sample()
+{
+	const int frames = lockstep.Frame() - sampledFrame;
+	if (frames <= 0)
+	{
+		return;
+	}
+	const Clock::time_point now = Clock::now();
+	const float each = std::chrono::duration<float, std::milli>(now - sampledAt).count() / static_cast<float>(frames);
+	for (int i = 0; i < frames && i < HistoryFrames; ++i)
+	{
+		roundTrips[historyNext] = RoundTripMs();
+		frameTimes[historyNext] = each;
+		historyNext = (historyNext + 1) % HistoryFrames;
+	}
+	sampledFrame = lockstep.Frame();
+	sampledAt = now;
+}
+
+bool OnlineSession::Leave()
+{
+	if (!lockstep.IsRunning() || lockstep.IsLeaving() || peer == nullptr)
+	{
+		return false;
+	}
+	Send("bye " + std::to_string(lockstep.Finish()) + "\n");
+	leftAt = Clock::now();
+	return true;
+}
+
+void OnlineSession::Finished()
+{
+	if (!lockstep.IsLeaving())
+	{
+		Drop("the partner left the game");
+		return;
+	}
+	// Going at once could lose the packets the partner still needs to
+	// reach the same last frame; ENet says when it has them all.
+	if (peer != nullptr && peer->state == ENET_PEER_STATE_CONNECTED)
+	{
+		enet_peer_disconnect_later(peer, 0);
+	}
 }
 
 void OnlineSession::Handle(const ENetEvent& event)
@@ -131,17 +208,32 @@ void OnlineSession::Handle(const ENetEvent& event)
 	case ENET_EVENT_TYPE_DISCONNECT:
 		if (event.peer == peer)
 		{
-			peer = nullptr;
-			if (!options.host && event.data == BusyReason)
-			{
-				std::fprintf(stderr, "contest: %s already has a partner\n", options.address.c_str());
-				failedStatus = 2;
-			}
-			Drop("the partner left");
+			PartnerGone(event);
 		}
 		break;
 	case ENET_EVENT_TYPE_NONE:
 		break;
+	}
+}
+
+void OnlineSession::PartnerGone(const ENetEvent& event)
+{
+	peer = nullptr;
+	if (!options.host && event.data == BusyReason)
+	{
+		std::fprintf(stderr, "contest: %s already has a partner\n", options.address.c_str());
+		failedStatus = 2;
+	}
+	if (lockstep.IsLeaving())
+	{
+		return;
+	}
+	// A partner who said goodbye has sent every input of the frames still
+	// to play; they run before the game goes on alone. One who found the
+	// games parted sent its digest before it went.
+	if (!lockstep.HasAllFromPartner())
+	{
+		Drop(lockstep.DifferingFrame() >= 0 ? PartedReason() : "the partner left");
 	}
 }
 
@@ -176,6 +268,10 @@ void OnlineSession::Received(const std::string& packet)
 	if (kind == "frame" && lockstep.IsRunning())
 	{
 		Batch(packet);
+	}
+	else if (kind == "bye" && lockstep.IsRunning())
+	{
+		Goodbye(words);
 	}
 	else if (kind == "probe" && !options.host)
 	{
@@ -247,6 +343,10 @@ void OnlineSession::Begin(Lockstep::Side side, unsigned seed, int delay)
 {
 	lockstep.Start(side, delay);
 	startedAt = Clock::now();
+	networkingSeconds = 0.0;
+	left = false;
+	sampledFrame = 0;
+	sampledAt = startedAt;
 	host->totalSentData = 0;
 	host->totalReceivedData = 0;
 	onStart(seed);
@@ -257,6 +357,20 @@ void OnlineSession::Refused(const std::string& version, int protocol)
 	std::fprintf(stderr, "contest: the host's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
 		protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
 	failedStatus = 2;
+}
+
+void OnlineSession::Goodbye(LineWords& words)
+{
+	const long last = words.Integer("last frame", 0, INT32_MAX);
+	std::string error = words.Done() ? words.Error() : "more words than a goodbye takes";
+	if (error.empty())
+	{
+		lockstep.PartnerFinishes(static_cast<int>(last), &error);
+	}
+	if (!error.empty())
+	{
+		Drop("a bad packet (" + error + ")");
+	}
 }
 
 void OnlineSession::Batch(const std::string& packet)
@@ -299,15 +413,12 @@ void OnlineSession::Send(const std::string& packet)
 
 void OnlineSession::Drop(const std::string& reason)
 {
-	const double seconds = std::max(std::chrono::duration<double>(Clock::now() - startedAt).count(), 1.0);
-	std::fprintf(stderr,
-		"contest: %s after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in); the game goes "
-		"on alone\n",
-		reason.c_str(), lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(),
-		host->totalSentData / seconds, host->totalReceivedData / seconds);
+	std::fprintf(stderr, "contest: %s %s; the game goes on alone\n", reason.c_str(), Summary().c_str());
 	if (peer != nullptr)
 	{
-		enet_peer_disconnect(peer, 0);
+		// What was queued for the partner still goes: its digests tell it
+		// why.
+		enet_peer_disconnect_later(peer, 0);
 		peer = nullptr;
 	}
 	if (lockstep.IsRunning())
@@ -318,6 +429,24 @@ void OnlineSession::Drop(const std::string& reason)
 			onPartnerLeft();
 		}
 	}
+}
+
+std::string OnlineSession::PartedReason() const
+{
+	return "the two games differ from frame " + std::to_string(lockstep.DifferingFrame()) + " on";
+}
+
+std::string OnlineSession::Summary() const
+{
+	const double seconds = std::max(std::chrono::duration<double>(Clock::now() - startedAt).count(), 1.0);
+	const double networkingMs = networkingSeconds * 1000.0;
+	char text[256];
+	std::snprintf(text, sizeof(text),
+		"after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in, %.3f ms of networking a "
+		"frame)",
+		lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(), host->totalSentData / seconds,
+		host->totalReceivedData / seconds, networkingMs / std::max(lockstep.Frame(), 1));
+	return text;
 }
 
 std::string OnlineSession::StatusLine() const

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "framework/LineWords.h"
 #include "framework/Lockstep.h"
 
 // One game played by two machines over the network: the host waits for a
@@ -18,7 +20,7 @@ class OnlineSession
 public:
 	static constexpr uint16_t DefaultPort = 47820;
 	// Changes whenever what travels changes.
-	static constexpr int ProtocolVersion = 1;
+	static constexpr int ProtocolVersion = 2;
 	// A partner silent this long has left.
 	static constexpr std::chrono::seconds PartnerTimeout{3};
 
@@ -49,10 +51,30 @@ public:
 	// The partner's program could not play with this one: the status to
 	// leave with (a joiner only), else 0.
 	int FailedStatus() const { return failedStatus; }
+	// This player leaves: the partner is told, and both play the frames
+	// whose inputs have already left, so both games end on the same frame.
+	// False when no game is being played with a partner.
+	bool Leave();
+	// The game left has ended and the partner knows: the program may go.
+	bool HasLeft() const { return left; }
 	// One line for the screen: where the host waits, the partner met, or
 	// that lockstep waits.
 	std::string StatusLine() const;
 	Lockstep& GetLockstep() { return lockstep; }
+	const Lockstep& GetLockstep() const { return lockstep; }
+
+	// What the panel shows: the side, the partner, how the link does.
+	bool IsHost() const { return options.host; }
+	bool IsPlaying() const { return lockstep.IsRunning(); }
+	const std::string& PartnerName() const { return partnerName; }
+	// ENet's smoothed round trip to the partner; 0 without one.
+	float RoundTripMs() const { return peer != nullptr ? static_cast<float>(peer->roundTripTime) : 0.0f; }
+	// The last ten seconds of frames, a sample each, in rings whose oldest
+	// sample is at HistoryStart().
+	static constexpr int HistoryFrames = 600;
+	const std::vector<float>& RoundTrips() const { return roundTrips; }
+	const std::vector<float>& FrameTimes() const { return frameTimes; }
+	int HistoryStart() const { return historyNext; }
 
 private:
 	void Handle(const ENetEvent& event);
@@ -65,8 +87,18 @@ private:
 	void Begin(Lockstep::Side side, unsigned seed, int delay);
 	void Batch(const std::string& packet);
 	void Send(const std::string& packet);
+	// One sample a frame for the panel's plots.
+	void Sample();
+	void Goodbye(LineWords& words);
+	void PartnerGone(const ENetEvent& event);
+	// The last frame of a game left has run: the partner goes, or this
+	// machine waits for it to have heard everything.
+	void Finished();
 	// Drops the partner with a reason on stderr; the game goes on alone.
 	void Drop(const std::string& reason);
+	std::string PartedReason() const;
+	// How lockstep went, for the line that ends it.
+	std::string Summary() const;
 
 	Options options;
 	ENetHost* host = nullptr;
@@ -77,8 +109,17 @@ private:
 	std::chrono::steady_clock::time_point probeSent;
 	std::chrono::steady_clock::time_point lastHeard;
 	std::chrono::steady_clock::time_point startedAt;
+	std::chrono::steady_clock::time_point leftAt;
+	// Processor time spent servicing the network while lockstep runs.
+	double networkingSeconds = 0.0;
 	std::string partnerName;
+	std::vector<float> roundTrips = std::vector<float>(HistoryFrames, 0.0f);
+	std::vector<float> frameTimes = std::vector<float>(HistoryFrames, 0.0f);
+	int historyNext = 0;
+	int sampledFrame = 0;
+	std::chrono::steady_clock::time_point sampledAt;
 	int failedStatus = 0;
+	bool left = false;
 };
 
 extern OnlineSession onlineSession;

@@ -26,4 +26,7 @@ struct PanelChange
 	Kind kind;
 	std::string key;
 	float value = 0.0f;
+	// It changes only how this machine shows or sounds the session: a game
+	// played online does not share it, and recordings of one do not hold it.
+	bool local = false;
 };

@@ -24,4 +24,7 @@ struct PanelItem
 	float value = 0.0f;
 	float max = 1.0f;
 	std::string text;
+	// Only how this machine shows or sounds the game (the volume, an
+	// overlay): an online game does not share it.
+	bool local = false;
 };

@@ -24,6 +24,11 @@ constexpr const char* Magic = "contest-replay";
 // input handled after that frame carried the next one; its end is read as
 // the next frame's, which is how later versions write it.
 constexpr int FirstFormatVersion = 1;
+// Version 3 adds the seed and the side to the header of a game played
+// online; a session played on one machine keeps version 2's header, which
+// programs from before online play still read.
+constexpr int AloneFormatVersion = 2;
+constexpr const char* SideNames[] = {"", "host", "partner"};
 // The longest line the recorder writes is about 100 bytes.
 constexpr size_t MaxLineLength = 512;
 // Sides of the largest monitors sold.
@@ -360,9 +365,11 @@ bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* 
 	std::string* reason)
 {
 	std::string text;
-	const char* const fields[] = {Magic, "program", "scene", "window", "keyboard"};
-	for (const char* field : fields)
+	const char* const fields[] = {Magic, "program", "scene", "window", "keyboard", "seed", "online"};
+	constexpr int AloneFields = 5;
+	for (int i = 0; i < (*version > AloneFormatVersion ? 7 : AloneFields); ++i)
 	{
+		const char* const field = fields[i];
 		do
 		{
 			if (!std::getline(in, text))
@@ -402,9 +409,22 @@ bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* 
 			header->width = static_cast<int>(words.Integer("width", 1, MaxWindowSide));
 			header->height = static_cast<int>(words.Integer("height", 1, MaxWindowSide));
 		}
-		else
+		else if (field == fields[4])
 		{
 			header->keyboardPlay = words.Integer("keyboard", 0, 1) != 0;
+		}
+		else if (field == fields[5])
+		{
+			header->seed = static_cast<unsigned>(words.Integer("seed", 0, UINT32_MAX));
+		}
+		else
+		{
+			const std::string side = words.Word("side");
+			header->side = side == SideNames[1] ? ReplayLog::Side::Host : ReplayLog::Side::Partner;
+			if (side != SideNames[1] && side != SideNames[2])
+			{
+				words.Fail("the side must be host or partner, not " + LineWords::Quoted(side));
+			}
 		}
 		if (words.Error().empty() && !words.Done())
 		{
@@ -583,9 +603,16 @@ bool ReplayLog::Write(const std::string& path) const
 
 std::string ReplayLog::FormatHeader(const Header& header)
 {
-	return std::string(Magic) + " " + std::to_string(FormatVersion) + "\nprogram " + header.program + "\nscene " +
-		std::to_string(header.scene) + "\nwindow " + std::to_string(header.width) + " " +
-		std::to_string(header.height) + "\nkeyboard " + (header.keyboardPlay ? "1" : "0") + "\n";
+	const bool online = header.side != Side::Alone;
+	std::string text = std::string(Magic) + " " + std::to_string(online ? FormatVersion : AloneFormatVersion) +
+		"\nprogram " + header.program + "\nscene " + std::to_string(header.scene) + "\nwindow " +
+		std::to_string(header.width) + " " + std::to_string(header.height) + "\nkeyboard " +
+		(header.keyboardPlay ? "1" : "0") + "\n";
+	if (online)
+	{
+		text += "seed " + std::to_string(header.seed) + "\nonline " + SideNames[static_cast<int>(header.side)] + "\n";
+	}
+	return text;
 }
 
 std::string ReplayLog::Format(const Line& line)

@@ -19,11 +19,23 @@
 //   scene <registry row>
 //   window <width> <height>
 //   keyboard <0|1>
+//   seed <rand's seed>         (a game played online)
+//   online <host|partner>      (the machine it was recorded on)
 //   <frame> <what> <arguments>...
 class ReplayLog
 {
 public:
-	static constexpr int FormatVersion = 2;
+	static constexpr int FormatVersion = 3;
+	// The seed rand starts from when no one sets it.
+	static constexpr unsigned DefaultSeed = 1;
+
+	// Where a session was played: on one machine, or online as either side.
+	enum class Side
+	{
+		Alone,
+		Host,
+		Partner,
+	};
 
 	struct Header
 	{
@@ -32,6 +44,8 @@ public:
 		int width = 0;
 		int height = 0;
 		bool keyboardPlay = false;
+		unsigned seed = DefaultSeed;
+		Side side = Side::Alone;
 	};
 
 	struct Line

@@ -94,7 +94,9 @@ int closedStatus = 0;
 // Escape ends the session; while a replay plays, 'p' holds it.
 void SessionKey(unsigned char key)
 {
-	if (key == EscapeKey)
+	// Online, the partner is told, and the program goes once both have
+	// played the last frame; a second Escape goes at once.
+	if (key == EscapeKey && !onlineSession.Leave())
 	{
 		Quit(0);
 	}
@@ -184,17 +186,63 @@ void StepScene(Test& scene)
 	}
 }
 
+// Where --record writes an online game, and whether one was written.
+std::string onlineRecordPath;
+bool onlineRecorded = false;
+
+// Records the online game that starts now, as both machines play it: from
+// its first frame, with both players' inputs, so both machines write the
+// same file but for the side. Only the first game is recorded; a later
+// one would overwrite it.
+void RecordOnlineGame(unsigned seed, Lockstep::Side side)
+{
+	if (onlineRecordPath.empty())
+	{
+		return;
+	}
+	if (onlineRecorded)
+	{
+		std::fprintf(stderr, "contest: %s holds the first online game; this one is not recorded\n",
+			onlineRecordPath.c_str());
+		return;
+	}
+	onlineRecorded = true;
+	ReplayLog::Header header{ContestVersion, 0, View::DefaultWidth, View::DefaultHeight, true};
+	header.seed = seed;
+	header.side = side == Lockstep::Side::Host ? ReplayLog::Side::Host : ReplayLog::Side::Partner;
+	std::string error;
+	if (!replay.Record(onlineRecordPath, header, &error))
+	{
+		std::fprintf(stderr, "contest: %s\n", error.c_str());
+		return;
+	}
+	inputStream.AddListener(&replay);
+}
+
+// The recording of an online game ends with it, on the same frame on both
+// machines when a player left by Escape.
+void EndOnlineRecording()
+{
+	if (replay.GetMode() == Replay::Mode::Recording)
+	{
+		replay.SessionEnds(*sceneHost.Scene());
+		inputStream.RemoveListener(&replay);
+	}
+}
+
 // Opens the network for an online game. Once a partner is met, both
 // machines build the game afresh from the host's seed with the settings'
 // defaults and keyboard play on, and lockstep gives the inputs.
-bool StartOnline(const OnlineSession::Options& options, InputDevices& devices, const char* program)
+bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const char* program)
 {
 	std::string error;
-	if (!onlineSession.Open(options, &error))
+	if (!onlineSession.Open(commandLine.onlineOptions, &error))
 	{
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
 	}
+	onlineRecordPath = commandLine.recordPath;
+	controlPanel.ShowOnline(&onlineSession);
 	onlineSession.OnStart([&devices](unsigned seed) {
 		std::srand(seed);
 		sceneHost.settings = Settings();
@@ -203,8 +251,12 @@ bool StartOnline(const OnlineSession::Options& options, InputDevices& devices, c
 		// Both players can use the keys or a pad from the start; Tab
 		// switches keyboard play for both.
 		devices.SetKeyboardPlay(true);
+		RecordOnlineGame(seed, onlineSession.GetLockstep().GetSide());
 	});
-	onlineSession.OnPartnerLeft([] { sceneHost.ReleaseDevices(); });
+	onlineSession.OnPartnerLeft([] {
+		EndOnlineRecording();
+		sceneHost.ReleaseDevices();
+	});
 	onlineSession.GetLockstep().UseKeyMap([&devices](unsigned char key) { return devices.SecondPlayerKey(key); });
 	inputStream.SetSource(&onlineSession.GetLockstep());
 	return true;
@@ -230,12 +282,15 @@ bool StartReplay(const CommandLine& commandLine, const char* program, int* row, 
 		}
 		*row = log.header.scene;
 		*keyboardPlay = log.header.keyboardPlay;
+		std::srand(log.header.seed);
 		view.SetWindowSize(log.header.width, log.header.height);
 		replay.Play(std::move(log), commandLine.replayPath, commandLine.rewrite, ContestVersion);
 		inputStream.SetSource(&replay);
 	}
 	std::string error;
-	if (!commandLine.recordPath.empty() && !StartRecording(commandLine.recordPath, *row, *keyboardPlay, &error))
+	// An online game is recorded once it starts.
+	if (!commandLine.recordPath.empty() && !commandLine.online &&
+		!StartRecording(commandLine.recordPath, *row, *keyboardPlay, &error))
 	{
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
@@ -354,6 +409,10 @@ void OnTimer(int)
 	if (onlineSession.FailedStatus() != 0)
 	{
 		Quit(onlineSession.FailedStatus());
+	}
+	if (onlineSession.HasLeft())
+	{
+		Quit(0);
 	}
 	glutSetWindow(mainWindow);
 	// A replay or lockstep runs its frames whether or not the window can be
@@ -488,11 +547,11 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 		return 2;
 	}
 	const ProgramStart start(devices, keyboardPlay, argv[0]);
-	if (commandLine.online && !StartOnline(commandLine.onlineOptions, devices, argv[0]))
+	if (commandLine.online && !StartOnline(commandLine, devices, argv[0]))
 	{
 		return 1;
 	}
-	if (replay.GetMode() == Replay::Mode::Recording)
+	if (!commandLine.recordPath.empty())
 	{
 		// The recording is finished in the frame loop, then the signal ends
 		// the program as usual.

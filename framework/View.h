@@ -28,6 +28,10 @@ public:
 class View : public Camera
 {
 public:
+	// The window's size until it opens.
+	static constexpr int DefaultWidth = 640;
+	static constexpr int DefaultHeight = 480;
+
 	explicit View(Settings& settings) : settings(settings) {}
 
 	// The window became w x h pixels: the drawing area and the projection
@@ -63,8 +67,8 @@ private:
 	bool IsEmpty() const { return viewportWidth <= 0 || viewportHeight <= 0; }
 
 	Settings& settings;
-	int windowWidth = 640;
-	int windowHeight = 480;
+	int windowWidth = DefaultWidth;
+	int windowHeight = DefaultHeight;
 	float viewZoom = 1.0f;
 	// Drawing area inside the window, refreshed at each reshape.
 	int viewportX = 0;

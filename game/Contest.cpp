@@ -172,10 +172,11 @@ void Contest::ShakePads()
 	const Felt now[] = {{knight->hurt, knight->Has(DyingFlag)}, {archer->hurt, archer->Has(DyingFlag)}};
 	for (int f = 0; f < 2; ++f)
 	{
-		// The knight's pad is slot 0 unless the pads are swapped. A replay
-		// shakes nobody's hands.
-		const int slot = (f == 0) != swapPads ? 0 : 1;
-		const bool shaking = !replay.IsPlaying();
+		// The knight's pad is slot 0 unless the pads are swapped; online,
+		// only this machine's own fighter has a pad here. A replay shakes
+		// nobody's hands.
+		const int slot = inputStream.LocalPadFor((f == 0) != swapPads ? 0 : 1);
+		const bool shaking = !replay.IsPlaying() && slot >= 0;
 		if (shaking && now[f].down && !felt[f].down)
 		{
 			gamePads.Rumble(slot, GamePads::Pulse::Down);
@@ -430,6 +431,12 @@ PanelItem HarmBar(const char* label, float hurt, bool down)
 {
 	return Item(PanelItem::Bar, label, label, hurt, 1.0f, down ? "down" : std::to_string(static_cast<int>(100 * hurt)) + "%");
 }
+// An item only this machine has: its rumble, what it shows and sounds.
+PanelItem Local(PanelItem item)
+{
+	item.local = true;
+	return item;
+}
 // What plays a pad slot's fighter: the pad plugged in, else keyboard play's
 // keys, else nothing.
 PanelItem SlotItem(int slot, const char* fighter)
@@ -455,12 +462,12 @@ void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 		SlotItem(1, swapPads ? "knight" : "archer"),
 		Item(PanelItem::Switch, "swapPads", "Swap pads", swapPads ? 1.0f : 0.0f),
 		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
-		Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f),
-		Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", physicsOverlay ? 1.0f : 0.0f),
-		Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume),
-		Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f),
-		Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume),
-		Item(PanelItem::Switch, "effectsMute", "Mute effects", mixerVolume.EffectsMuted() ? 1.0f : 0.0f),
+		Local(Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f)),
+		Local(Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", physicsOverlay ? 1.0f : 0.0f)),
+		Local(Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume)),
+		Local(Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f)),
+		Local(Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume)),
+		Local(Item(PanelItem::Switch, "effectsMute", "Mute effects", mixerVolume.EffectsMuted() ? 1.0f : 0.0f)),
 	};
 }
 
