@@ -1,6 +1,9 @@
-// Two real programs on the loopback interface, playing one game in
-// lockstep; a third caller is turned away.
+// Real programs on the loopback interface playing one game in lockstep,
+// directly and through a lossy relay; callers that cannot play are turned
+// away, and games that part are caught.
 #include <X11/keysym.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <box2d/box2d.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,11 +11,17 @@
 #include <enet/enet.h>
 
 #include <algorithm>
+#include <iostream>
+#include <memory>
+#include <numeric>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/Lockstep.h"
 #include "framework/OnlineSession.h"
@@ -157,6 +166,60 @@ TEST(Lockstep, BothMachinesGetTheSameInputsInTheSameFrameHostFirst)
 	EXPECT_EQ(error, "the partner drives pad 0");
 }
 
+// Hears what a recording of the session would hold.
+struct Transcript : InputListener
+{
+	void Heard(const Line& input) override { lines.push_back(ReplayLog::Format(input)); }
+	void SceneRestarts(const Test&) override {}
+	void FrameBegins(const Test&) override {}
+	void FrameEnds(const Test&) override {}
+	void SessionEnds(const Test&) override {}
+	std::vector<std::string> lines;
+};
+
+Line Change(PanelChange::Kind kind, const char* key, bool local)
+{
+	Line line;
+	line.kind = Line::Change;
+	line.change = {kind, key, 1.0f, local};
+	return line;
+}
+
+// What only shows or sounds on one machine is carried out there at once
+// and recorded nowhere; the partner's panel cannot change the shared game,
+// and nobody can switch scenes.
+TEST(Lockstep, APanelChangeIsLocalSharedOrRefusedByWhatItChangesAndWho)
+{
+	for (const Lockstep::Side side : {Lockstep::Side::Host, Lockstep::Side::Partner})
+	{
+		Lockstep lockstep;
+		lockstep.Start(side, 2);
+		InputStream stream;
+		Transcript recording;
+		stream.SetSource(&lockstep);
+		stream.AddListener(&recording);
+		EXPECT_TRUE(stream.Offer(Change(PanelChange::Setting, "drawShapes", true)));
+		EXPECT_TRUE(stream.Offer(Change(PanelChange::SceneItem, "musicVolume", true)));
+		EXPECT_FALSE(stream.Offer(Change(PanelChange::Scene, "", false)));
+		EXPECT_FALSE(stream.Offer(Change(PanelChange::Setting, "warmStarting", false)));
+		EXPECT_TRUE(recording.lines.empty()) << recording.lines.front();
+		Pyramid scene;
+		std::string error;
+		ASSERT_TRUE(lockstep.Receive({2, {}}, &error)) << error;
+		for (int frame = 0; frame < 3; ++frame)
+		{
+			ASSERT_TRUE(stream.FrameReady());
+			stream.BeginFrame(scene);
+			while (stream.Next(InputChannel::Shell) != nullptr)
+			{
+			}
+			stream.EndFrame(scene);
+		}
+		const std::vector<std::string> shared = {"2 change setting warmStarting 0x1p+0\n"};
+		EXPECT_EQ(recording.lines, side == Lockstep::Side::Host ? shared : std::vector<std::string>{});
+	}
+}
+
 // A caller that speaks the protocol, then lies: the host drops it with a
 // line on stderr and takes the next partner. Random datagrams at its port
 // change nothing.
@@ -186,7 +249,7 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 
 	// The lies, for the first frame the partner's inputs act in (D).
 	const char* const lies[] = {"frame D\nD pad press 0 0 0\n", "frame D\nD pad press 1 9999 0\n",
-		"frame 999999\n", "frame D\nD nonsense\n", "welcome 1 1\n"};
+		"frame 999999\n", "frame D\nD nonsense\n", "welcome 1 1\n", "bye 999999\n"};
 	for (const char* lie : lies)
 	{
 		ENetHost* client = enet_host_create(nullptr, 1, 1, 0, 0);
@@ -220,9 +283,316 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 	}
 	enet_deinitialize();
 	const std::string errors = host.ErrorOutput();
-	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 10) << errors;
+	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 12) << errors;
 	EXPECT_NE(errors.find("a bad packet (the partner drives pad 0)"), std::string::npos) << errors;
 	EXPECT_NE(errors.find("a packet out of turn"), std::string::npos) << errors;
+	EXPECT_NE(errors.find("a goodbye after frame 999999"), std::string::npos) << errors;
 	EXPECT_EQ(host.WaitForExit(0.5), -1) << "the host is still running";
+}
+
+// One side of an online game: the real program with a virtual controller
+// plugged in through the preloaded pad library, which reads commands from a
+// pipe.
+class Player
+{
+public:
+	Player(const std::string& name, const std::vector<std::string>& args, const std::string& preloads = "")
+		: pipe(MakePipe(name)),
+		  program(args, "dummy", 0,
+			  {"LD_PRELOAD=" CONTEST_PADPLUG + preloads, "CONTEST_PADPLUG=" + pipe,
+				  "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"})
+	{
+	}
+	~Player()
+	{
+		if (fd >= 0)
+		{
+			close(fd);
+		}
+		unlink(pipe.c_str());
+	}
+
+	// Plugs a controller in once the program reads the pipe; false if it
+	// never does.
+	bool Plug(const std::string& padName)
+	{
+		const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+		while (fd < 0 && std::chrono::steady_clock::now() < deadline)
+		{
+			fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+			std::this_thread::sleep_for(std::chrono::milliseconds(50));
+		}
+		Say("plug controller " + padName);
+		return fd >= 0;
+	}
+	void Say(const std::string& command)
+	{
+		const std::string line = command + "\n";
+		if (fd >= 0 && write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+		{
+			ADD_FAILURE() << "the pad library stopped reading";
+		}
+	}
+	// A press the game sees: the pad library's state is read once a frame.
+	void Press(int button)
+	{
+		Say("press 0 " + std::to_string(button) + " 1");
+		std::this_thread::sleep_for(std::chrono::milliseconds(200));
+		Say("press 0 " + std::to_string(button) + " 0");
+	}
+	RunningProgram& Program() { return program; }
+
+private:
+	static std::string MakePipe(const std::string& name)
+	{
+		const std::string path = "/tmp/contest-online-" + name + "-" + std::to_string(getpid()) + ".fifo";
+		unlink(path.c_str());
+		EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+		return path;
+	}
+
+	std::string pipe;
+	int fd = -1;
+	RunningProgram program;
+};
+
+bool WaitForText(const RunningProgram& program, const std::string& text, double seconds)
+{
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+	while (program.ErrorOutput().find(text) == std::string::npos)
+	{
+		if (std::chrono::steady_clock::now() > deadline)
+		{
+			return false;
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(100));
+	}
+	return true;
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+	std::ifstream in(path);
+	std::vector<std::string> lines;
+	for (std::string line; std::getline(in, line);)
+	{
+		lines.push_back(line);
+	}
+	return lines;
+}
+
+// The frames a recording has reached: its last digest's.
+int RecordedFrames(const std::string& path)
+{
+	int frames = 0;
+	for (const std::string& line : ReadLines(path))
+	{
+		if (line.find(" digest frame ") != std::string::npos)
+		{
+			frames = std::stoi(line);
+		}
+	}
+	return frames;
+}
+
+// The frames an online game runs in these tests: through the relay, where
+// every lost packet holds the game until it is sent again, fewer.
+constexpr int GameFrames = 3000;
+constexpr int RelayedGameFrames = 600;
+
+// Two players who both walk, swing and shoot, the partner through the relay
+// when one is given, until the host leaves with Escape: both games end on the same frame with every digest equal, both
+// recordings are the same but for the side, and the recording plays offline
+// to the same world.
+class OnlineGame : public testing::TestWithParam<bool>
+{
+};
+
+TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGame)
+{
+	const bool throughRelay = GetParam();
+	const int frames = throughRelay ? RelayedGameFrames : GameFrames;
+	const std::string port = Port();
+	const std::string relayPort = std::to_string(std::stoi(port) + 1);
+	const std::string base = "/tmp/contest-online-" + std::to_string(getpid());
+	const std::string recordings[] = {base + "-host.replay", base + "-partner.replay"};
+	std::unique_ptr<RunningProgram> relay;
+	if (throughRelay)
+	{
+		// 0-100 ms late, a tenth dropped, a twentieth sent twice.
+		relay = std::make_unique<RunningProgram>(std::vector<std::string>{relayPort, port, "--delay", "0-100",
+													 "--drop", "0.1", "--duplicate", "0.05"},
+			"dummy", 0, std::vector<std::string>{}, CONTEST_UDPRELAY);
+	}
+	Player host("host", {"--host", "127.0.0.1:" + port, "--record", recordings[0]});
+	const Window hostWindow = host.Program().WaitForWindow(Title(), 30.0);
+	ASSERT_NE(hostWindow, 0u) << host.Program().ErrorOutput();
+	Player partner("partner",
+		{"--join", "127.0.0.1:" + (throughRelay ? relayPort : port), "--record", recordings[1]});
+	ASSERT_TRUE(host.Plug("Knight Pad") && partner.Plug("Archer Pad"));
+	ASSERT_TRUE(WaitForText(partner.Program(), "joined", 30.0)) << partner.Program().ErrorOutput();
+
+	// South starts the game; then each walks about, swinging or shooting.
+	host.Press(0);
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+	for (int step = 0; RecordedFrames(recordings[0]) < frames && std::chrono::steady_clock::now() < deadline;
+		 ++step)
+	{
+		const std::string way = std::to_string(step % 4 < 2 ? 24000 : -24000);
+		for (Player* player : {&host, &partner})
+		{
+			player->Say("move 0 " + std::to_string(step % 2) + " " + way);
+			player->Say("press 0 0 " + std::to_string(step % 2));
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(150));
+	}
+	ASSERT_GE(RecordedFrames(recordings[0]), frames);
+	host.Program().SendKey(hostWindow, XK_Escape);
+	ASSERT_EQ(host.Program().WaitForExit(30.0), 0) << host.Program().ErrorOutput();
+	ASSERT_TRUE(WaitForText(partner.Program(), "the partner left the game", 10.0))
+		<< partner.Program().ErrorOutput();
+	partner.Program().Signal(SIGTERM);
+	EXPECT_EQ(partner.Program().WaitForExit(10.0), 128 + SIGTERM);
+
+	// Both ended lockstep after the same frame, every digest matched.
+	const std::regex summary("after frame (\\d+) \\((\\d+) digests matched, (\\d+) frames waited");
+	std::smatch ends[2];
+	const std::string errors[] = {host.Program().ErrorOutput(), partner.Program().ErrorOutput()};
+	for (int side = 0; side < 2; ++side)
+	{
+		ASSERT_TRUE(std::regex_search(errors[side], ends[side], summary)) << errors[side];
+		EXPECT_EQ(errors[side].find("differ"), std::string::npos) << errors[side];
+		EXPECT_GE(std::stoi(ends[side][2]), frames / Lockstep::DigestPeriod - 1) << errors[side];
+		std::cout << errors[side];
+	}
+	EXPECT_EQ(ends[0][1], ends[1][1]);
+
+	// The same recording but for the side, with both fighters in it.
+	std::vector<std::string> lines[] = {ReadLines(recordings[0]), ReadLines(recordings[1])};
+	ASSERT_EQ(lines[0].size(), lines[1].size());
+	std::vector<std::string> differing;
+	for (std::size_t i = 0; i < lines[0].size(); ++i)
+	{
+		if (lines[0][i] != lines[1][i])
+		{
+			differing.push_back(lines[0][i] + " / " + lines[1][i]);
+		}
+	}
+	EXPECT_EQ(differing, std::vector<std::string>{"online host / online partner"});
+	const std::string text = std::accumulate(lines[0].begin(), lines[0].end(), std::string(),
+		[](std::string all, const std::string& line) { return all + line + "\n"; });
+	EXPECT_NE(text.find(" pad press 0 0 0\n"), std::string::npos);
+	EXPECT_NE(text.find(" pad press 1 0 0\n"), std::string::npos);
+	ASSERT_FALSE(lines[0].empty());
+	EXPECT_NE(lines[0].back().find(" end "), std::string::npos) << lines[0].back();
+
+	RunningProgram offline({"--replay", recordings[1], "--fast"});
+	EXPECT_EQ(offline.WaitForExit(240.0), 0) << offline.Output() << offline.ErrorOutput();
+	if (relay)
+	{
+		relay->Signal(SIGTERM);
+		relay->WaitForExit(5.0);
+		std::cout << relay->ErrorOutput();
+		EXPECT_NE(relay->ErrorOutput().find(" dropped"), std::string::npos);
+	}
+	for (const std::string& path : recordings)
+	{
+		unlink(path.c_str());
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(OnLoopback, OnlineGame, testing::Values(false, true),
+	[](const testing::TestParamInfo<bool>& info) { return info.param ? "ThroughALossyRelay" : "Directly"; });
+
+// A partner whose C library's rand() differs builds another game from the
+// same seed: both machines name the frame the worlds parted at and go on
+// alone, and the host then takes a new partner.
+TEST(OnlineProgram, GamesThatPartAreCaughtOnBothMachinesAndTheHostTakesANewPartner)
+{
+	Player host("host", {"--host", "127.0.0.1:" + Port()});
+	ASSERT_NE(host.Program().WaitForWindow(Title(), 30.0), 0u) << host.Program().ErrorOutput();
+	ASSERT_TRUE(host.Plug("Knight Pad"));
+	{
+		Player astray("astray", {"--join", "127.0.0.1:" + Port()}, std::string(" ") + CONTEST_OTHERRAND);
+		ASSERT_TRUE(WaitForText(astray.Program(), "joined", 30.0)) << astray.Program().ErrorOutput();
+		// The wave's zombies are placed at random.
+		host.Press(0);
+		ASSERT_TRUE(WaitForText(host.Program(), "differ from frame", 60.0)) << host.Program().ErrorOutput();
+		ASSERT_TRUE(WaitForText(astray.Program(), "differ from frame", 10.0)) << astray.Program().ErrorOutput();
+		const std::regex parted("the two games differ from frame (\\d+) on");
+		std::smatch frames[2];
+		const std::string errors[] = {host.Program().ErrorOutput(), astray.Program().ErrorOutput()};
+		ASSERT_TRUE(std::regex_search(errors[0], frames[0], parted));
+		ASSERT_TRUE(std::regex_search(errors[1], frames[1], parted));
+		EXPECT_EQ(frames[0][1], frames[1][1]);
+		astray.Program().Signal(SIGKILL);
+	}
+	RunningProgram next({"--join", "127.0.0.1:" + Port()});
+	ASSERT_TRUE(WaitForText(next, "joined", 30.0)) << next.ErrorOutput() << host.Program().ErrorOutput();
+	ASSERT_TRUE(WaitForText(host.Program(), "differ", 1.0));
+	const std::string errors = host.Program().ErrorOutput();
+	EXPECT_NE(errors.find(" joined; input delay", errors.find("differ")), std::string::npos) << errors;
+}
+
+// Programs of two versions meet: each side says which versions met, and the
+// joiner leaves with status 2.
+TEST(OnlineProgram, ProgramsOfDifferentVersionsRefuseToPlayAndSayWhich)
+{
+	ASSERT_EQ(enet_initialize(), 0);
+	ENetAddress address{ENET_HOST_ANY, static_cast<enet_uint16>(std::stoi(Port()))};
+	ENetHost* oldHost = enet_host_create(&address, 1, 1, 0, 0);
+	ASSERT_NE(oldHost, nullptr);
+	RunningProgram joiner({"--join", "127.0.0.1:" + Port()});
+	std::string hello;
+	ENetEvent event;
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+	while (hello.empty() && std::chrono::steady_clock::now() < deadline)
+	{
+		if (enet_host_service(oldHost, &event, 50) <= 0)
+		{
+			continue;
+		}
+		const std::string say = event.type == ENET_EVENT_TYPE_CONNECT ? "probe\n" : "refuse 1 0.9-old\n";
+		if (event.type == ENET_EVENT_TYPE_RECEIVE)
+		{
+			hello.assign(reinterpret_cast<char*>(event.packet->data), event.packet->dataLength);
+			enet_packet_destroy(event.packet);
+		}
+		enet_peer_send(event.peer, 0, enet_packet_create(say.data(), say.size(), ENET_PACKET_FLAG_RELIABLE));
+	}
+	for (int i = 0; i < 10; ++i)
+	{
+		enet_host_service(oldHost, &event, 50);
+	}
+	EXPECT_EQ(hello, "hello " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + "\n");
+	EXPECT_EQ(joiner.WaitForExit(20.0), 2) << joiner.ErrorOutput();
+	EXPECT_NE(joiner.ErrorOutput().find("the host's program (protocol 1, version \"0.9-old\") met this one"),
+		std::string::npos)
+		<< joiner.ErrorOutput();
+	enet_host_destroy(oldHost);
+
+	// And the other way round: a real host refuses an old joiner.
+	RunningProgram host({"--host", "127.0.0.1:" + Port()});
+	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
+	ENetHost* oldJoiner = enet_host_create(nullptr, 1, 1, 0, 0);
+	enet_address_set_host(&address, "127.0.0.1");
+	enet_host_connect(oldJoiner, &address, 1, 0);
+	std::string answer;
+	const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+	while (answer.rfind("refuse", 0) != 0 && std::chrono::steady_clock::now() < later)
+	{
+		if (enet_host_service(oldJoiner, &event, 50) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
+		{
+			answer.assign(reinterpret_cast<char*>(event.packet->data), event.packet->dataLength);
+			enet_packet_destroy(event.packet);
+			const std::string old = "hello 1 0.9-old\n";
+			enet_peer_send(event.peer, 0, enet_packet_create(old.data(), old.size(), ENET_PACKET_FLAG_RELIABLE));
+		}
+	}
+	EXPECT_EQ(answer, "refuse " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + "\n");
+	EXPECT_TRUE(WaitForText(host, "a partner's program (protocol 1, version \"0.9-old\") met this one", 10.0))
+		<< host.ErrorOutput();
+	enet_host_destroy(oldJoiner);
+	enet_deinitialize();
 }
 } // namespace

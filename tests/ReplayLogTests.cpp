@@ -118,7 +118,10 @@ TEST(ReplayLog, AFileThatIsNotARecordingIsRefusedWithItsLineNamed)
 		const char* says;
 	} cases[] = {
 		{"a shopping list\n", 1, "contest-replay"},
-		{"contest-replay 3\n", 1, "format version"},
+		{"contest-replay 4\n", 1, "format version"},
+		{"contest-replay 3\nprogram x\nscene 0\nwindow 640 480\nkeyboard 1\n", 5, "\"seed\""},
+		{"contest-replay 3\nprogram x\nscene 0\nwindow 640 480\nkeyboard 1\nseed 7\nonline both\n", 7,
+			"host or partner"},
 		{"contest-replay 1\nprogram x\nscene 3\n", 3, "window"},
 		{Header(45), 3, "scene row"},
 		{Header() + "5 key 13\n4 key 13\n", 7, "frame"},
