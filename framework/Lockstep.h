@@ -21,11 +21,8 @@
 class Lockstep : public InputSource
 {
 public:
-	enum class Side
-	{
-		Host,
-		Partner,
-	};
+	// Host or Partner: the same sides a recording of the game names.
+	using Side = ReplayLog::Side;
 
 	// Inputs of one player for one frame, as they travel.
 	struct Batch

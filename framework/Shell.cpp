@@ -194,7 +194,7 @@ bool onlineRecorded = false;
 // its first frame, with both players' inputs, so both machines write the
 // same file but for the side. Only the first game is recorded; a later
 // one would overwrite it.
-void RecordOnlineGame(unsigned seed, Lockstep::Side side)
+void RecordOnlineGame(unsigned seed, ReplayLog::Side side)
 {
 	if (onlineRecordPath.empty())
 	{
@@ -209,7 +209,7 @@ void RecordOnlineGame(unsigned seed, Lockstep::Side side)
 	onlineRecorded = true;
 	ReplayLog::Header header{ContestVersion, 0, View::DefaultWidth, View::DefaultHeight, true};
 	header.seed = seed;
-	header.side = side == Lockstep::Side::Host ? ReplayLog::Side::Host : ReplayLog::Side::Partner;
+	header.side = side;
 	std::string error;
 	if (!replay.Record(onlineRecordPath, header, &error))
 	{
