@@ -1,6 +1,5 @@
-// Real programs on the loopback interface playing one game in lockstep,
-// directly and through a lossy relay; callers that cannot play are turned
-// away, and games that part are caught.
+// Real programs on the loopback interface playing one game in lockstep;
+// callers that cannot play are turned away, and games that part are caught.
 #include <X11/keysym.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -395,52 +394,31 @@ int RecordedFrames(const std::string& path)
 	return frames;
 }
 
-// The frames an online game runs in these tests: through the relay, where
-// every lost packet holds the game until it is sent again, fewer.
+// The frames of the online game played here.
 constexpr int GameFrames = 3000;
-constexpr int RelayedGameFrames = 600;
-// Through the relay on a busy machine ENet's resends back off and the game
-// may crawl: it plays for this long at most, and at least two digests'
-// worth of frames must have run and matched.
-constexpr int RelayedGameSeconds = 120;
-constexpr int RelayedGameMinimum = 2 * Lockstep::DigestPeriod;
 
-// Two players who both walk, swing and shoot, the partner through the relay
-// when one is given, until the host leaves with Escape: both games end on the same frame with every digest equal, both
+// Two players who both walk, swing and shoot until the host leaves with
+// Escape: both games end on the same frame with every digest equal, both
 // recordings are the same but for the side, and the recording plays offline
 // to the same world.
-class OnlineGame : public testing::TestWithParam<bool>
+TEST(OnlineProgram, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGame)
 {
-};
-
-TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGame)
-{
-	const bool throughRelay = GetParam();
-	const int frames = throughRelay ? RelayedGameFrames : GameFrames;
+	const int frames = GameFrames;
 	const std::string port = Port();
-	const std::string relayPort = std::to_string(std::stoi(port) + 1);
 	const std::string base = "/tmp/contest-online-" + std::to_string(getpid());
 	const std::string recordings[] = {base + "-host.replay", base + "-partner.replay"};
-	std::unique_ptr<RunningProgram> relay;
-	if (throughRelay)
-	{
-		// 0-100 ms late, a tenth dropped, a twentieth sent twice.
-		relay = std::make_unique<RunningProgram>(std::vector<std::string>{relayPort, port, "--delay", "0-100",
-													 "--drop", "0.1", "--duplicate", "0.05"},
-			"dummy", 0, std::vector<std::string>{}, CONTEST_UDPRELAY);
-	}
 	Player host("host", {"--host", "127.0.0.1:" + port, "--record", recordings[0]});
 	const Window hostWindow = host.Program().WaitForWindow(Title(), 30.0);
 	ASSERT_NE(hostWindow, 0u) << host.Program().ErrorOutput();
 	Player partner("partner",
-		{"--join", "127.0.0.1:" + (throughRelay ? relayPort : port), "--record", recordings[1]});
+		{"--join", "127.0.0.1:" + port, "--record", recordings[1]});
 	ASSERT_TRUE(host.Plug("Knight Pad") && partner.Plug("Archer Pad"));
 	ASSERT_TRUE(WaitForText(partner.Program(), "joined", 30.0)) << partner.Program().ErrorOutput();
 
 	// South starts the game; then each walks about, swinging or shooting.
 	host.Press(0);
 	const auto deadline =
-		std::chrono::steady_clock::now() + std::chrono::seconds(throughRelay ? RelayedGameSeconds : 240);
+		std::chrono::steady_clock::now() + std::chrono::seconds(240);
 	for (int step = 0; RecordedFrames(recordings[0]) < frames && std::chrono::steady_clock::now() < deadline;
 		 ++step)
 	{
@@ -453,7 +431,7 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 		std::this_thread::sleep_for(std::chrono::milliseconds(150));
 	}
 	const int played = RecordedFrames(recordings[0]);
-	ASSERT_GE(played, throughRelay ? RelayedGameMinimum : frames);
+	ASSERT_GE(played, frames);
 	host.Program().SendKey(hostWindow, XK_Escape);
 	ASSERT_EQ(host.Program().WaitForExit(30.0), 0) << host.Program().ErrorOutput();
 	ASSERT_TRUE(WaitForText(partner.Program(), "the partner left the game", 10.0))
@@ -495,21 +473,11 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 
 	RunningProgram offline({"--replay", recordings[1], "--fast"});
 	EXPECT_EQ(offline.WaitForExit(240.0), 0) << offline.Output() << offline.ErrorOutput();
-	if (relay)
-	{
-		relay->Signal(SIGTERM);
-		relay->WaitForExit(5.0);
-		std::cout << relay->ErrorOutput();
-		EXPECT_NE(relay->ErrorOutput().find(" dropped"), std::string::npos);
-	}
 	for (const std::string& path : recordings)
 	{
 		unlink(path.c_str());
 	}
 }
-
-INSTANTIATE_TEST_SUITE_P(OnLoopback, OnlineGame, testing::Values(false, true),
-	[](const testing::TestParamInfo<bool>& info) { return info.param ? "ThroughALossyRelay" : "Directly"; });
 
 // A partner whose C library's rand() differs builds another game from the
 // same seed: both machines name the frame the worlds parted at and go on
