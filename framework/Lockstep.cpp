@@ -17,6 +17,7 @@ void Lockstep::Start(Side playing, int frames)
 	running = true;
 	// Nobody's input can act before frame delay.
 	expected = delay;
+	lastMade = delay - 1;
 }
 
 void Lockstep::Stop()
@@ -24,23 +25,25 @@ void Lockstep::Stop()
 	running = false;
 	local.clear();
 	remote.clear();
-	outgoing.clear();
+	unacknowledged.clear();
+	digestsToSend.clear();
 	current.clear();
 }
 
 int Lockstep::Finish()
 {
 	leaving = true;
-	// The batches for frames up to here were sent at the ends of earlier
-	// frames. A partner who left first may have ended the game sooner.
-	const int last = frame + delay - 1;
-	lastFrame = lastFrame < 0 ? last : std::min(lastFrame, last);
-	return last;
+	// The batches up to the last one made are on their way. A partner who
+	// left first may have ended the game sooner.
+	lastFrame = lastFrame < 0 ? lastMade : std::min(lastFrame, lastMade);
+	return lastMade;
 }
 
 bool Lockstep::PartnerFinishes(int last, std::string* error)
 {
-	if (last != expected - 1)
+	// The partner may have left with batches still on their way, never
+	// with fewer than are here.
+	if (last < expected - 1 || last > expected - 1 + MaxLead)
 	{
 		*error = "a goodbye after frame " + std::to_string(last) + " where " + std::to_string(expected - 1) +
 			" was the last received";
@@ -51,15 +54,55 @@ bool Lockstep::PartnerFinishes(int last, std::string* error)
 	return true;
 }
 
-std::vector<Lockstep::Batch> Lockstep::TakeOutgoing()
+bool Lockstep::Acknowledge(int frame, std::string* error)
 {
-	std::vector<Batch> batches;
-	batches.swap(outgoing);
-	return batches;
+	if (frame > lastMade)
+	{
+		*error = "an acknowledgement of frame " + std::to_string(frame) + " where " + std::to_string(lastMade) +
+			" was the last sent";
+		return false;
+	}
+	while (!unacknowledged.empty() && unacknowledged.front().frame <= frame)
+	{
+		unacknowledged.pop_front();
+	}
+	return true;
 }
 
-bool Lockstep::Receive(Batch batch, std::string* error)
+bool Lockstep::PartnerHasAll() const
 {
+	return unacknowledged.empty() || (lastFrame >= 0 && unacknowledged.front().frame > lastFrame);
+}
+
+std::vector<Line> Lockstep::TakeDigests()
+{
+	std::vector<Line> digests;
+	digests.swap(digestsToSend);
+	return digests;
+}
+
+bool Lockstep::ReceiveDigest(const Line& digest, std::string* error)
+{
+	if (digest.kind != Line::FrameDigest || (digest.frame + 1) % DigestPeriod != 0 || digest.frame > frame + MaxLead ||
+		partnerDigests.size() >= MaxLead / DigestPeriod)
+	{
+		*error = "a digest after frame " + std::to_string(digest.frame) + " in frame " + std::to_string(frame);
+		return false;
+	}
+	partnerDigests[digest.frame] = digest.digest;
+	CompareDigests(digest.frame);
+	return true;
+}
+
+bool Lockstep::Receive(const Batch& batch, std::string* error)
+{
+	// Every packet carries each batch until it is acknowledged, so most
+	// come more than once; the partner's batches beyond the game's last
+	// frame are of no use.
+	if (batch.frame < expected || (lastFrame >= 0 && batch.frame > lastFrame))
+	{
+		return true;
+	}
 	if (batch.frame != expected)
 	{
 		*error = "frame " + std::to_string(batch.frame) + " came where " + std::to_string(expected) + " was due";
@@ -74,12 +117,6 @@ bool Lockstep::Receive(Batch batch, std::string* error)
 	std::vector<Line> inputs;
 	for (const Line& line : batch.lines)
 	{
-		if (line.kind == Line::FrameDigest && line.frame < batch.frame && partnerDigests.size() < MaxLead)
-		{
-			partnerDigests[line.frame] = line.digest;
-			CompareDigests(line.frame);
-			continue;
-		}
 		if (line.kind == Line::Pad && line.pad != partnerPad)
 		{
 			*error = "the partner drives pad " + std::to_string(line.pad);
@@ -204,30 +241,32 @@ void Lockstep::FrameEnds(const Test& scene)
 	{
 		return;
 	}
-	if (leaving)
-	{
-		++frame;
-		return;
-	}
-	// Everything this machine will ever send for frame + delay is known now.
-	Batch batch;
-	batch.frame = frame + delay;
-	const auto found = local.find(batch.frame);
-	if (found != local.end())
-	{
-		batch.lines = found->second;
-	}
 	if ((frame + 1) % DigestPeriod == 0)
 	{
 		Line digest;
 		digest.kind = Line::FrameDigest;
 		digest.frame = frame;
 		digest.digest = scene.Digest();
-		batch.lines.push_back(digest);
+		digestsToSend.push_back(digest);
 		ownDigests[frame] = digest.digest;
 		CompareDigests(frame);
 	}
-	outgoing.push_back(std::move(batch));
+	// Everything this machine will ever send for frame + delay is known
+	// now. Once a side has left, only the frames both still play need
+	// inputs.
+	const int acting = frame + delay;
+	if (lastFrame < 0 || acting <= lastFrame)
+	{
+		Batch batch;
+		batch.frame = acting;
+		const auto found = local.find(acting);
+		if (found != local.end())
+		{
+			batch.lines = found->second;
+		}
+		unacknowledged.push_back(std::move(batch));
+		lastMade = acting;
+	}
 	++frame;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -46,11 +47,11 @@ public:
 	void Stop();
 	// This machine leaves the game: no input made from now on travels, and
 	// the game both machines play ends after the frame returned, the last
-	// one whose inputs from here have left (or sooner, if the partner left
+	// one this machine has made a batch for (or sooner, if the partner left
 	// first).
 	int Finish();
-	// The partner leaves after frame last: false, with the reason, unless
-	// that is the last frame of the batches already received.
+	// The partner leaves after frame last: false, with the reason, when
+	// batches beyond it came or it lies further ahead than any may.
 	bool PartnerFinishes(int last, std::string* error);
 	bool IsLeaving() const { return leaving; }
 	// Either side left and the last frame both play has run.
@@ -70,12 +71,28 @@ public:
 	// while they agree.
 	int DifferingFrame() const { return differingFrame; }
 
-	// The local batches ready to send, oldest first; taking them empties the
-	// list.
-	std::vector<Batch> TakeOutgoing();
-	// The partner's batch for a frame: false, with the reason, when it is
-	// not the next one expected or holds what the partner cannot send.
-	bool Receive(Batch batch, std::string* error);
+	// This machine's batches the partner has not acknowledged yet, one a
+	// frame, oldest first. Every packet carries them all, so a lost packet
+	// costs nothing once the next one arrives.
+	const std::deque<Batch>& Unacknowledged() const { return unacknowledged; }
+	// The partner has every batch up to frame: they need not travel again.
+	// False, with the reason, for a frame never sent.
+	bool Acknowledge(int frame, std::string* error);
+	// The partner's last batch taken, in order: what this side acknowledges.
+	int LastReceived() const { return expected - 1; }
+	// The partner's batch for a frame. One already taken, or beyond the
+	// game's last frame, changes nothing; false, with the reason, when one
+	// before it is missing or it holds what the partner cannot send.
+	bool Receive(const Batch& batch, std::string* error);
+	// This machine's digests to send the partner, oldest first; taking them
+	// empties the list.
+	std::vector<ReplayLog::Line> TakeDigests();
+	// The partner's digest of its world after a frame: false, with the
+	// reason, when that frame is not one digests are taken after.
+	bool ReceiveDigest(const ReplayLog::Line& digest, std::string* error);
+	// Every batch of this machine's that the game still needs has reached
+	// the partner.
+	bool PartnerHasAll() const;
 
 	bool Offered(const ReplayLog::Line& input) override;
 	bool FrameReady() override;
@@ -107,7 +124,10 @@ private:
 	std::map<int, std::vector<ReplayLog::Line>> remote;
 	// The partner's next batch.
 	int expected = 0;
-	std::vector<Batch> outgoing;
+	std::deque<Batch> unacknowledged;
+	// The newest batch this machine has made.
+	int lastMade = 0;
+	std::vector<ReplayLog::Line> digestsToSend;
 	// The running frame's inputs, the host's first, and where each channel
 	// has got to in them.
 	std::vector<ReplayLog::Line> current;

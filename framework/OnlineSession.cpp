@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <random>
 #include <sstream>
 
@@ -22,6 +23,9 @@ constexpr std::size_t MaxPacketBytes = 16384;
 constexpr double FrameMilliseconds = 1000.0 / 60.0;
 // Disconnect data the host gives a second partner.
 constexpr enet_uint32 BusyReason = 1;
+// How often a side that has nothing new says its unacknowledged batches
+// and its acknowledgement again: every other frame.
+constexpr std::chrono::milliseconds RepeatInterval{33};
 // How long a player who left waits for the partner to take its last
 // packets before the program goes anyway.
 constexpr std::chrono::seconds LeaveLinger{2};
@@ -101,14 +105,14 @@ void OnlineSession::Service()
 	{
 		Handle(event);
 	}
-	for (const Lockstep::Batch& batch : lockstep.TakeOutgoing())
+	SendInputs();
+	for (const ReplayLog::Line& digest : lockstep.TakeDigests())
 	{
-		std::string packet = "frame " + std::to_string(batch.frame) + "\n";
-		for (const ReplayLog::Line& line : batch.lines)
-		{
-			packet += ReplayLog::Format(line);
-		}
-		Send(packet);
+		Send("digest\n" + ReplayLog::Format(digest));
+	}
+	if (lockstep.Unacknowledged().size() > Lockstep::MaxLead)
+	{
+		Drop("the partner acknowledges nothing");
 	}
 	if (lockstep.IsRunning() && lockstep.DifferingFrame() >= 0)
 	{
@@ -170,13 +174,19 @@ bool OnlineSession::Leave()
 
 void OnlineSession::Finished()
 {
+	// The partner still needs inputs of this machine's to reach the last
+	// frame: they go again until it has them.
+	if (peer != nullptr && !lockstep.PartnerHasAll())
+	{
+		return;
+	}
 	if (!lockstep.IsLeaving())
 	{
 		Drop("the partner left the game");
 		return;
 	}
-	// Going at once could lose the packets the partner still needs to
-	// reach the same last frame; ENet says when it has them all.
+	// Going at once could lose the digests still queued for the partner;
+	// ENet says when it has them all.
 	if (peer != nullptr && peer->state == ENET_PEER_STATE_CONNECTED)
 	{
 		enet_peer_disconnect_later(peer, 0);
@@ -228,9 +238,9 @@ void OnlineSession::PartnerGone(const ENetEvent& event)
 	{
 		return;
 	}
-	// A partner who said goodbye has sent every input of the frames still
-	// to play; they run before the game goes on alone. One who found the
-	// games parted sent its digest before it went.
+	// A partner who said goodbye lets go once this machine has every input
+	// of the frames still to play; they run before the game goes on alone.
+	// One who found the games parted sent its digest before it went.
 	if (!lockstep.HasAllFromPartner())
 	{
 		Drop(lockstep.DifferingFrame() >= 0 ? PartedReason() : "the partner left");
@@ -239,6 +249,9 @@ void OnlineSession::PartnerGone(const ENetEvent& event)
 
 void OnlineSession::Connected(ENetPeer* caller)
 {
+	// Left to itself ENet drops unreliable packets when the round trip
+	// varies; inputs travel unreliably and must not be thinned.
+	enet_peer_throttle_configure(caller, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
 	if (!options.host)
 	{
 		peer = caller;
@@ -265,9 +278,18 @@ void OnlineSession::Received(const std::string& packet)
 	std::getline(lines, first);
 	LineWords words(first);
 	const std::string kind = words.Word("packet");
-	if (kind == "frame" && lockstep.IsRunning())
+	if (kind == "frames" && lockstep.IsRunning())
 	{
-		Batch(packet);
+		Inputs(packet);
+	}
+	else if (kind == "digest" && lockstep.IsRunning())
+	{
+		Digest(packet);
+	}
+	else if (kind == "frames" && !options.host)
+	{
+		// Inputs may overtake the welcome that starts the game; they come
+		// again until acknowledged.
 	}
 	else if (kind == "bye" && lockstep.IsRunning())
 	{
@@ -347,6 +369,8 @@ void OnlineSession::Begin(Lockstep::Side side, unsigned seed, int delay)
 	left = false;
 	sampledFrame = 0;
 	sampledAt = startedAt;
+	lastSentFrame = -1;
+	acknowledgementDue = false;
 	host->totalSentData = 0;
 	host->totalReceivedData = 0;
 	onStart(seed);
@@ -373,27 +397,94 @@ void OnlineSession::Goodbye(LineWords& words)
 	}
 }
 
-void OnlineSession::Batch(const std::string& packet)
+void OnlineSession::SendInputs()
+{
+	const std::deque<Lockstep::Batch>& batches = lockstep.Unacknowledged();
+	const int newest = batches.empty() ? -1 : batches.back().frame;
+	const bool fresh = newest > lastSentFrame;
+	const bool repeat = (!batches.empty() || acknowledgementDue) && Clock::now() - lastSentAt >= RepeatInterval;
+	if (peer == nullptr || !lockstep.IsRunning() || !(fresh || repeat))
+	{
+		return;
+	}
+	const int first = batches.empty() ? newest + 1 : batches.front().frame;
+	std::string packet = "frames " + std::to_string(lockstep.LastReceived()) + " " + std::to_string(first) + " " +
+		std::to_string(batches.size()) + "\n";
+	for (const Lockstep::Batch& batch : batches)
+	{
+		for (const ReplayLog::Line& line : batch.lines)
+		{
+			packet += ReplayLog::Format(line);
+		}
+	}
+	// Unsequenced: a lost packet is not sent again by ENet, the next one
+	// carries its batches anyway, and none waits for another.
+	Send(packet, ENET_PACKET_FLAG_UNSEQUENCED);
+	lastSentFrame = std::max(lastSentFrame, newest);
+	lastSentAt = Clock::now();
+	acknowledgementDue = false;
+}
+
+void OnlineSession::Inputs(const std::string& packet)
 {
 	std::istringstream lines(packet);
 	std::string text;
 	std::getline(lines, text);
 	LineWords words(text);
 	words.Word("packet");
-	Lockstep::Batch batch;
-	batch.frame = static_cast<int>(words.Integer("frame", 0, INT32_MAX));
-	std::string error = words.Done() ? words.Error() : "more words than a frame line takes";
+	const long acknowledged = words.Integer("acknowledged frame", -1, INT32_MAX);
+	const long first = words.Integer("first frame", 0, INT32_MAX - Lockstep::MaxLead);
+	const long count = words.Integer("frame count", 0, Lockstep::MaxLead);
+	std::string error = words.Done() ? words.Error() : "more words than a frames line takes";
+	std::vector<Lockstep::Batch> batches(error.empty() ? static_cast<std::size_t>(count) : 0);
+	for (std::size_t i = 0; i < batches.size(); ++i)
+	{
+		batches[i].frame = static_cast<int>(first + static_cast<long>(i));
+	}
 	while (error.empty() && std::getline(lines, text))
 	{
 		ReplayLog::Line line;
-		if (ReplayLog::ReadOne(text, sceneHost.Count(), &line, &error))
+		if (!ReplayLog::ReadOne(text, sceneHost.Count(), &line, &error))
 		{
-			batch.lines.push_back(line);
+			break;
 		}
+		if (line.frame < first || line.frame >= first + count)
+		{
+			error = "an input of frame " + std::to_string(line.frame) + " in a packet of frames " +
+				std::to_string(first) + " to " + std::to_string(first + count - 1);
+			break;
+		}
+		batches[static_cast<std::size_t>(line.frame - first)].lines.push_back(line);
 	}
 	if (error.empty())
 	{
-		lockstep.Receive(std::move(batch), &error);
+		lockstep.Acknowledge(static_cast<int>(acknowledged), &error);
+	}
+	for (std::size_t i = 0; error.empty() && i < batches.size(); ++i)
+	{
+		lockstep.Receive(batches[i], &error);
+	}
+	if (!error.empty())
+	{
+		Drop("a bad packet (" + error + ")");
+		return;
+	}
+	// Even batches heard before: the acknowledgement that answered them may
+	// have been lost.
+	acknowledgementDue = acknowledgementDue || count > 0;
+}
+
+void OnlineSession::Digest(const std::string& packet)
+{
+	std::istringstream lines(packet);
+	std::string text;
+	std::getline(lines, text);
+	std::getline(lines, text);
+	ReplayLog::Line digest;
+	std::string error;
+	if (ReplayLog::ReadOne(text, sceneHost.Count(), &digest, &error))
+	{
+		lockstep.ReceiveDigest(digest, &error);
 	}
 	if (!error.empty())
 	{
@@ -401,14 +492,18 @@ void OnlineSession::Batch(const std::string& packet)
 	}
 }
 
-void OnlineSession::Send(const std::string& packet)
+void OnlineSession::Send(const std::string& packet, enet_uint32 flags)
 {
 	if (peer == nullptr)
 	{
 		return;
 	}
-	ENetPacket* sent = enet_packet_create(packet.data(), packet.size(), ENET_PACKET_FLAG_RELIABLE);
-	enet_peer_send(peer, 0, sent);
+	ENetPacket* sent = enet_packet_create(packet.data(), packet.size(), flags);
+	// A peer already letting go takes nothing more.
+	if (sent != nullptr && enet_peer_send(peer, 0, sent) != 0)
+	{
+		enet_packet_destroy(sent);
+	}
 }
 
 void OnlineSession::Drop(const std::string& reason)

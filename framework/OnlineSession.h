@@ -14,13 +14,15 @@
 // One game played by two machines over the network: the host waits for a
 // partner on a UDP port, the partner joins it; once both run the same
 // program, both build the game afresh from the host's random seed and play
-// in lockstep. Only inputs travel, on ENet's reliable, ordered channel.
+// in lockstep. Only inputs travel: each packet carries every batch the
+// partner has not acknowledged, unsequenced, so a lost one costs nothing once
+// the next arrives; the handshake, digests and goodbyes go reliably.
 class OnlineSession
 {
 public:
 	static constexpr uint16_t DefaultPort = 47820;
 	// Changes whenever what travels changes.
-	static constexpr int ProtocolVersion = 2;
+	static constexpr int ProtocolVersion = 3;
 	// A partner silent this long has left.
 	static constexpr std::chrono::seconds PartnerTimeout{3};
 
@@ -85,8 +87,12 @@ private:
 	void Refused(const std::string& version, int protocol);
 	// Lockstep starts, and the counts of what travels with it.
 	void Begin(Lockstep::Side side, unsigned seed, int delay);
-	void Batch(const std::string& packet);
-	void Send(const std::string& packet);
+	// This machine's unacknowledged batches and its acknowledgement of the
+	// partner's, when there is news or it is time to say them again.
+	void SendInputs();
+	void Inputs(const std::string& packet);
+	void Digest(const std::string& packet);
+	void Send(const std::string& packet, enet_uint32 flags = ENET_PACKET_FLAG_RELIABLE);
 	// One sample a frame for the panel's plots.
 	void Sample();
 	void Goodbye(LineWords& words);
@@ -118,6 +124,11 @@ private:
 	int historyNext = 0;
 	int sampledFrame = 0;
 	std::chrono::steady_clock::time_point sampledAt;
+	// The newest batch sent, and when a packet of inputs last left.
+	int lastSentFrame = -1;
+	std::chrono::steady_clock::time_point lastSentAt;
+	// Batches came since the last packet: the partner waits to hear so.
+	bool acknowledgementDue = false;
 	int failedStatus = 0;
 	bool left = false;
 };
