@@ -100,16 +100,14 @@ void OnlineSession::Service()
 		return;
 	}
 	const double began = ThreadSeconds();
+	// One pass over the socket; the events it brought are then taken
+	// without asking the system again.
 	ENetEvent event;
-	while (host != nullptr && enet_host_service(host, &event, 0) > 0)
+	for (int got = enet_host_service(host, &event, 0); got > 0; got = enet_host_check_events(host, &event))
 	{
 		Handle(event);
 	}
-	SendInputs();
-	for (const ReplayLog::Line& digest : lockstep.TakeDigests())
-	{
-		Send("digest\n" + ReplayLog::Format(digest));
-	}
+	SendOutgoing();
 	if (lockstep.Unacknowledged().size() > Lockstep::MaxLead)
 	{
 		Drop("the partner acknowledges nothing");
@@ -139,6 +137,30 @@ void OnlineSession::Service()
 	{
 		networkingSeconds += ThreadSeconds() - began;
 		Sample();
+	}
+}
+
+void OnlineSession::SendFrame()
+{
+	if (host == nullptr)
+	{
+		return;
+	}
+	const double began = ThreadSeconds();
+	SendOutgoing();
+	enet_host_flush(host);
+	if (lockstep.IsRunning())
+	{
+		networkingSeconds += ThreadSeconds() - began;
+	}
+}
+
+void OnlineSession::SendOutgoing()
+{
+	SendInputs();
+	for (const ReplayLog::Line& digest : lockstep.TakeDigests())
+	{
+		Send("digest\n" + ReplayLog::Format(digest));
 	}
 }
 

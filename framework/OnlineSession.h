@@ -50,6 +50,9 @@ public:
 	// Once per tick of the frame clock: the network's news, and what this
 	// machine has to send.
 	void Service();
+	// Right after a frame has run: its inputs leave at once rather than at
+	// the next tick.
+	void SendFrame();
 	// The partner's program could not play with this one: the status to
 	// leave with (a joiner only), else 0.
 	int FailedStatus() const { return failedStatus; }
@@ -90,6 +93,8 @@ private:
 	// This machine's unacknowledged batches and its acknowledgement of the
 	// partner's, when there is news or it is time to say them again.
 	void SendInputs();
+	// The inputs and the digests there are to send.
+	void SendOutgoing();
 	void Inputs(const std::string& packet);
 	void Digest(const std::string& packet);
 	void Send(const std::string& packet, enet_uint32 flags = ENET_PACKET_FLAG_RELIABLE);

@@ -142,6 +142,11 @@ constexpr std::chrono::milliseconds PartnerWaitShown(250);
 // While waiting, the frame is tried again this soon: the partner's inputs
 // may come at any moment, and the frame runs as soon as they do.
 constexpr int PartnerPollMs = 1;
+// Online, frames start on a grid of frame periods rather than a period
+// after each frame ends: both machines then keep one pace whatever their
+// frames cost, and the partner's inputs are there before they are needed.
+constexpr std::chrono::microseconds LockstepPeriod(1000000 / 60);
+Clock::time_point gridTick;
 Clock::time_point waitingSince;
 bool waitShown = false;
 bool frameWaits = false;
@@ -392,6 +397,24 @@ void OnDisplay()
 	}
 }
 
+// How long until the frame clock ticks again.
+int NextTickMs()
+{
+	const Clock::time_point now = Clock::now();
+	if (frameWaits)
+	{
+		return PartnerPollMs;
+	}
+	if (!onlineSession.IsPlaying())
+	{
+		gridTick = now;
+		return FramePeriodMs;
+	}
+	// A frame late on the grid runs at once, without a burst to catch up.
+	gridTick = std::max(gridTick + LockstepPeriod, now);
+	return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(gridTick - now).count());
+}
+
 void OnTimer(int)
 {
 	if (stopSignal != 0)
@@ -421,15 +444,14 @@ void OnTimer(int)
 	if (!inputStream.IsLive())
 	{
 		OnDisplay();
-		// The frame's inputs leave at once.
-		onlineSession.Service();
+		onlineSession.SendFrame();
 	}
 	else
 	{
 		frameWaits = false;
 		glutPostRedisplay();
 	}
-	glutTimerFunc(frameWaits ? PartnerPollMs : FramePeriodMs, OnTimer, 0);
+	glutTimerFunc(NextTickMs(), OnTimer, 0);
 }
 
 void OnFastIdle()
