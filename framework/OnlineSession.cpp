@@ -17,9 +17,10 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-// A batch of one frame's inputs is a few hundred bytes at most; anything
-// much larger is no packet of ours.
-constexpr std::size_t MaxPacketBytes = 16384;
+// A frame's inputs are a few hundred bytes at most, and a packet carries
+// the frames of a round trip and twice the input delay, about a hundred on
+// a slow link; anything much larger is no packet of ours.
+constexpr std::size_t MaxPacketBytes = 65536;
 constexpr double FrameMilliseconds = 1000.0 / 60.0;
 // Disconnect data the host gives a second partner.
 constexpr enet_uint32 BusyReason = 1;
