@@ -29,6 +29,12 @@ bool IsOnChannel(ReplayLog::Line::Kind kind, InputChannel channel)
 	}
 }
 
+bool IsMachineOwn(const ReplayLog::Line& input)
+{
+	using Line = ReplayLog::Line;
+	return input.kind == Line::View || input.kind == Line::Window || (input.kind == Line::Change && input.change.local);
+}
+
 void InputStream::SetSource(InputSource* given)
 {
 	source = given;

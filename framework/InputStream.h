@@ -18,6 +18,9 @@ enum class InputChannel
 
 // Whether an input of this kind is taken on channel; digests are on none.
 bool IsOnChannel(ReplayLog::Line::Kind kind, InputChannel channel);
+// The camera, the window and the panel's own switches: each machine of an
+// online game keeps its own, and none changes the world.
+bool IsMachineOwn(const ReplayLog::Line& input);
 
 // Hears every input that enters a frame, and the frame's boundaries: a
 // recorder writes them down.

@@ -7,7 +7,7 @@
 
 using Line = ReplayLog::Line;
 
-void Lockstep::Start(Side playing, int frames)
+void Lockstep::Start(Side playing, int frames, int first)
 {
 	std::function<unsigned char(unsigned char)> keyMap = std::move(secondPlayerKey);
 	*this = Lockstep();
@@ -15,9 +15,11 @@ void Lockstep::Start(Side playing, int frames)
 	side = playing;
 	delay = frames;
 	running = true;
-	// Nobody's input can act before frame delay.
-	expected = delay;
-	lastMade = delay - 1;
+	firstFrame = first;
+	frame = first;
+	// Nobody's input can act before the delay has passed.
+	expected = first + delay;
+	lastMade = expected - 1;
 }
 
 void Lockstep::Stop()
@@ -138,12 +140,7 @@ bool Lockstep::Receive(const Batch& batch, std::string* error)
 
 bool Lockstep::Offered(const Line& input)
 {
-	// The camera and the window are this machine's own.
-	if (input.kind == Line::View || input.kind == Line::Window)
-	{
-		return true;
-	}
-	if (input.kind == Line::Change && input.change.local)
+	if (IsMachineOwn(input))
 	{
 		return true;
 	}
@@ -195,7 +192,7 @@ bool Lockstep::FrameReady()
 	{
 		return false;
 	}
-	const bool ready = frame < delay || remote.count(frame) != 0;
+	const bool ready = !held && (frame < firstFrame + delay || remote.count(frame) != 0);
 	if (!ready && !waiting)
 	{
 		++framesWaited;

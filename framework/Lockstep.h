@@ -39,10 +39,15 @@ public:
 	// Frames between two digests each side sends to check the other.
 	static constexpr int DigestPeriod = 60;
 
-	// Lockstep from frame 0 of a freshly built scene. The partner's keys
-	// go through secondPlayerKey before they travel.
-	void Start(Side side, int delay);
+	// Lockstep from frame first: 0 for a freshly built scene, or the frames
+	// both machines have already played alike. The partner's keys go
+	// through secondPlayerKey before they travel.
+	void Start(Side side, int delay, int first = 0);
 	void UseKeyMap(std::function<unsigned char(unsigned char)> map) { secondPlayerKey = std::move(map); }
+	// No frame runs while held: the host waits so while its partner
+	// catches up, and both then start from the same frame at about the
+	// same time.
+	void Hold(bool hold) { held = hold; }
 	// Lockstep ends: the live inputs take over, nothing more travels.
 	void Stop();
 	// This machine leaves the game: no input made from now on travels, and
@@ -61,8 +66,9 @@ public:
 	bool IsRunning() const { return running; }
 	Side GetSide() const { return side; }
 	int Delay() const { return delay; }
-	// The frame running, or next to run.
+	// The frame running, or next to run, and the first lockstep ran.
 	int Frame() const { return frame; }
+	int FirstFrame() const { return firstFrame; }
 	// Frames that waited for the partner's inputs so far.
 	int FramesWaited() const { return framesWaited; }
 	// Digests both sides took and found equal.
@@ -116,8 +122,11 @@ private:
 	bool running = false;
 	Side side = Side::Host;
 	int delay = MinDelay;
+	// The first frame lockstep ran, and the one running or next to run.
+	int firstFrame = 0;
 	int frame = 0;
 	bool waiting = false;
+	bool held = false;
 	int framesWaited = 0;
 	// Each player's inputs by the frame they act in.
 	std::map<int, std::vector<ReplayLog::Line>> local;

@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "framework/InputStream.h"
 #include "framework/LineWords.h"
 #include "framework/Shell.h"
 
@@ -30,6 +31,11 @@ constexpr std::chrono::milliseconds RepeatInterval{33};
 // How long a player who left waits for the partner to take its last
 // packets before the program goes anyway.
 constexpr std::chrono::seconds LeaveLinger{2};
+// The host's game travels in pieces that each fit a packet.
+constexpr std::size_t GamePieceBytes = 60000;
+// How often a partner catching up says how far it has got; the host hears
+// from it meanwhile, and does not take it for gone.
+constexpr std::chrono::milliseconds ProgressInterval{100};
 
 // The processor time this thread has used: what the networking itself
 // costs, whatever else the machine runs meanwhile.
@@ -38,6 +44,16 @@ double ThreadSeconds()
 	timespec now{};
 	clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
 	return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The header of an online game's recording: the game scene built afresh
+// from seed, with keyboard play on.
+ReplayLog::Header GameHeader(unsigned seed, Lockstep::Side side)
+{
+	ReplayLog::Header header{ContestVersion, 0, View::DefaultWidth, View::DefaultHeight, true};
+	header.seed = seed;
+	header.side = side;
+	return header;
 }
 
 std::string AddressOf(const ENetPeer* peer)
@@ -94,6 +110,15 @@ bool OnlineSession::Open(const Options& given, std::string* error)
 	return true;
 }
 
+ReplayLog::Header OnlineSession::BeginGame()
+{
+	gameHeader = GameHeader(std::random_device()(), Lockstep::Side::Host);
+	game.RecordInMemory(gameHeader, MaxCatchUpBytes);
+	inputStream.RemoveListener(&game);
+	inputStream.AddListener(&game);
+	return gameHeader;
+}
+
 void OnlineSession::Service()
 {
 	if (host == nullptr)
@@ -109,6 +134,11 @@ void OnlineSession::Service()
 		Handle(event);
 	}
 	SendOutgoing();
+	if (catchingUp && Clock::now() - progressSentAt >= ProgressInterval)
+	{
+		Send("progress " + std::to_string(catchUp.Frame()) + "\n");
+		progressSentAt = Clock::now();
+	}
 	if (lockstep.Unacknowledged().size() > Lockstep::MaxLead)
 	{
 		Drop("the partner acknowledges nothing");
@@ -153,6 +183,30 @@ void OnlineSession::SendFrame()
 	if (lockstep.IsRunning())
 	{
 		networkingSeconds += ThreadSeconds() - began;
+	}
+}
+
+void OnlineSession::FrameEnded()
+{
+	if (welcomeDue)
+	{
+		SendWelcome();
+		enet_host_flush(host);
+	}
+	if (!catchingUp)
+	{
+		return;
+	}
+	// Digests are named by lockstep's frames, which count from 0.
+	const int parted = catchUp.FirstMismatchFrame() - 1;
+	if (parted >= 0)
+	{
+		Send("parted " + std::to_string(parted) + "\n");
+		Drop("the two games differ from frame " + std::to_string(parted) + " on");
+	}
+	else if (!catchUp.IsGiving())
+	{
+		CaughtUp();
 	}
 }
 
@@ -309,20 +363,42 @@ void OnlineSession::Received(const std::string& packet)
 	{
 		Digest(packet);
 	}
-	else if (kind == "frames" && !options.host)
+	else if ((kind == "frames" || kind == "digest") && !options.host)
 	{
-		// Inputs may overtake the welcome that starts the game; they come
-		// again until acknowledged.
+		// The host plays on while this machine catches up, and its inputs
+		// may overtake the welcome; they come again until acknowledged. A
+		// digest of those frames goes unchecked.
 	}
 	else if (kind == "bye" && lockstep.IsRunning())
 	{
 		Goodbye(words);
 	}
+	else if (kind == "bye" && (joining.receiving || catchingUp))
+	{
+		Drop("the partner left");
+	}
+	else if (kind == "game" && joining.receiving)
+	{
+		HostGame(packet);
+	}
+	else if (kind == "progress" && options.host && lockstep.IsRunning())
+	{
+		// It may come after the first inputs that end the catch-up: it is
+		// reliable, they are not, and each keeps its own order.
+		if (partnerTarget >= 0)
+		{
+			Progress(words);
+		}
+	}
+	else if (kind == "parted" && partnerTarget >= 0)
+	{
+		Parted(words);
+	}
 	else if (kind == "probe" && !options.host)
 	{
 		Send("hello " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n");
 	}
-	else if (kind == "hello" && options.host && !lockstep.IsRunning())
+	else if (kind == "hello" && options.host && !lockstep.IsRunning() && !welcomeDue)
 	{
 		const int protocol = static_cast<int>(words.Integer("protocol", 0, INT32_MAX));
 		const std::string version = words.Word("version");
@@ -337,9 +413,12 @@ void OnlineSession::Received(const std::string& packet)
 	{
 		const long seed = words.Integer("seed", 0, UINT32_MAX);
 		const long delay = words.Integer("delay", Lockstep::MinDelay, Lockstep::MaxDelay);
-		if (words.Error().empty() && words.Done())
+		const long frames = words.Integer("frames played", 0, MaxCatchUpFrames);
+		const long bytes = words.Integer("bytes of the game", 0, MaxCatchUpBytes);
+		if (words.Error().empty() && words.Done() && !joining.receiving && !catchingUp)
 		{
-			Welcome(static_cast<unsigned>(seed), static_cast<int>(delay));
+			Welcome(static_cast<unsigned>(seed), static_cast<int>(delay), static_cast<int>(frames),
+				static_cast<std::size_t>(bytes));
 			return;
 		}
 		Drop("a welcome out of range: " + words.Error());
@@ -371,32 +450,160 @@ void OnlineSession::Hello(const std::string& version, int protocol)
 	const int delay = options.delay != 0 ? options.delay
 										 : std::clamp(static_cast<int>(roundTrip / 2 / FrameMilliseconds) + 1,
 											   Lockstep::MinDelay, Lockstep::MaxDelay);
-	const unsigned seed = std::random_device()();
-	Send("welcome " + std::to_string(seed) + " " + std::to_string(delay) + "\n");
 	std::fprintf(stderr, "contest: %s joined; input delay %d frames\n", partnerName.c_str(), delay);
-	Begin(Lockstep::Side::Host, seed, delay);
+	welcomeDelay = delay;
+	welcomeDue = true;
 }
 
-void OnlineSession::Welcome(unsigned seed, int delay)
+void OnlineSession::SendWelcome()
+{
+	welcomeDue = false;
+	if (peer == nullptr)
+	{
+		return;
+	}
+	const std::string& played = game.Kept();
+	const int frames = game.Frame();
+	if (!played.empty() && frames <= MaxCatchUpFrames)
+	{
+		Send("welcome " + std::to_string(gameHeader.seed) + " " + std::to_string(welcomeDelay) + " " +
+			std::to_string(frames) + " " + std::to_string(played.size()) + "\n");
+		for (std::size_t at = 0; at < played.size(); at += GamePieceBytes)
+		{
+			Send("game\n" + played.substr(at, GamePieceBytes));
+		}
+		partnerTarget = frames;
+		partnerProgress = 0;
+		Begin(Lockstep::Side::Host, welcomeDelay, frames);
+		lockstep.Hold(true);
+		return;
+	}
+	std::fprintf(stderr, "contest: the game has run too long for a partner to catch up with; a new one starts\n");
+	const ReplayLog::Header header = BeginGame();
+	Send("welcome " + std::to_string(header.seed) + " " + std::to_string(welcomeDelay) + " 0 0\n");
+	onStart(header.seed);
+	Begin(Lockstep::Side::Host, welcomeDelay, 0);
+	onShared(ReplayLog{header, {}}, 0);
+}
+
+void OnlineSession::Welcome(unsigned seed, int delay, int frames, std::size_t bytes)
 {
 	partnerName = options.address + ":" + std::to_string(options.port);
 	std::fprintf(stderr, "contest: joined %s; input delay %d frames\n", partnerName.c_str(), delay);
-	Begin(Lockstep::Side::Partner, seed, delay);
+	joining = Joining{delay, frames, bytes, "", bytes != 0};
+	if (bytes == 0)
+	{
+		onStart(seed);
+		Begin(Lockstep::Side::Partner, delay, 0);
+		onShared(ReplayLog{GameHeader(seed, Lockstep::Side::Partner), {}}, 0);
+	}
 }
 
-void OnlineSession::Begin(Lockstep::Side side, unsigned seed, int delay)
+void OnlineSession::HostGame(const std::string& packet)
 {
-	lockstep.Start(side, delay);
-	startedAt = Clock::now();
-	networkingSeconds = 0.0;
+	joining.text.append(packet, packet.find('\n') + 1, std::string::npos);
+	if (joining.text.size() > joining.bytes)
+	{
+		Drop("a bad packet (more of the host's game than the " + std::to_string(joining.bytes) + " bytes announced)");
+	}
+	else if (joining.text.size() == joining.bytes)
+	{
+		StartCatchingUp();
+	}
+}
+
+void OnlineSession::StartCatchingUp()
+{
+	joining.receiving = false;
+	ReplayLog played;
+	std::istringstream text(joining.text);
+	std::string error;
+	if (played.Parse(text, "the host's game", sceneHost.Count(), &error) &&
+		(played.IsComplete() || (!played.lines.empty() && played.lines.back().frame > joining.frames)))
+	{
+		error = "the host's game goes beyond its frame " + std::to_string(joining.frames);
+	}
+	std::string().swap(joining.text);
+	if (!error.empty())
+	{
+		Drop("a bad packet (" + error + ")");
+		return;
+	}
+	std::fprintf(stderr, "contest: catching up with the host's game: %d frames\n", joining.frames);
+	onStart(played.header.seed);
+	catchUp.CatchUp(std::move(played), joining.frames);
+	catchUpStarted = Clock::now();
+	catchingUp = true;
+	inputStream.SetSource(&catchUp);
+	if (joining.frames == 0)
+	{
+		CaughtUp();
+	}
+}
+
+void OnlineSession::CaughtUp()
+{
+	StopCatchingUp();
+	const double seconds = std::chrono::duration<double>(Clock::now() - catchUpStarted).count();
+	std::fprintf(stderr, "contest: caught up in %.1f s\n", seconds);
+	Begin(Lockstep::Side::Partner, joining.delay, joining.frames);
+	ReplayLog before = catchUp.Log();
+	before.header.side = Lockstep::Side::Partner;
+	onShared(before, joining.frames);
+}
+
+void OnlineSession::StopCatchingUp()
+{
+	joining.receiving = false;
+	std::string().swap(joining.text);
+	if (catchingUp)
+	{
+		catchingUp = false;
+		inputStream.SetSource(&lockstep);
+	}
+}
+
+void OnlineSession::Progress(LineWords& words)
+{
+	const long frame = words.Integer("frame", 0, partnerTarget);
+	if (!words.Error().empty() || !words.Done())
+	{
+		Drop("a bad packet (progress " + words.Error() + ")");
+		return;
+	}
+	partnerProgress = static_cast<int>(frame);
+}
+
+void OnlineSession::Parted(LineWords& words)
+{
+	const long frame = words.Integer("frame", 0, partnerTarget);
+	if (!words.Error().empty() || !words.Done())
+	{
+		Drop("a bad packet (parted " + words.Error() + ")");
+		return;
+	}
+	Drop("the two games differ from frame " + std::to_string(frame) + " on");
+}
+
+void OnlineSession::Begin(Lockstep::Side side, int delay, int first)
+{
+	lockstep.Start(side, delay, first);
+	// A host says nothing while its partner catches up.
+	lastHeard = Clock::now();
 	left = false;
-	sampledFrame = 0;
-	sampledAt = startedAt;
 	lastSentFrame = -1;
 	acknowledgementDue = false;
+	StartCounting();
+}
+
+void OnlineSession::StartCounting()
+{
+	startedAt = Clock::now();
+	networkingSeconds = 0.0;
+	sampledFrame = lockstep.Frame();
+	sampledAt = startedAt;
 	host->totalSentData = 0;
 	host->totalReceivedData = 0;
-	onStart(seed);
 }
 
 void OnlineSession::Refused(const std::string& version, int protocol)
@@ -495,6 +702,15 @@ void OnlineSession::Inputs(const std::string& packet)
 	// Even batches heard before: the acknowledgement that answered them may
 	// have been lost.
 	acknowledgementDue = acknowledgementDue || count > 0;
+	if (partnerTarget >= 0)
+	{
+		std::fprintf(stderr, "contest: the partner caught up in %.1f s\n",
+			std::chrono::duration<double>(Clock::now() - startedAt).count());
+		partnerTarget = -1;
+		lockstep.Hold(false);
+		// The game handed over and the wait for the partner are not play.
+		StartCounting();
+	}
 }
 
 void OnlineSession::Digest(const std::string& packet)
@@ -532,6 +748,9 @@ void OnlineSession::Send(const std::string& packet, enet_uint32 flags)
 void OnlineSession::Drop(const std::string& reason)
 {
 	std::fprintf(stderr, "contest: %s %s; the game goes on alone\n", reason.c_str(), Summary().c_str());
+	welcomeDue = false;
+	partnerTarget = -1;
+	StopCatchingUp();
 	if (peer != nullptr)
 	{
 		// What was queued for the partner still goes: its digests tell it
@@ -563,12 +782,22 @@ std::string OnlineSession::Summary() const
 		"after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in, %.3f ms of networking a "
 		"frame)",
 		lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(), host->totalSentData / seconds,
-		host->totalReceivedData / seconds, networkingMs / std::max(lockstep.Frame(), 1));
+		host->totalReceivedData / seconds, networkingMs / std::max(lockstep.Frame() - lockstep.FirstFrame(), 1));
 	return text;
 }
 
 std::string OnlineSession::StatusLine() const
 {
+	if (catchingUp)
+	{
+		return "catching up with the host's game: frame " + std::to_string(catchUp.Frame()) + " of " +
+			std::to_string(joining.frames);
+	}
+	if (partnerTarget >= 0)
+	{
+		return "the partner catches up: frame " + std::to_string(partnerProgress) + " of " +
+			std::to_string(partnerTarget);
+	}
 	if (lockstep.IsRunning())
 	{
 		return "online with " + partnerName + ", input delay " + std::to_string(lockstep.Delay()) + " frames";
@@ -578,4 +807,9 @@ std::string OnlineSession::StatusLine() const
 		return "waiting for a partner on UDP port " + std::to_string(options.port);
 	}
 	return failedStatus != 0 ? "not joined" : "joining " + options.address + ":" + std::to_string(options.port);
+}
+
+std::string OnlineSession::WaitLine() const
+{
+	return partnerTarget >= 0 ? "waiting for partner; " + StatusLine() : "waiting for partner";
 }

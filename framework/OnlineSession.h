@@ -10,11 +10,14 @@
 
 #include "framework/LineWords.h"
 #include "framework/Lockstep.h"
+#include "framework/Replay.h"
+#include "framework/ReplayLog.h"
 
-// One game played by two machines over the network: the host waits for a
-// partner on a UDP port, the partner joins it; once both run the same
-// program, both build the game afresh from the host's random seed and play
-// in lockstep. Only inputs travel: each packet carries every batch the
+// One game played by two machines over the network: the host plays its game
+// and waits for a partner on a UDP port, the partner joins it; once both run
+// the same program, the partner builds the game from the host's random seed,
+// plays the host's game so far at full speed to catch up, and both go on in
+// lockstep. Only inputs travel: each packet carries every batch the
 // partner has not acknowledged, unsequenced, so a lost one costs nothing once
 // the next arrives; the handshake, digests and goodbyes go reliably.
 class OnlineSession
@@ -22,9 +25,14 @@ class OnlineSession
 public:
 	static constexpr uint16_t DefaultPort = 47820;
 	// Changes whenever what travels changes.
-	static constexpr int ProtocolVersion = 3;
+	static constexpr int ProtocolVersion = 4;
 	// A partner silent this long has left.
 	static constexpr std::chrono::seconds PartnerTimeout{3};
+	// The longest game a partner catches up with, in frames (ten minutes)
+	// and as recorded text; a partner who joins a longer one starts a new
+	// game with the host.
+	static constexpr int MaxCatchUpFrames = 36000;
+	static constexpr std::size_t MaxCatchUpBytes = 16 << 20;
 
 	struct Options
 	{
@@ -42,8 +50,17 @@ public:
 	// the network cannot be used.
 	bool Open(const Options& options, std::string* error);
 	bool IsOpen() const { return host != nullptr; }
-	// Called when lockstep starts, to build the game afresh from seed.
+	// The host begins a game of its own from a new seed, kept from its
+	// first frame for a partner to catch up with: the game's header, whose
+	// seed rand is to start from before the game is built.
+	ReplayLog::Header BeginGame();
+	// Called to build the game afresh from seed: on the partner before it
+	// catches up, on both machines when a new game starts.
 	void OnStart(std::function<void(unsigned seed)> start) { onStart = std::move(start); }
+	// Called when lockstep starts on a game this machine did not play from
+	// its first frame: with the game's header (naming this side) and the
+	// lines of the frames played before lockstep's first.
+	void OnShared(std::function<void(const ReplayLog& before, int frames)> shared) { onShared = std::move(shared); }
 	// Called when the partner has gone and the game goes on alone.
 	void OnPartnerLeft(std::function<void()> left) { onPartnerLeft = std::move(left); }
 
@@ -53,6 +70,14 @@ public:
 	// Right after a frame has run: its inputs leave at once rather than at
 	// the next tick.
 	void SendFrame();
+	// At the end of every frame, before any input of the next: a host
+	// welcomes a partner here, so the game it hands over holds everything
+	// applied so far; a partner catching up sees whether it has.
+	void FrameEnded();
+	// A host that welcomes a partner after the next frame, which must run.
+	bool WelcomeDue() const { return welcomeDue; }
+	// The partner plays the host's game so far, as fast as it can.
+	bool IsCatchingUp() const { return catchingUp; }
 	// The partner's program could not play with this one: the status to
 	// leave with (a joiner only), else 0.
 	int FailedStatus() const { return failedStatus; }
@@ -65,6 +90,8 @@ public:
 	// One line for the screen: where the host waits, the partner met, or
 	// that lockstep waits.
 	std::string StatusLine() const;
+	// What the window says while a frame waits for the partner.
+	std::string WaitLine() const;
 	Lockstep& GetLockstep() { return lockstep; }
 	const Lockstep& GetLockstep() const { return lockstep; }
 
@@ -86,10 +113,24 @@ private:
 	void Connected(ENetPeer* peer);
 	void Received(const std::string& packet);
 	void Hello(const std::string& version, int protocol);
-	void Welcome(unsigned seed, int delay);
+	// The host: the partner gets the game so far to catch up with, or a
+	// new game starts on both machines when it has grown too long.
+	void SendWelcome();
+	void Welcome(unsigned seed, int delay, int frames, std::size_t bytes);
+	void HostGame(const std::string& packet);
+	void StartCatchingUp();
+	void CaughtUp();
+	void StopCatchingUp();
+	// The host hears how far the partner has caught up, or that its game
+	// came out otherwise.
+	void Progress(LineWords& words);
+	void Parted(LineWords& words);
 	void Refused(const std::string& version, int protocol);
-	// Lockstep starts, and the counts of what travels with it.
-	void Begin(Lockstep::Side side, unsigned seed, int delay);
+	// Lockstep starts from frame first, and the counts of what travels
+	// with it.
+	void Begin(Lockstep::Side side, int delay, int first);
+	// The counts of what travels and what it costs start again.
+	void StartCounting();
 	// This machine's unacknowledged batches and its acknowledgement of the
 	// partner's, when there is news or it is time to say them again.
 	void SendInputs();
@@ -116,6 +157,31 @@ private:
 	ENetPeer* peer = nullptr;
 	Lockstep lockstep;
 	std::function<void(unsigned)> onStart;
+	std::function<void(const ReplayLog&, int)> onShared;
+	// The host's game from its first frame, while it is short enough to be
+	// caught up with.
+	Replay game;
+	ReplayLog::Header gameHeader;
+	bool welcomeDue = false;
+	int welcomeDelay = 0;
+	// The host: the frame a partner catches up to, -1 when none does, and
+	// how far it has got.
+	int partnerTarget = -1;
+	int partnerProgress = 0;
+	// The partner: what the welcome announced, the host's game as it
+	// arrives, and its replay.
+	struct Joining
+	{
+		int delay = 0;
+		int frames = 0;
+		std::size_t bytes = 0;
+		std::string text;
+		bool receiving = false;
+	} joining;
+	Replay catchUp;
+	bool catchingUp = false;
+	std::chrono::steady_clock::time_point catchUpStarted;
+	std::chrono::steady_clock::time_point progressSentAt;
 	std::function<void()> onPartnerLeft;
 	std::chrono::steady_clock::time_point probeSent;
 	std::chrono::steady_clock::time_point lastHeard;

@@ -94,6 +94,38 @@ bool Replay::Record(const std::string& target, const ReplayLog::Header& header, 
 	return true;
 }
 
+bool Replay::RecordAfter(const std::string& target, const ReplayLog::Header& header,
+	const std::vector<Line>& lines, int frames, std::string* error)
+{
+	if (!Record(target, header, error))
+	{
+		return false;
+	}
+	for (const Line& line : lines)
+	{
+		Write(line);
+	}
+	frame = frames;
+	CheckWritten(file != nullptr && std::fflush(file) == 0);
+	return true;
+}
+
+void Replay::RecordInMemory(const ReplayLog::Header& header, std::size_t maxBytes)
+{
+	kept = ReplayLog::FormatHeader(header);
+	keptLimit = maxBytes;
+	keeping = true;
+	frame = 0;
+	inFrame = false;
+	mode = Mode::Recording;
+}
+
+void Replay::CatchUp(ReplayLog recording, int frames)
+{
+	Play(std::move(recording), "the host's game", false, "");
+	catchUpTo = frames;
+}
+
 void Replay::Play(ReplayLog recording, const std::string& source, bool again, const std::string& program)
 {
 	log = std::move(recording);
@@ -151,6 +183,11 @@ void Replay::FrameEnds(const Test& scene)
 		newDigests.push_back(DigestLine(frame, Line::FrameDigest, scene.Digest()));
 	}
 	CheckUpTo(frame, scene);
+	if (catchUpTo >= 0)
+	{
+		mode = frame >= catchUpTo ? Mode::Off : mode;
+		return;
+	}
 	if (!done && !log.IsComplete() && (log.lines.empty() || frame >= log.lines.back().frame))
 	{
 		std::fprintf(stderr,
@@ -286,7 +323,8 @@ const Line* Replay::Next(size_t* cursor, InputChannel channel)
 	{
 		return nullptr;
 	}
-	while (*cursor < log.lines.size() && !IsOnChannel(log.lines[*cursor].kind, channel))
+	while (*cursor < log.lines.size() &&
+		(!IsOnChannel(log.lines[*cursor].kind, channel) || (catchUpTo >= 0 && IsMachineOwn(log.lines[*cursor]))))
 	{
 		++*cursor;
 	}
@@ -347,6 +385,17 @@ void Replay::Write(const Line& line)
 	if (file != nullptr)
 	{
 		CheckWritten(std::fputs(ReplayLog::Format(line).c_str(), file) >= 0);
+	}
+	if (!keeping)
+	{
+		return;
+	}
+	kept += ReplayLog::Format(line);
+	if (kept.size() > keptLimit)
+	{
+		std::string().swap(kept);
+		keeping = false;
+		mode = Mode::Off;
 	}
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -38,10 +39,31 @@ public:
 	// Starts writing a recording to path. False, with the reason, when it
 	// cannot be written.
 	bool Record(const std::string& path, const ReplayLog::Header& header, std::string* error);
+	// Starts writing a recording to path whose first frames were played
+	// before: header and lines come first, and what is heard from now on is
+	// stamped from frame frames + 1.
+	bool RecordAfter(const std::string& path, const ReplayLog::Header& header, const std::vector<ReplayLog::Line>& lines,
+		int frames, std::string* error);
+	// Records into memory only, until the text grows beyond maxBytes: then
+	// it stops and nothing is kept.
+	void RecordInMemory(const ReplayLog::Header& header, std::size_t maxBytes);
+	// What RecordInMemory has kept: the header and every line so far; empty
+	// once it grew too long.
+	const std::string& Kept() const { return kept; }
 	// Starts playing log (read from path). With rewrite, the same input is
 	// played and the file is written again with the digests this program
 	// (named program) computes.
 	void Play(ReplayLog log, const std::string& path, bool rewrite, const std::string& program);
+
+	// Plays log as the first frames of an online game joined under way. The
+	// camera, the window and the panel's own switches were the other
+	// machine's, so their lines are skipped; after frame frames the replay
+	// stops giving, without a word.
+	void CatchUp(ReplayLog log, int frames);
+	// The log being played.
+	const ReplayLog& Log() const { return log; }
+	// While playing: the first frame whose digest differed; -1 while none.
+	int FirstMismatchFrame() const { return mismatches > 0 ? firstMismatchFrame : -1; }
 
 	Mode GetMode() const { return mode; }
 	bool IsPlaying() const { return mode == Mode::Playing; }
@@ -110,7 +132,14 @@ private:
 	bool held = false;
 	bool done = false;
 
+	// Recording in memory, and its bound.
+	bool keeping = false;
+	std::string kept;
+	std::size_t keptLimit = 0;
+
 	ReplayLog log;
+	// Catching up: the frame after which the replay stops; -1 otherwise.
+	int catchUpTo = -1;
 	bool rewrite = false;
 	bool played = false;
 	// The frame after which a recording cut short handed over the controls.

@@ -525,6 +525,11 @@ bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 		*error = path + ": cannot be read";
 		return false;
 	}
+	return Parse(in, path, rowCount, error);
+}
+
+bool ReplayLog::Parse(std::istream& in, const std::string& name, int rowCount, std::string* error)
+{
 	Header readHeader;
 	int version = FormatVersion;
 	std::vector<Line> readLines;
@@ -532,7 +537,7 @@ bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 	std::string headerError;
 	if (!ReadHeader(in, &number, rowCount, &readHeader, &version, &headerError))
 	{
-		*error = path + ":" + std::to_string(number) + ": not a replay: " + headerError;
+		*error = name + ":" + std::to_string(number) + ": not a replay: " + headerError;
 		return false;
 	}
 	std::string text;
@@ -561,7 +566,7 @@ bool ReplayLog::Read(const std::string& path, int rowCount, std::string* error)
 		Line line;
 		if (!words.Error().empty() || !ReadLine(words, rowCount, version, lastFrame, &line))
 		{
-			*error = path + ":" + std::to_string(number) + ": " + words.Error();
+			*error = name + ":" + std::to_string(number) + ": " + words.Error();
 			return false;
 		}
 		lastFrame = line.frame;

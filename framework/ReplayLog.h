@@ -3,6 +3,7 @@
 #include <box2d/box2d.h>
 
 #include <cstdint>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,8 @@ public:
 	// says "FILE:LINE: what" in a line of sensible length, and nothing of
 	// the file is kept.
 	bool Read(const std::string& path, int rowCount, std::string* error);
+	// Reads a whole log from in as Read does, naming it name in the error.
+	bool Parse(std::istream& in, const std::string& name, int rowCount, std::string* error);
 	// Writes the whole log; false when the file cannot be written.
 	bool Write(const std::string& path) const;
 

@@ -100,7 +100,8 @@ void SessionKey(unsigned char key)
 	{
 		Quit(0);
 	}
-	if (key == 'p' && !inputStream.IsLive())
+	// Only a replay: a partner catching up is not held by it.
+	if (key == 'p' && replay.IsPlaying())
 	{
 		replay.ToggleHeld();
 	}
@@ -146,29 +147,53 @@ constexpr int PartnerPollMs = 1;
 // after each frame ends: both machines then keep one pace whatever their
 // frames cost, and the partner's inputs are there before they are needed.
 constexpr std::chrono::microseconds LockstepPeriod(1000000 / 60);
+// A partner catching up runs frames for this long before the network is
+// serviced again.
+constexpr std::chrono::milliseconds CatchUpSlice(20);
+// The width of a character of the text the shell draws, in pixels.
+constexpr int TextCharWidth = 9;
 Clock::time_point gridTick;
 Clock::time_point waitingSince;
-bool waitShown = false;
+// The line drawn over the waiting frame; empty until one is.
+std::string waitShown;
 bool frameWaits = false;
 
 // The frame cannot run yet: the last picture stays, and after a moment it
-// says why, drawn straight onto it.
+// says why, drawn straight onto it, and again whenever that changes.
 void WaitForPartner()
 {
 	const Clock::time_point now = Clock::now();
-	if (!waitShown && waitingSince == Clock::time_point())
+	if (waitingSince == Clock::time_point())
 	{
 		waitingSince = now;
 	}
-	if (waitShown || now - waitingSince < PartnerWaitShown)
+	const std::string line = onlineSession.WaitLine();
+	if (line == waitShown || now - waitingSince < PartnerWaitShown)
 	{
 		return;
 	}
 	glDrawBuffer(GL_FRONT);
-	shellText.DrawString(5, Test::FirstTextLine, "waiting for partner");
+	// The line before goes first: another drawn over it cannot be read.
+	const int width = TextCharWidth * static_cast<int>(std::max(line.size(), waitShown.size()) + 1);
+	glEnable(GL_SCISSOR_TEST);
+	glScissor(0, view.WindowHeight() - Test::FirstTextLine - Test::TextLineStep / 2, width, Test::TextLineStep + 2);
+	glClear(GL_COLOR_BUFFER_BIT);
+	glDisable(GL_SCISSOR_TEST);
+	shellText.DrawString(5, Test::FirstTextLine, "%s", line.c_str());
 	glFlush();
 	glDrawBuffer(GL_BACK);
-	waitShown = true;
+	waitShown = line;
+}
+
+// A partner that joined a game under way plays the host's frames so far as
+// fast as they can be drawn, for a slice of time at each tick.
+void CatchUp()
+{
+	const Clock::time_point until = Clock::now() + CatchUpSlice;
+	while (onlineSession.IsCatchingUp() && Clock::now() < until)
+	{
+		OnDisplay();
+	}
 }
 
 // The scene's step with the settings; a scene that moved the camera
@@ -195,11 +220,11 @@ void StepScene(Test& scene)
 std::string onlineRecordPath;
 bool onlineRecorded = false;
 
-// Records the online game that starts now, as both machines play it: from
-// its first frame, with both players' inputs, so both machines write the
-// same file but for the side. Only the first game is recorded; a later
-// one would overwrite it.
-void RecordOnlineGame(unsigned seed, ReplayLog::Side side)
+// Records an online game as both machines play it: from its first frame,
+// with both players' inputs, so both machines write the same file but for
+// the side. A partner that caught up writes the frames it played first.
+// Only the first game is recorded; a later one would overwrite it.
+void RecordOnlineGame(const ReplayLog& before, int frames)
 {
 	if (onlineRecordPath.empty())
 	{
@@ -207,16 +232,13 @@ void RecordOnlineGame(unsigned seed, ReplayLog::Side side)
 	}
 	if (onlineRecorded)
 	{
-		std::fprintf(stderr, "contest: %s holds the first online game; this one is not recorded\n",
+		std::fprintf(stderr, "contest: %s holds an earlier game; this one is not recorded\n",
 			onlineRecordPath.c_str());
 		return;
 	}
 	onlineRecorded = true;
-	ReplayLog::Header header{ContestVersion, 0, View::DefaultWidth, View::DefaultHeight, true};
-	header.seed = seed;
-	header.side = side;
 	std::string error;
-	if (!replay.Record(onlineRecordPath, header, &error))
+	if (!replay.RecordAfter(onlineRecordPath, before.header, before.lines, frames, &error))
 	{
 		std::fprintf(stderr, "contest: %s\n", error.c_str());
 		return;
@@ -235,10 +257,11 @@ void EndOnlineRecording()
 	}
 }
 
-// Opens the network for an online game. Once a partner is met, both
-// machines build the game afresh from the host's seed with the settings'
-// defaults and keyboard play on, and lockstep gives the inputs.
-bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const char* program)
+// Opens the network for an online game. The host plays the game from a
+// seed of its own, with the settings' defaults and keyboard play on, which
+// it starts at *row; a partner builds the same game from the same seed once
+// they meet, and catches up. Lockstep then gives the inputs.
+bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const char* program, int* row)
 {
 	std::string error;
 	if (!onlineSession.Open(commandLine.onlineOptions, &error))
@@ -248,7 +271,17 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 	}
 	onlineRecordPath = commandLine.recordPath;
 	controlPanel.ShowOnline(&onlineSession);
+	if (commandLine.onlineOptions.host)
+	{
+		const ReplayLog::Header header = onlineSession.BeginGame();
+		std::srand(header.seed);
+		*row = 0;
+		devices.SetKeyboardPlay(true);
+		RecordOnlineGame(ReplayLog{header, {}}, 0);
+	}
 	onlineSession.OnStart([&devices](unsigned seed) {
+		// A game recorded so far ends before the scene is built anew.
+		EndOnlineRecording();
 		std::srand(seed);
 		sceneHost.settings = Settings();
 		sceneHost.settingsHz = Settings().hz;
@@ -256,8 +289,8 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 		// Both players can use the keys or a pad from the start; Tab
 		// switches keyboard play for both.
 		devices.SetKeyboardPlay(true);
-		RecordOnlineGame(seed, onlineSession.GetLockstep().GetSide());
 	});
+	onlineSession.OnShared(RecordOnlineGame);
 	onlineSession.OnPartnerLeft([] {
 		EndOnlineRecording();
 		sceneHost.ReleaseDevices();
@@ -366,7 +399,7 @@ void OnDisplay()
 		return;
 	}
 	waitingSince = Clock::time_point();
-	waitShown = false;
+	waitShown.clear();
 	inputStream.BeginFrame(*sceneHost.Scene());
 	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Shell))
 	{
@@ -395,6 +428,7 @@ void OnDisplay()
 	{
 		inputRouter.PanelChanged(change);
 	}
+	onlineSession.FrameEnded();
 }
 
 // How long until the frame clock ticks again.
@@ -404,6 +438,10 @@ int NextTickMs()
 	if (frameWaits)
 	{
 		return PartnerPollMs;
+	}
+	if (onlineSession.IsCatchingUp())
+	{
+		return 0;
 	}
 	if (!onlineSession.IsPlaying())
 	{
@@ -440,8 +478,13 @@ void OnTimer(int)
 	glutSetWindow(mainWindow);
 	// A replay or lockstep runs its frames whether or not the window can be
 	// seen (a recording may have made it tiny); freeglut draws only visible
-	// ones.
-	if (!inputStream.IsLive())
+	// ones. So does a host whose partner waits for the frame that ends
+	// before the welcome.
+	if (onlineSession.IsCatchingUp())
+	{
+		CatchUp();
+	}
+	else if (!inputStream.IsLive() || onlineSession.WelcomeDue())
 	{
 		OnDisplay();
 		onlineSession.SendFrame();
@@ -569,7 +612,7 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 		return 2;
 	}
 	const ProgramStart start(devices, keyboardPlay, argv[0]);
-	if (commandLine.online && !StartOnline(commandLine, devices, argv[0]))
+	if (commandLine.online && !StartOnline(commandLine, devices, argv[0], &row))
 	{
 		return 1;
 	}

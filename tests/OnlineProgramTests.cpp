@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -241,13 +242,21 @@ TEST(Lockstep, APanelChangeIsLocalSharedOrRefusedByWhatItChangesAndWho)
 	}
 }
 
-// A lie told in a game whose input delay is delay.
-std::string Told(const std::string& lie, int delay)
+// A lie told in reply to welcome: D is the first frame the partner's
+// inputs act in, A the frame before.
+std::string Told(const std::string& lie, const std::string& welcome)
 {
+	std::istringstream words(welcome);
+	std::string kind;
+	unsigned seed = 0;
+	int delay = 0;
+	int frames = 0;
+	words >> kind >> seed >> delay >> frames;
+	const int first = frames + delay;
 	std::string told;
 	for (const char c : lie)
 	{
-		told += c == 'D' ? std::to_string(delay) : c == 'A' ? std::to_string(delay - 1) : std::string(1, c);
+		told += c == 'D' ? std::to_string(first) : c == 'A' ? std::to_string(first - 1) : std::string(1, c);
 	}
 	return told;
 }
@@ -283,7 +292,8 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 	// heard nothing (A, the frame before).
 	const char* const lies[] = {"frames A D 1\nD pad press 0 0 0\n", "frames A D 1\nD pad press 1 9999 0\n",
 		"frames A 999999 1\n", "frames A D 1\nD nonsense\n", "frames A D 1\n0 pad press 1 0 0\n",
-		"frames 999999 D 0\n", "digest\n58 digest frame 0\n", "welcome 1 1\n", "bye 999999\n"};
+		"frames 999999 D 0\n", "digest\n58 digest frame 0\n", "welcome 1 1\n", "bye 999999\n",
+		"progress 99999999\n"};
 	for (const char* lie : lies)
 	{
 		ENetHost* client = enet_host_create(nullptr, 1, 1, 0, 0);
@@ -303,7 +313,7 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 				enet_packet_destroy(event.packet);
 				const std::string reply = text.rfind("probe", 0) == 0
 					? "hello " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + "\n"
-					: text.rfind("welcome", 0) == 0 ? Told(lie, std::stoi(text.substr(text.rfind(' ') + 1)))
+					: text.rfind("welcome", 0) == 0 ? Told(lie, text)
 													: "";
 				if (!reply.empty())
 				{
@@ -317,7 +327,7 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 	}
 	enet_deinitialize();
 	const std::string errors = host.ErrorOutput();
-	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 18) << errors;
+	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 20) << errors;
 	EXPECT_NE(errors.find("a bad packet (the partner drives pad 0)"), std::string::npos) << errors;
 	EXPECT_NE(errors.find("a packet out of turn"), std::string::npos) << errors;
 	EXPECT_NE(errors.find("a goodbye after frame 999999"), std::string::npos) << errors;
@@ -390,10 +400,11 @@ private:
 	RunningProgram program;
 };
 
-bool WaitForText(const RunningProgram& program, const std::string& text, double seconds)
+// Waits for text on the program's stderr, at or after from.
+bool WaitForText(const RunningProgram& program, const std::string& text, double seconds, std::size_t from = 0)
 {
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-	while (program.ErrorOutput().find(text) == std::string::npos)
+	while (program.ErrorOutput().find(text, from) == std::string::npos)
 	{
 		if (std::chrono::steady_clock::now() > deadline)
 		{
@@ -465,7 +476,7 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 	Player partner("partner",
 		{"--join", "127.0.0.1:" + (throughRelay ? relayPort : port), "--record", recordings[1]});
 	ASSERT_TRUE(host.Plug("Knight Pad") && partner.Plug("Archer Pad"));
-	ASSERT_TRUE(WaitForText(partner.Program(), "joined", 30.0)) << partner.Program().ErrorOutput();
+	ASSERT_TRUE(WaitForText(partner.Program(), "caught up", 60.0)) << partner.Program().ErrorOutput();
 
 	// South starts the game; then each walks about, swinging or shooting.
 	host.Press(0);
@@ -491,7 +502,9 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 	partner.Program().Signal(SIGTERM);
 	EXPECT_EQ(partner.Program().WaitForExit(10.0), 128 + SIGTERM);
 
-	// Both ended lockstep after the same frame, every digest matched.
+	// Both ended lockstep after the same frame, every digest matched from
+	// the frame the partner caught up to.
+	const int caughtUp = std::max(NumberAfter(partner.Program().ErrorOutput(), "catching up with the host's game: "), 0);
 	int lastFrames[2];
 	const std::string errors[] = {host.Program().ErrorOutput(), partner.Program().ErrorOutput()};
 	for (int side = 0; side < 2; ++side)
@@ -500,7 +513,8 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 		lastFrames[side] = NumberAfter(errors[side], "after frame ", summary);
 		ASSERT_GT(lastFrames[side], 0) << errors[side];
 		EXPECT_EQ(errors[side].find("differ"), std::string::npos) << errors[side];
-		EXPECT_GE(NumberAfter(errors[side], " (", summary), played / Lockstep::DigestPeriod - 1) << errors[side];
+		EXPECT_GE(NumberAfter(errors[side], " (", summary), (played - caughtUp) / Lockstep::DigestPeriod - 1)
+			<< errors[side];
 		std::cout << errors[side];
 	}
 	EXPECT_EQ(lastFrames[0], lastFrames[1]);
@@ -542,32 +556,55 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 INSTANTIATE_TEST_SUITE_P(OnLoopback, OnlineGame, testing::Values(false, true),
 	[](const testing::TestParamInfo<bool>& info) { return info.param ? "ThroughALossyRelay" : "Directly"; });
 
-// A partner whose C library's rand() differs builds another game from the
-// same seed: both machines name the frame the worlds parted at and go on
-// alone, and the host then takes a new partner.
-TEST(OnlineProgram, GamesThatPartAreCaughtOnBothMachinesAndTheHostTakesANewPartner)
+// Partners whose C library's rand() differs build other games from the
+// host's seed: one that joins before the wave starts parts from the host in
+// lockstep, one that joins after parts while it catches up, and both
+// machines name the frame each time. A partner like the host then catches
+// up with the whole game and plays on.
+TEST(OnlineProgram, GamesThatPartAreCaughtOnBothMachinesAndALatePartnerCatchesUp)
 {
 	Player host("host", {"--host", "127.0.0.1:" + Port()});
 	ASSERT_NE(host.Program().WaitForWindow(Title(), 30.0), 0u) << host.Program().ErrorOutput();
 	ASSERT_TRUE(host.Plug("Knight Pad"));
+	const char* const parted = "the two games differ from frame ";
+	for (const bool waveStarted : {false, true})
 	{
+		const std::size_t seen = host.Program().ErrorOutput().size();
 		Player astray("astray", {"--join", "127.0.0.1:" + Port()}, std::string(" ") + CONTEST_OTHERRAND);
-		ASSERT_TRUE(WaitForText(astray.Program(), "joined", 30.0)) << astray.Program().ErrorOutput();
-		// The wave's zombies are placed at random.
-		host.Press(0);
-		ASSERT_TRUE(WaitForText(host.Program(), "differ from frame", 60.0)) << host.Program().ErrorOutput();
-		ASSERT_TRUE(WaitForText(astray.Program(), "differ from frame", 10.0)) << astray.Program().ErrorOutput();
-		const char* const parted = "the two games differ from frame ";
-		const int hostFrame = NumberAfter(host.Program().ErrorOutput(), parted);
+		if (!waveStarted)
+		{
+			// The wave's zombies are placed at random. The pad library is
+			// read once a frame, and the host's frames hold while the
+			// partner catches up.
+			ASSERT_TRUE(WaitForText(host.Program(), "the partner caught up", 30.0, seen))
+				<< host.Program().ErrorOutput();
+			host.Press(0);
+		}
+		ASSERT_TRUE(WaitForText(host.Program(), parted, 60.0, seen)) << host.Program().ErrorOutput();
+		ASSERT_TRUE(WaitForText(astray.Program(), parted, 10.0)) << astray.Program().ErrorOutput();
+		const int hostFrame = NumberAfter(host.Program().ErrorOutput(), parted, seen);
 		EXPECT_GE(hostFrame, 0) << host.Program().ErrorOutput();
 		EXPECT_EQ(NumberAfter(astray.Program().ErrorOutput(), parted), hostFrame) << astray.Program().ErrorOutput();
+		if (waveStarted)
+		{
+			EXPECT_EQ(astray.Program().ErrorOutput().find("caught up"), std::string::npos);
+		}
 		astray.Program().Signal(SIGKILL);
 	}
+	const std::size_t seen = host.Program().ErrorOutput().size();
 	RunningProgram next({"--join", "127.0.0.1:" + Port()});
-	ASSERT_TRUE(WaitForText(next, "joined", 30.0)) << next.ErrorOutput() << host.Program().ErrorOutput();
-	ASSERT_TRUE(WaitForText(host.Program(), "differ", 1.0));
-	const std::string errors = host.Program().ErrorOutput();
-	EXPECT_NE(errors.find(" joined; input delay", errors.find("differ")), std::string::npos) << errors;
+	ASSERT_TRUE(WaitForText(next, "caught up", 60.0)) << next.ErrorOutput() << host.Program().ErrorOutput();
+	ASSERT_TRUE(WaitForText(host.Program(), "the partner caught up", 10.0, seen)) << host.Program().ErrorOutput();
+	// Two digests' worth of lockstep, then the partner leaves.
+	std::this_thread::sleep_for(std::chrono::seconds(3));
+	next.Signal(SIGTERM);
+	ASSERT_TRUE(WaitForText(host.Program(), "no word from the partner", 10.0, seen)) << host.Program().ErrorOutput();
+	const std::string errors = host.Program().ErrorOutput().substr(seen);
+	EXPECT_GE(NumberAfter(errors, " (", errors.find("no word from the partner")), 1) << errors;
+	EXPECT_EQ(errors.find("differ"), std::string::npos) << errors;
+	// The game it caught up with holds the frames the others parted at.
+	EXPECT_GT(NumberAfter(next.ErrorOutput(), "catching up with the host's game: "), Lockstep::DigestPeriod)
+		<< next.ErrorOutput() << host.Program().ErrorOutput();
 }
 
 // Programs of two versions meet: each side says which versions met, and the
