@@ -110,9 +110,9 @@ bool OnlineSession::Open(const Options& given, std::string* error)
 	return true;
 }
 
-ReplayLog::Header OnlineSession::BeginGame()
+ReplayLog::Header OnlineSession::BeginGame(unsigned seed)
 {
-	gameHeader = GameHeader(std::random_device()(), Lockstep::Side::Host);
+	gameHeader = GameHeader(seed, Lockstep::Side::Host);
 	game.RecordInMemory(gameHeader, MaxCatchUpBytes);
 	inputStream.RemoveListener(&game);
 	inputStream.AddListener(&game);
@@ -479,9 +479,12 @@ void OnlineSession::SendWelcome()
 		return;
 	}
 	std::fprintf(stderr, "contest: the game has run too long for a partner to catch up with; a new one starts\n");
-	const ReplayLog::Header header = BeginGame();
-	Send("welcome " + std::to_string(header.seed) + " " + std::to_string(welcomeDelay) + " 0 0\n");
-	onStart(header.seed);
+	const unsigned seed = std::random_device()();
+	Send("welcome " + std::to_string(seed) + " " + std::to_string(welcomeDelay) + " 0 0\n");
+	// The new game is kept from its build on, not the old one's end.
+	inputStream.RemoveListener(&game);
+	onStart(seed);
+	const ReplayLog::Header header = BeginGame(seed);
 	Begin(Lockstep::Side::Host, welcomeDelay, 0);
 	onShared(ReplayLog{header, {}}, 0);
 }

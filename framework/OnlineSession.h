@@ -50,10 +50,9 @@ public:
 	// the network cannot be used.
 	bool Open(const Options& options, std::string* error);
 	bool IsOpen() const { return host != nullptr; }
-	// The host begins a game of its own from a new seed, kept from its
-	// first frame for a partner to catch up with: the game's header, whose
-	// seed rand is to start from before the game is built.
-	ReplayLog::Header BeginGame();
+	// The host begins a game of its own, built from seed, kept from its
+	// first frame for a partner to catch up with: the game's header.
+	ReplayLog::Header BeginGame(unsigned seed);
 	// Called to build the game afresh from seed: on the partner before it
 	// catches up, on both machines when a new game starts.
 	void OnStart(std::function<void(unsigned seed)> start) { onStart = std::move(start); }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "framework/CommandLine.h"
@@ -273,7 +274,7 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 	controlPanel.ShowOnline(&onlineSession);
 	if (commandLine.onlineOptions.host)
 	{
-		const ReplayLog::Header header = onlineSession.BeginGame();
+		const ReplayLog::Header header = onlineSession.BeginGame(std::random_device()());
 		std::srand(header.seed);
 		*row = 0;
 		devices.SetKeyboardPlay(true);

@@ -27,6 +27,7 @@
 #include "framework/Lockstep.h"
 #include "framework/OnlineSession.h"
 #include "framework/PadEvent.h"
+#include "framework/Replay.h"
 #include "framework/Shell.h"
 #include "scenes/Pyramid.h"
 #include "tests/support/RunningProgram.h"
@@ -240,6 +241,62 @@ TEST(Lockstep, APanelChangeIsLocalSharedOrRefusedByWhatItChangesAndWho)
 		const std::vector<std::string> shared = {"2 change setting warmStarting 0x1p+0\n"};
 		EXPECT_EQ(recording.lines, side == Lockstep::Side::Host ? shared : std::vector<std::string>{});
 	}
+}
+
+// A partner joining a game under way plays the host's game to the frame it
+// was handed, but not the host's camera, window or panel switches, and
+// stops without a word; lockstep then runs from that frame once the host
+// lets it.
+TEST(Lockstep, ACatchUpPlaysTheSharedInputsToItsFrameAndLockstepGoesOnFromThere)
+{
+	ReplayLog game;
+	Line view;
+	view.kind = Line::View;
+	view.frame = 1;
+	Line window;
+	window.kind = Line::Window;
+	window.frame = 2;
+	window.width = 320;
+	window.height = 200;
+	Line key = Key('d');
+	key.frame = 2;
+	Line drawing = Change(PanelChange::Setting, "drawShapes", true);
+	drawing.frame = 3;
+	game.lines = {view, window, key, drawing};
+	Replay catchUp;
+	catchUp.CatchUp(game, 3);
+	InputStream stream;
+	Transcript heard;
+	stream.SetSource(&catchUp);
+	stream.AddListener(&heard);
+	Pyramid scene;
+	int frames = 0;
+	for (; !stream.IsLive() && frames < 10; ++frames)
+	{
+		stream.BeginFrame(scene);
+		while (stream.Next(InputChannel::Shell) != nullptr)
+		{
+		}
+		stream.EndFrame(scene);
+	}
+	EXPECT_EQ(frames, 3);
+	EXPECT_EQ(heard.lines, std::vector<std::string>{"2 key 100\n"});
+	EXPECT_EQ(catchUp.FirstMismatchFrame(), -1);
+
+	Lockstep lockstep;
+	lockstep.Start(Lockstep::Side::Partner, 2, frames);
+	lockstep.Hold(true);
+	EXPECT_FALSE(lockstep.FrameReady());
+	lockstep.Hold(false);
+	for (int frame = 3; frame < 5; ++frame)
+	{
+		ASSERT_TRUE(lockstep.FrameReady()) << frame;
+		lockstep.FrameBegins(scene);
+		lockstep.FrameEnds(scene);
+	}
+	EXPECT_FALSE(lockstep.FrameReady());
+	EXPECT_EQ(lockstep.Unacknowledged().front().frame, 5);
+	EXPECT_EQ(lockstep.LastReceived(), 4);
 }
 
 // A lie told in reply to welcome: D is the first frame the partner's
