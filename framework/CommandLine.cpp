@@ -324,7 +324,7 @@ void PrintUsage(const char* program)
 				"                       knight and its panel sets the game for both; the panel's Online\n"
 				"                       section shows the link\n"
 				"  --join HOST[:PORT]   join a host's game as the archer, first catching up with it at full\n"
-				"                       speed (a game of over ten minutes starts anew); a program of\n"
+				"                       speed (a game of over five minutes starts anew); a program of\n"
 				"                       another version is refused (exit status 2); Escape leaves, and both\n"
 				"                       games end on the same frame\n"
 				"  --delay N            frames (1-15) between an input and its effect online; chosen from\n"

@@ -390,6 +390,10 @@ void OnlineSession::Received(const std::string& packet)
 			Progress(words);
 		}
 	}
+	else if (kind == "ready" && options.host && lockstep.IsRunning())
+	{
+		PartnerCaughtUp();
+	}
 	else if (kind == "parted" && partnerTarget >= 0)
 	{
 		Parted(words);
@@ -550,6 +554,10 @@ void OnlineSession::CaughtUp()
 	const double seconds = std::chrono::duration<double>(Clock::now() - catchUpStarted).count();
 	std::fprintf(stderr, "contest: caught up in %.1f s\n", seconds);
 	Begin(Lockstep::Side::Partner, joining.delay, joining.frames);
+	// The host goes on as soon as it hears, a little before this machine's
+	// inputs reach it: as at a new game's start, it runs a trip ahead.
+	Send("ready\n");
+	enet_host_flush(host);
 	ReplayLog before = catchUp.Log();
 	before.header.side = Lockstep::Side::Partner;
 	onShared(before, joining.frames);
@@ -564,6 +572,20 @@ void OnlineSession::StopCatchingUp()
 		catchingUp = false;
 		inputStream.SetSource(&lockstep);
 	}
+}
+
+void OnlineSession::PartnerCaughtUp()
+{
+	if (partnerTarget < 0)
+	{
+		return;
+	}
+	std::fprintf(stderr, "contest: the partner caught up in %.1f s\n",
+		std::chrono::duration<double>(Clock::now() - startedAt).count());
+	partnerTarget = -1;
+	lockstep.Hold(false);
+	// The game handed over and the wait for the partner are not play.
+	StartCounting();
 }
 
 void OnlineSession::Progress(LineWords& words)
@@ -705,15 +727,7 @@ void OnlineSession::Inputs(const std::string& packet)
 	// Even batches heard before: the acknowledgement that answered them may
 	// have been lost.
 	acknowledgementDue = acknowledgementDue || count > 0;
-	if (partnerTarget >= 0)
-	{
-		std::fprintf(stderr, "contest: the partner caught up in %.1f s\n",
-			std::chrono::duration<double>(Clock::now() - startedAt).count());
-		partnerTarget = -1;
-		lockstep.Hold(false);
-		// The game handed over and the wait for the partner are not play.
-		StartCounting();
-	}
+	PartnerCaughtUp();
 }
 
 void OnlineSession::Digest(const std::string& packet)

@@ -28,10 +28,10 @@ public:
 	static constexpr int ProtocolVersion = 4;
 	// A partner silent this long has left.
 	static constexpr std::chrono::seconds PartnerTimeout{3};
-	// The longest game a partner catches up with, in frames (ten minutes)
+	// The longest game a partner catches up with, in frames (five minutes)
 	// and as recorded text; a partner who joins a longer one starts a new
 	// game with the host.
-	static constexpr int MaxCatchUpFrames = 36000;
+	static constexpr int MaxCatchUpFrames = 18000;
 	static constexpr std::size_t MaxCatchUpBytes = 16 << 20;
 
 	struct Options
@@ -123,6 +123,9 @@ private:
 	// The host hears how far the partner has caught up, or that its game
 	// came out otherwise.
 	void Progress(LineWords& words);
+	// The partner's first inputs after it caught up, or its word that it
+	// has: the host's frames run again.
+	void PartnerCaughtUp();
 	void Parted(LineWords& words);
 	void Refused(const std::string& version, int protocol);
 	// Lockstep starts from frame first, and the counts of what travels

@@ -186,17 +186,6 @@ void WaitForPartner()
 	waitShown = line;
 }
 
-// A partner that joined a game under way plays the host's frames so far as
-// fast as they can be drawn, for a slice of time at each tick.
-void CatchUp()
-{
-	const Clock::time_point until = Clock::now() + CatchUpSlice;
-	while (onlineSession.IsCatchingUp() && Clock::now() < until)
-	{
-		OnDisplay();
-	}
-}
-
 // The scene's step with the settings; a scene that moved the camera
 // through them gets its picture projected anew.
 void StepScene(Test& scene)
@@ -214,6 +203,82 @@ void StepScene(Test& scene)
 	if (oldCenter.x != settings.viewCenter.x || oldCenter.y != settings.viewCenter.y)
 	{
 		view.Reproject();
+	}
+}
+
+// One frame: the frame's inputs, the scene's step, the panel, the picture.
+// A frame not shown is drawn nowhere and never swapped in: drawing is most
+// of a frame's cost, and a partner catching up shows only some frames.
+void RunFrame(bool shown)
+{
+	// Held by the viewer, or the session is over (the window manager closed
+	// the window): nothing to run.
+	if (replay.IsHeld() || sceneHost.Scene() == nullptr)
+	{
+		return;
+	}
+	frameWaits = !inputStream.FrameReady();
+	if (frameWaits)
+	{
+		WaitForPartner();
+		return;
+	}
+	waitingSince = Clock::time_point();
+	waitShown.clear();
+	inputStream.BeginFrame(*sceneHost.Scene());
+	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Shell))
+	{
+		inputRouter.Apply(*line);
+	}
+	if (inputStream.EndsBeforeStep(*sceneHost.Scene()))
+	{
+		Quit(replay.ExitStatus());
+	}
+
+	if (!shown)
+	{
+		glEnable(GL_SCISSOR_TEST);
+		glScissor(0, 0, 0, 0);
+	}
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	glMatrixMode(GL_MODELVIEW);
+	glLoadIdentity();
+	StepScene(*sceneHost.Scene());
+	std::vector<PanelChange> changes;
+	if (controlPanel.IsOpen())
+	{
+		changes = controlPanel.Draw(sceneHost.Registry(), sceneHost.Count(), sceneHost.Index(), sceneHost.settings,
+			sceneHost.settingsHz, *sceneHost.Scene());
+	}
+	if (shown)
+	{
+		glutSwapBuffers();
+	}
+	glDisable(GL_SCISSOR_TEST);
+	inputStream.EndFrame(*sceneHost.Scene());
+	// A replay's panel only shows: the recording's changes are the ones
+	// that count.
+	for (const PanelChange& change : changes)
+	{
+		inputRouter.PanelChanged(change);
+	}
+	onlineSession.FrameEnded();
+}
+
+// A partner that joined a game under way plays the host's frames so far as
+// fast as it can for a slice of time at each tick, and shows the frame that
+// ends the slice.
+void CatchUp()
+{
+	const Clock::time_point until = Clock::now() + CatchUpSlice;
+	while (onlineSession.IsCatchingUp())
+	{
+		const bool last = Clock::now() >= until;
+		RunFrame(last);
+		if (last)
+		{
+			return;
+		}
 	}
 }
 
@@ -387,49 +452,7 @@ void OpenWindow(int* argc, char** argv)
 
 void OnDisplay()
 {
-	// Held by the viewer, or the session is over (the window manager closed
-	// the window): nothing to run.
-	if (replay.IsHeld() || sceneHost.Scene() == nullptr)
-	{
-		return;
-	}
-	frameWaits = !inputStream.FrameReady();
-	if (frameWaits)
-	{
-		WaitForPartner();
-		return;
-	}
-	waitingSince = Clock::time_point();
-	waitShown.clear();
-	inputStream.BeginFrame(*sceneHost.Scene());
-	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Shell))
-	{
-		inputRouter.Apply(*line);
-	}
-	if (inputStream.EndsBeforeStep(*sceneHost.Scene()))
-	{
-		Quit(replay.ExitStatus());
-	}
-
-	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-	glMatrixMode(GL_MODELVIEW);
-	glLoadIdentity();
-	StepScene(*sceneHost.Scene());
-	std::vector<PanelChange> changes;
-	if (controlPanel.IsOpen())
-	{
-		changes = controlPanel.Draw(sceneHost.Registry(), sceneHost.Count(), sceneHost.Index(), sceneHost.settings,
-			sceneHost.settingsHz, *sceneHost.Scene());
-	}
-	glutSwapBuffers();
-	inputStream.EndFrame(*sceneHost.Scene());
-	// A replay's panel only shows: the recording's changes are the ones
-	// that count.
-	for (const PanelChange& change : changes)
-	{
-		inputRouter.PanelChanged(change);
-	}
-	onlineSession.FrameEnded();
+	RunFrame(true);
 }
 
 // How long until the frame clock ticks again.
