@@ -151,8 +151,6 @@ constexpr std::chrono::microseconds LockstepPeriod(1000000 / 60);
 // A partner catching up runs frames for this long before the network is
 // serviced again.
 constexpr std::chrono::milliseconds CatchUpSlice(20);
-// The width of a character of the text the shell draws, in pixels.
-constexpr int TextCharWidth = 9;
 Clock::time_point gridTick;
 Clock::time_point waitingSince;
 // The line drawn over the waiting frame; empty until one is.
@@ -173,13 +171,35 @@ void WaitForPartner()
 	{
 		return;
 	}
+	// The back buffer still holds the last picture (or, where a swap flips
+	// the buffers, the one before it): it goes to the front again under the
+	// line. Drawing on the front alone shows nothing else where the front
+	// buffer is the driver's own copy, as with software rendering.
 	glDrawBuffer(GL_FRONT);
-	// The line before goes first: another drawn over it cannot be read.
-	const int width = TextCharWidth * static_cast<int>(std::max(line.size(), waitShown.size()) + 1);
+	glReadBuffer(GL_BACK);
+	glPushAttrib(GL_ENABLE_BIT);
+	glDisable(GL_TEXTURE_2D);
+	glDisable(GL_BLEND);
+	glDisable(GL_DEPTH_TEST);
+	glMatrixMode(GL_PROJECTION);
+	glPushMatrix();
+	glLoadIdentity();
+	glMatrixMode(GL_MODELVIEW);
+	glPushMatrix();
+	glLoadIdentity();
+	// The window's lower left corner.
+	glRasterPos2f(-1.0f, -1.0f);
+	glCopyPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_COLOR);
+	glPopMatrix();
+	glMatrixMode(GL_PROJECTION);
+	glPopMatrix();
+	glMatrixMode(GL_MODELVIEW);
+	// The line goes on a band of its own over the picture's first line.
 	glEnable(GL_SCISSOR_TEST);
-	glScissor(0, view.WindowHeight() - Test::FirstTextLine - Test::TextLineStep / 2, width, Test::TextLineStep + 2);
+	glScissor(0, view.WindowHeight() - Test::FirstTextLine - Test::TextLineStep / 4, view.WindowWidth(),
+		Test::TextLineStep + Test::TextLineStep / 4);
 	glClear(GL_COLOR_BUFFER_BIT);
-	glDisable(GL_SCISSOR_TEST);
+	glPopAttrib();
 	shellText.DrawString(5, Test::FirstTextLine, "%s", line.c_str());
 	glFlush();
 	glDrawBuffer(GL_BACK);

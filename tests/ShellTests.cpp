@@ -7,11 +7,15 @@
 // After gtest: Xlib's macros (None, Bool) would clash with its names.
 #include <GL/glx.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/SceneRegistry.h"
 #include "framework/CommandLine.h"
+#include "framework/InputStream.h"
+#include "framework/Lockstep.h"
 #include "framework/Shell.h"
 #include "framework/WindowCallbacks.h"
 #include "tests/support/GlWindow.h"
@@ -299,6 +303,45 @@ TEST_F(ShellTest, AFrameStepsTheSceneOnceAtSixtyHertzAndFollowsAMovedCamera)
 	// The centre moved during the step, so the projection follows at once.
 	const b2Vec2 middle = UnprojectPixel(view.WindowWidth() / 2, view.WindowHeight() / 2);
 	EXPECT_NEAR(middle.x, 10.0f, 1e-3f);
+}
+
+// A frame that waits for the partner keeps the last picture on screen, read
+// back from the window's front buffer, with the reason on a band of its own
+// over the first text line.
+TEST_F(ShellTest, AFrameWaitingForThePartnerKeepsTheLastPictureUnderItsLine)
+{
+	glClearColor(0.0f, 0.5f, 0.0f, 1.0f);
+	OnDisplay();
+	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+	Lockstep held;
+	held.Start(Lockstep::Side::Host, 1);
+	held.Hold(true);
+	inputStream.SetSource(&held);
+	OnDisplay();
+	std::this_thread::sleep_for(std::chrono::milliseconds(300));
+	OnDisplay();
+	inputStream.SetSource(nullptr);
+	EXPECT_EQ(Scene().steps, 1);
+
+	const int w = view.WindowWidth();
+	const int h = view.WindowHeight();
+	std::vector<unsigned char> pixels(static_cast<std::size_t>(w * h * 4));
+	glReadBuffer(GL_FRONT);
+	glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+	glReadBuffer(GL_BACK);
+	const auto green = [&](int x, int yFromTop) {
+		return pixels[static_cast<std::size_t>(((h - 1 - yFromTop) * w + x) * 4 + 1)];
+	};
+	EXPECT_GT(green(w / 2, h / 2), 100);
+	EXPECT_GT(green(w - 1, h - 1), 100);
+	int lit = 0;
+	for (int x = 0; x < w; ++x)
+	{
+		lit += green(x, ::Test::FirstTextLine - 4) > 100 ? 1 : 0;
+	}
+	// The band is dark but for the letters.
+	EXPECT_GT(lit, 0);
+	EXPECT_LT(lit, w / 4);
 }
 
 TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCentre)
