@@ -189,6 +189,66 @@ TEST(Lockstep, BothMachinesGetTheSameInputsInTheSameFrameHostFirst)
 	EXPECT_EQ(error, "the partner drives pad 0");
 }
 
+// Both players leave at the same moment, one a frame ahead of the other:
+// each hears the other's goodbye after sending its own, and both games end
+// on the earlier last frame, with every input that frame needs.
+TEST(Lockstep, PlayersWhoLeaveTogetherEndOnTheSameFrame)
+{
+	Pyramid scene;
+	Lockstep host;
+	Lockstep partner;
+	host.Start(Lockstep::Side::Host, 2);
+	partner.Start(Lockstep::Side::Partner, 2);
+	Lockstep* const sides[] = {&host, &partner};
+	std::string error;
+	const auto exchange = [&] {
+		for (int side = 0; side < 2; ++side)
+		{
+			Lockstep& from = *sides[side];
+			Lockstep& to = *sides[1 - side];
+			for (const Lockstep::Batch& batch : from.Unacknowledged())
+			{
+				ASSERT_TRUE(to.Receive(batch, &error)) << error;
+			}
+			ASSERT_TRUE(from.Acknowledge(to.LastReceived(), &error)) << error;
+		}
+	};
+	const auto run = [&](Lockstep& side) {
+		side.FrameBegins(scene);
+		side.FrameEnds(scene);
+	};
+	for (int frame = 0; frame < 5; ++frame)
+	{
+		run(host);
+		run(partner);
+		exchange();
+	}
+	run(host);
+	const int hostLast = host.Finish();
+	const int partnerLast = partner.Finish();
+	ASSERT_TRUE(host.PartnerFinishes(partnerLast, &error)) << error;
+	ASSERT_TRUE(partner.PartnerFinishes(hostLast, &error)) << error;
+	for (int turn = 0; turn < 10; ++turn)
+	{
+		exchange();
+		for (Lockstep* side : sides)
+		{
+			if (side->FrameReady())
+			{
+				run(*side);
+			}
+		}
+	}
+	EXPECT_EQ(partnerLast, hostLast - 1);
+	for (Lockstep* side : sides)
+	{
+		EXPECT_TRUE(side->IsOver());
+		EXPECT_EQ(side->Frame(), partnerLast + 1);
+		EXPECT_TRUE(side->PartnerHasAll());
+		EXPECT_TRUE(side->HasAllFromPartner());
+	}
+}
+
 // Hears what a recording of the session would hold.
 struct Transcript : InputListener
 {
