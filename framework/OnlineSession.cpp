@@ -490,7 +490,7 @@ void OnlineSession::SendWelcome()
 	onStart(seed);
 	const ReplayLog::Header header = BeginGame(seed);
 	Begin(Lockstep::Side::Host, welcomeDelay, 0);
-	onShared(ReplayLog{header, {}}, 0);
+	onShared(header, {}, 0);
 }
 
 void OnlineSession::Welcome(unsigned seed, int delay, int frames, std::size_t bytes)
@@ -502,7 +502,7 @@ void OnlineSession::Welcome(unsigned seed, int delay, int frames, std::size_t by
 	{
 		onStart(seed);
 		Begin(Lockstep::Side::Partner, delay, 0);
-		onShared(ReplayLog{GameHeader(seed, Lockstep::Side::Partner), {}}, 0);
+		onShared(GameHeader(seed, Lockstep::Side::Partner), {}, 0);
 	}
 }
 
@@ -558,9 +558,9 @@ void OnlineSession::CaughtUp()
 	// inputs reach it: as at a new game's start, it runs a trip ahead.
 	Send("ready\n");
 	enet_host_flush(host);
-	ReplayLog before = catchUp.Log();
-	before.header.side = Lockstep::Side::Partner;
-	onShared(before, joining.frames);
+	ReplayLog::Header header = catchUp.Log().header;
+	header.side = Lockstep::Side::Partner;
+	onShared(header, catchUp.Log().lines, joining.frames);
 }
 
 void OnlineSession::StopCatchingUp()

@@ -59,7 +59,9 @@ public:
 	// Called when lockstep starts on a game this machine did not play from
 	// its first frame: with the game's header (naming this side) and the
 	// lines of the frames played before lockstep's first.
-	void OnShared(std::function<void(const ReplayLog& before, int frames)> shared) { onShared = std::move(shared); }
+	using SharedCall =
+		std::function<void(const ReplayLog::Header&, const std::vector<ReplayLog::Line>& before, int frames)>;
+	void OnShared(SharedCall shared) { onShared = std::move(shared); }
 	// Called when the partner has gone and the game goes on alone.
 	void OnPartnerLeft(std::function<void()> left) { onPartnerLeft = std::move(left); }
 
@@ -159,7 +161,7 @@ private:
 	ENetPeer* peer = nullptr;
 	Lockstep lockstep;
 	std::function<void(unsigned)> onStart;
-	std::function<void(const ReplayLog&, int)> onShared;
+	SharedCall onShared;
 	// The host's game from its first frame, while it is short enough to be
 	// caught up with.
 	Replay game;

@@ -382,15 +382,16 @@ void Replay::Report(std::FILE* out) const
 
 void Replay::Write(const Line& line)
 {
+	const std::string text = ReplayLog::Format(line);
 	if (file != nullptr)
 	{
-		CheckWritten(std::fputs(ReplayLog::Format(line).c_str(), file) >= 0);
+		CheckWritten(std::fputs(text.c_str(), file) >= 0);
 	}
 	if (!keeping)
 	{
 		return;
 	}
-	kept += ReplayLog::Format(line);
+	kept += text;
 	if (kept.size() > keptLimit)
 	{
 		std::string().swap(kept);

@@ -310,7 +310,7 @@ bool onlineRecorded = false;
 // with both players' inputs, so both machines write the same file but for
 // the side. A partner that caught up writes the frames it played first.
 // Only the first game is recorded; a later one would overwrite it.
-void RecordOnlineGame(const ReplayLog& before, int frames)
+void RecordOnlineGame(const ReplayLog::Header& header, const std::vector<ReplayLog::Line>& before, int frames)
 {
 	if (onlineRecordPath.empty())
 	{
@@ -324,7 +324,7 @@ void RecordOnlineGame(const ReplayLog& before, int frames)
 	}
 	onlineRecorded = true;
 	std::string error;
-	if (!replay.RecordAfter(onlineRecordPath, before.header, before.lines, frames, &error))
+	if (!replay.RecordAfter(onlineRecordPath, header, before, frames, &error))
 	{
 		std::fprintf(stderr, "contest: %s\n", error.c_str());
 		return;
@@ -363,7 +363,7 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 		std::srand(header.seed);
 		*row = 0;
 		devices.SetKeyboardPlay(true);
-		RecordOnlineGame(ReplayLog{header, {}}, 0);
+		RecordOnlineGame(header, {}, 0);
 	}
 	onlineSession.OnStart([&devices](unsigned seed) {
 		// A game recorded so far ends before the scene is built anew.
