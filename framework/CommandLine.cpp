@@ -1,5 +1,7 @@
 #include "framework/CommandLine.h"
 
+#include <algorithm>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -132,6 +134,12 @@ const char* OptionValue(const char* name, int argc, char** argv, int* i, bool* m
 	return "";
 }
 
+// ENet plays over IPv4 only: two colons, or brackets, are an IPv6 address.
+bool IsIpv6(const std::string& value)
+{
+	return value.find('[') != std::string::npos || std::count(value.begin(), value.end(), ':') > 1;
+}
+
 // "PORT", "ADDR:PORT" or "ADDR" (where a port may be left out) into
 // options; false when the port is no number from 1 to 65535.
 bool ParseEndpoint(const std::string& value, bool portAlone, OnlineSession::Options* options)
@@ -171,6 +179,14 @@ CommandLine Check(CommandLine result)
 	if (!result.recordPath.empty() && !result.replayPath.empty())
 	{
 		return Fail(result, "--record and --replay cannot be used together");
+	}
+	if (result.onlineOptions.host && result.joinGiven)
+	{
+		return Fail(result, "--host and --join cannot be used together: a program hosts a game or joins one");
+	}
+	if (result.online && result.sceneGiven)
+	{
+		return Fail(result, "--scene does not go with --host or --join: an online game plays the game");
 	}
 	if (result.online && !result.replayPath.empty())
 	{
@@ -228,6 +244,7 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 				return Fail(result, "--scene needs a scene number or name (see --list-scenes)");
 			}
 			std::string error;
+			result.sceneGiven = true;
 			if (!ParseSceneValue(value, &result.sceneIndex, &error))
 			{
 				return Fail(result, error);
@@ -248,6 +265,11 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 			result.online = true;
 			result.onlineOptions.host = true;
 			// The value is optional: the next word is it unless an option.
+			if (i + 1 < *argc && IsIpv6(argv[i + 1]))
+			{
+				return Fail(result, std::string("--host ") + argv[i + 1] +
+						": IPv6 addresses are not supported; give an IPv4 address");
+			}
 			if (i + 1 < *argc && argv[i + 1][0] != '-' &&
 				!ParseEndpoint(argv[++i], true, &result.onlineOptions))
 			{
@@ -257,6 +279,12 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 		else if ((value = OptionValue("--join", *argc, argv, &i, &missing)) != nullptr)
 		{
 			result.online = true;
+			result.joinGiven = true;
+			if (!missing && IsIpv6(value))
+			{
+				return Fail(result, std::string("--join ") + value +
+						": IPv6 addresses are not supported; give an IPv4 address or a host name");
+			}
 			if (missing || !ParseEndpoint(value, false, &result.onlineOptions))
 			{
 				return Fail(result, std::string("--join needs HOST[:PORT], not \"") + value + "\"");
@@ -322,13 +350,15 @@ void PrintUsage(const char* program)
 				"  --host [[ADDR:]PORT] play the game and wait for a partner to play it online (UDP port %d\n"
 				"                       unless given, on every interface unless ADDR); the host plays the\n"
 				"                       knight and its panel sets the game for both; the panel's Online\n"
-				"                       section shows the link\n"
+				"                       section shows the link; not with --scene or --join; IPv4 only\n"
 				"  --join HOST[:PORT]   join a host's game as the archer, first catching up with it at full\n"
-				"                       speed (a game of over five minutes starts anew); a program of\n"
-				"                       another version is refused (exit status 2); Escape leaves, and both\n"
-				"                       games end on the same frame\n"
+				"                       speed (a game of over five minutes starts anew); keeps calling for\n"
+				"                       10 s, then gives up (exit status 2), as when the host is busy or\n"
+				"                       its program is another version; Escape leaves, and both games end\n"
+				"                       on the same frame; each machine takes from the other only what a\n"
+				"                       player there can do, and drops a partner that sends more\n"
 				"  --delay N            frames (1-15) between an input and its effect online; chosen from\n"
-				"                       the measured round trip unless given\n"
+				"                       the measured round trip unless given (the host's choice holds)\n"
 				"  --list-scenes        print the number and name of every scene\n"
 				"  --help               print this text\n"
 				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"

@@ -16,6 +16,7 @@ struct CommandLine
 	};
 	Action action = Run;
 	int sceneIndex = 0;
+	bool sceneGiven = false;
 	// Start the game with keyboard play on.
 	bool keyboardPlay = false;
 	// Start with the control panel open.
@@ -29,6 +30,7 @@ struct CommandLine
 	bool rewrite = false;
 	// Play online: host a game (--host) or join one (--join).
 	bool online = false;
+	bool joinGiven = false;
 	OnlineSession::Options onlineOptions;
 	std::string error;
 };

@@ -32,7 +32,10 @@ bool IsOnChannel(ReplayLog::Line::Kind kind, InputChannel channel)
 bool IsMachineOwn(const ReplayLog::Line& input)
 {
 	using Line = ReplayLog::Line;
-	return input.kind == Line::View || input.kind == Line::Window || (input.kind == Line::Change && input.change.local);
+	// The camera keys: the zoom keys, and the special keys that pan.
+	const bool cameraKey = input.kind == Line::Special || (input.kind == Line::Key && (input.code == 'x' || input.code == 'z'));
+	return cameraKey || input.kind == Line::View || input.kind == Line::Window ||
+		(input.kind == Line::Change && input.change.local);
 }
 
 void InputStream::SetSource(InputSource* given)
@@ -67,6 +70,10 @@ int InputStream::LocalPadFor(int pad) const
 
 bool InputStream::Offer(const ReplayLog::Line& input)
 {
+	if (source != nullptr && !source->Admits(input))
+	{
+		return false;
+	}
 	if (!IsLive())
 	{
 		// What a source lets through is this machine's own (the camera, the

@@ -18,8 +18,8 @@ enum class InputChannel
 
 // Whether an input of this kind is taken on channel; digests are on none.
 bool IsOnChannel(ReplayLog::Line::Kind kind, InputChannel channel);
-// The camera, the window and the panel's own switches: each machine of an
-// online game keeps its own, and none changes the world.
+// The camera (its keys too), the window and the panel's own switches: each
+// machine of an online game keeps its own, and none changes the world.
 bool IsMachineOwn(const ReplayLog::Line& input);
 
 // Hears every input that enters a frame, and the frame's boundaries: a
@@ -59,6 +59,14 @@ public:
 	{
 		(void)input;
 		return false;
+	}
+	// Whether a live input may enter the session at all, whether or not
+	// the source gives: a host playing alone keeps only what a game played
+	// online may hold.
+	virtual bool Admits(const ReplayLog::Line& input)
+	{
+		(void)input;
+		return true;
 	}
 	// The running frame may begin: everything it needs has come.
 	virtual bool FrameReady() { return true; }

@@ -11,6 +11,7 @@ namespace
 // A word quoted in an error message is cut to this many bytes.
 constexpr size_t QuotedLength = 40;
 constexpr size_t DigestDigits = 16;
+constexpr unsigned char DeleteByte = 127;
 
 std::string Number(double value)
 {
@@ -90,9 +91,23 @@ void LineWords::Fail(const std::string& reason)
 
 std::string LineWords::Quoted(const std::string& word)
 {
-	if (word.size() <= QuotedLength)
+	// The word may come from another machine: no byte of it reaches a
+	// terminal as a control (an escape sequence, a bell), each shows as
+	// \xNN.
+	std::string shown;
+	for (std::size_t i = 0; i < word.size() && i < QuotedLength; ++i)
 	{
-		return "\"" + word + "\"";
+		const unsigned char c = static_cast<unsigned char>(word[i]);
+		if (c < ' ' || c == DeleteByte)
+		{
+			char escaped[8];
+			std::snprintf(escaped, sizeof(escaped), "\\x%02x", c);
+			shown += escaped;
+		}
+		else
+		{
+			shown += static_cast<char>(c);
+		}
 	}
-	return "\"" + word.substr(0, QuotedLength) + "...\"";
+	return "\"" + shown + (word.size() > QuotedLength ? "...\"" : "\"");
 }

@@ -10,8 +10,12 @@ using Line = ReplayLog::Line;
 void Lockstep::Start(Side playing, int frames, int first)
 {
 	std::function<unsigned char(unsigned char)> keyMap = std::move(secondPlayerKey);
+	const TravelRules kept = rules;
+	const bool keepingGame = keeping;
 	*this = Lockstep();
 	secondPlayerKey = std::move(keyMap);
+	rules = kept;
+	keeping = keepingGame;
 	side = playing;
 	delay = frames;
 	running = true;
@@ -85,7 +89,8 @@ std::vector<Line> Lockstep::TakeDigests()
 
 bool Lockstep::ReceiveDigest(const Line& digest, std::string* error)
 {
-	if (digest.kind != Line::FrameDigest || (digest.frame + 1) % DigestPeriod != 0 || digest.frame > frame + MaxLead ||
+	if (digest.kind != Line::FrameDigest || digest.frame % DigestPeriod != DigestPeriod - 1 ||
+		digest.frame > frame + MaxLead ||
 		partnerDigests.size() >= MaxLead / DigestPeriod)
 	{
 		*error = "a digest after frame " + std::to_string(digest.frame) + " in frame " + std::to_string(frame);
@@ -115,54 +120,50 @@ bool Lockstep::Receive(const Batch& batch, std::string* error)
 		*error = "frame " + std::to_string(batch.frame) + " is too far ahead of " + std::to_string(frame);
 		return false;
 	}
-	const int partnerPad = side == Side::Host ? 1 : 0;
-	std::vector<Line> inputs;
-	for (const Line& line : batch.lines)
+	std::vector<Line> inputs = batch.lines;
+	for (Line& input : inputs)
 	{
-		if (line.kind == Line::Pad && line.pad != partnerPad)
-		{
-			*error = "the partner drives pad " + std::to_string(line.pad);
-			return false;
-		}
-		if (!IsOnChannel(line.kind, InputChannel::Shell) && !IsOnChannel(line.kind, InputChannel::Pads) &&
-			!IsOnChannel(line.kind, InputChannel::Release))
-		{
-			*error = "a line that is no input";
-			return false;
-		}
-		inputs.push_back(line);
-		inputs.back().frame = batch.frame;
+		input.frame = batch.frame;
+	}
+	if (!rules.CheckBatch(inputs, side == Side::Host ? Side::Partner : Side::Host, error))
+	{
+		return false;
 	}
 	remote[batch.frame] = std::move(inputs);
 	++expected;
 	return true;
 }
 
-bool Lockstep::Offered(const Line& input)
+bool Lockstep::Admits(const Line& input)
 {
-	if (IsMachineOwn(input))
+	if (running || !keeping)
 	{
 		return true;
 	}
-	if (input.kind == Line::Change && input.change.kind == PanelChange::Scene)
+	aloneFrame.push_back(input);
+	std::string why;
+	if (!rules.CheckHandedOver(aloneFrame, &why))
 	{
-		Refuse("scenes cannot be switched during an online game: both machines play the same scene");
+		aloneFrame.pop_back();
+		Refuse(input.kind == Line::Change && input.change.kind == PanelChange::Scene
+				? "scenes cannot be switched during an online game: both machines play the same scene"
+				: "not kept for a partner to catch up with: " + why.substr(0, why.find(':')));
 		return false;
 	}
-	if (input.kind == Line::Change && side == Side::Partner)
+	return true;
+}
+
+bool Lockstep::AsTravelling(const Line& input, Line* scheduled) const
+{
+	*scheduled = input;
+	if (input.kind == Line::KeyUp)
 	{
-		Refuse("the host's panel sets the game during an online game");
-		return false;
+		scheduled->code = ReleasedKey(input);
+		scheduled->value = 0;
 	}
-	// Once a side has left, nothing more can reach the partner in time.
-	if (lastFrame >= 0)
-	{
-		return false;
-	}
-	Line scheduled = input;
 	if ((input.kind == Line::Key || input.kind == Line::KeyUp) && side == Side::Partner && secondPlayerKey)
 	{
-		scheduled.code = secondPlayerKey(static_cast<unsigned char>(input.code));
+		scheduled->code = secondPlayerKey(static_cast<unsigned char>(scheduled->code));
 	}
 	if (input.kind == Line::Pad)
 	{
@@ -171,18 +172,53 @@ bool Lockstep::Offered(const Line& input)
 		{
 			return false;
 		}
-		scheduled.pad = OwnPad();
+		scheduled->pad = OwnPad();
+	}
+	return true;
+}
+
+bool Lockstep::Offered(const Line& input)
+{
+	Line scheduled;
+	if (!AsTravelling(input, &scheduled))
+	{
+		return false;
+	}
+	std::string why;
+	switch (rules.Outgoing(scheduled, side, &why))
+	{
+	case TravelRules::Verdict::StaysHere:
+		return true;
+	case TravelRules::Verdict::Refused:
+		Refuse(input.kind == Line::Change && input.change.kind == PanelChange::Scene
+				? "scenes cannot be switched during an online game: both machines play the same scene"
+			: input.kind == Line::Change ? "the host's panel sets the game during an online game"
+										 : "not sent to the partner: " + why);
+		return false;
+	case TravelRules::Verdict::Travels:
+		break;
+	}
+	// Once a side has left, nothing more can reach the partner in time.
+	if (lastFrame >= 0)
+	{
+		return false;
 	}
 	scheduled.frame = frame + delay;
-	local[scheduled.frame].push_back(scheduled);
+	std::vector<Line>& acting = local[scheduled.frame];
+	acting.push_back(scheduled);
+	if (!rules.CheckBatch(acting, side, &why))
+	{
+		acting.pop_back();
+		Refuse("not sent to the partner: " + why.substr(0, why.find(':')));
+	}
 	return false;
 }
 
-void Lockstep::Refuse(const char* why)
+void Lockstep::Refuse(const std::string& why)
 {
 	if (refusalsSaid.insert(why).second)
 	{
-		std::fprintf(stderr, "contest: %s\n", why);
+		std::fprintf(stderr, "contest: %s\n", why.c_str());
 	}
 }
 
@@ -213,6 +249,7 @@ void Lockstep::FrameBegins(const Test&)
 	std::vector<Line>& first = side == Side::Host ? mine : theirs;
 	std::vector<Line>& second = side == Side::Host ? theirs : mine;
 	current.insert(current.end(), first.begin(), first.end());
+	hostLines = first.size();
 	current.insert(current.end(), second.begin(), second.end());
 	local.erase(frame);
 	remote.erase(frame);
@@ -225,7 +262,12 @@ void Lockstep::FrameBegins(const Test&)
 const Line* Lockstep::Next(InputChannel channel)
 {
 	std::size_t& cursor = cursors[static_cast<int>(channel)];
-	while (cursor < current.size() && !IsOnChannel(current[cursor].kind, channel))
+	// A key whose meaning keyboard play changed on its way acts on neither
+	// machine: both pass it over alike.
+	const auto passedOver = [this](std::size_t at) {
+		return !rules.ActsNow(current[at], at < hostLines ? Side::Host : Side::Partner);
+	};
+	while (cursor < current.size() && (!IsOnChannel(current[cursor].kind, channel) || passedOver(cursor)))
 	{
 		++cursor;
 	}
@@ -234,6 +276,7 @@ const Line* Lockstep::Next(InputChannel channel)
 
 void Lockstep::FrameEnds(const Test& scene)
 {
+	aloneFrame.clear();
 	if (!running)
 	{
 		return;
@@ -285,4 +328,16 @@ void Lockstep::CompareDigests(int at)
 	}
 	ownDigests.erase(own);
 	partnerDigests.erase(partner);
+}
+
+int Lockstep::MissingDigest() const
+{
+	// The partner's digests of the last frames may still be on their way
+	// when the game ends.
+	if (ownDigests.empty() || lastFrame >= 0)
+	{
+		return -1;
+	}
+	const int oldest = ownDigests.begin()->first;
+	return frame > oldest + DigestGrace ? oldest : -1;
 }

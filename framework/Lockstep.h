@@ -10,6 +10,7 @@
 
 #include "framework/InputStream.h"
 #include "framework/ReplayLog.h"
+#include "framework/TravelRules.h"
 
 // Two programs playing one session, each running the whole world: every
 // input either player makes in frame F is carried out on both machines in
@@ -38,12 +39,21 @@ public:
 	static constexpr int MaxDelay = 15;
 	// Frames between two digests each side sends to check the other.
 	static constexpr int DigestPeriod = 60;
+	// A partner whose digest of a frame has not come this many frames
+	// after it sends none.
+	static constexpr int DigestGrace = 4 * DigestPeriod;
 
 	// Lockstep from frame first: 0 for a freshly built scene, or the frames
 	// both machines have already played alike. The partner's keys go
 	// through secondPlayerKey before they travel.
 	void Start(Side side, int delay, int first = 0);
 	void UseKeyMap(std::function<unsigned char(unsigned char)> map) { secondPlayerKey = std::move(map); }
+	// What may travel; without the game's devices no key plays a fighter.
+	void UseRules(const TravelRules& given) { rules = given; }
+	const TravelRules& Rules() const { return rules; }
+	// A host waiting for a partner keeps its game for the partner to catch
+	// up with: only what a game played online may hold enters it.
+	void KeepGame(bool keep) { keeping = keep; }
 	// No frame runs while held: the host waits so while its partner
 	// catches up, and both then start from the same frame at about the
 	// same time.
@@ -76,6 +86,9 @@ public:
 	// The first frame whose digests differ between the two machines; -1
 	// while they agree.
 	int DifferingFrame() const { return differingFrame; }
+	// The first frame whose digest the partner should have sent by now and
+	// has not; -1 while none is overdue.
+	int MissingDigest() const;
 
 	// This machine's batches the partner has not acknowledged yet, one a
 	// frame, oldest first. Every packet carries them all, so a lost packet
@@ -100,6 +113,7 @@ public:
 	// the partner.
 	bool PartnerHasAll() const;
 
+	bool Admits(const ReplayLog::Line& input) override;
 	bool Offered(const ReplayLog::Line& input) override;
 	bool FrameReady() override;
 	const ReplayLog::Line* Next(InputChannel channel) override;
@@ -116,8 +130,12 @@ public:
 private:
 	void CompareDigests(int at);
 	// A local input that cannot travel: why, on stderr once.
-	void Refuse(const char* why);
-	int OwnPad() const { return side == Side::Host ? 0 : 1; }
+	void Refuse(const std::string& why);
+	int OwnPad() const { return TravelRules::PadOf(side); }
+	// A local input as it travels: the partner's keys made the second
+	// player's, a release under Ctrl naming its letter, the local pad 0
+	// this machine's own slot. False for a pad that plays nothing here.
+	bool AsTravelling(const ReplayLog::Line& input, ReplayLog::Line* scheduled) const;
 
 	bool running = false;
 	Side side = Side::Host;
@@ -140,6 +158,8 @@ private:
 	// The running frame's inputs, the host's first, and where each channel
 	// has got to in them.
 	std::vector<ReplayLog::Line> current;
+	// How many of them are the host's.
+	std::size_t hostLines = 0;
 	std::size_t cursors[3] = {0, 0, 0};
 	// What was refused, said once each.
 	std::set<std::string> refusalsSaid;
@@ -147,6 +167,10 @@ private:
 	int lastFrame = -1;
 	bool leaving = false;
 	std::function<unsigned char(unsigned char)> secondPlayerKey;
+	TravelRules rules;
+	bool keeping = false;
+	// The lines a host playing alone has let into the frame so far.
+	std::vector<ReplayLog::Line> aloneFrame;
 	// Digests of one side whose other side has not come yet, by frame.
 	std::map<int, uint64_t> ownDigests;
 	std::map<int, uint64_t> partnerDigests;

@@ -3,6 +3,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <deque>
 #include <random>
@@ -25,6 +27,20 @@ constexpr std::size_t MaxPacketBytes = 65536;
 constexpr double FrameMilliseconds = 1000.0 / 60.0;
 // Disconnect data the host gives a second partner.
 constexpr enet_uint32 BusyReason = 1;
+// The host's ENet peers: the partner, callers waiting to be heard, and room
+// to turn more away; no one address takes more than a few.
+constexpr std::size_t HostPeers = 8;
+constexpr std::size_t PeersPerAddress = 4;
+// What ENet may hold for the program between two services: a few pieces
+// of a game handed over.
+constexpr std::size_t MaxWaitingBytes = 1 << 20;
+// A connect that is not yet confirmed, and a call that is not answered,
+// are let go after this (ENet's own limits are about 30 s).
+constexpr enet_uint32 UnconfirmedTimeoutMs = 2000;
+// A partner whose packets ENet cannot get through for this long is gone,
+// even while nothing else is heard from it.
+constexpr enet_uint32 PeerTimeoutMinMs = 3000;
+constexpr enet_uint32 PeerTimeoutMaxMs = 5000;
 // How often a side that has nothing new says its unacknowledged batches
 // and its acknowledgement again: every other frame.
 constexpr std::chrono::milliseconds RepeatInterval{33};
@@ -54,6 +70,12 @@ ReplayLog::Header GameHeader(unsigned seed, Lockstep::Side side)
 	header.seed = seed;
 	header.side = side;
 	return header;
+}
+
+// "1 frame", "3 frames".
+std::string Frames(int count)
+{
+	return std::to_string(count) + (count == 1 ? " frame" : " frames");
 }
 
 std::string AddressOf(const ENetPeer* peer)
@@ -94,20 +116,37 @@ bool OnlineSession::Open(const Options& given, std::string* error)
 		enet_deinitialize();
 		return false;
 	}
-	// The host keeps room for a second caller, to tell it why it is refused.
-	host = options.host ? enet_host_create(&address, 2, 1, 0, 0) : enet_host_create(nullptr, 1, 1, 0, 0);
+	errno = 0;
+	host = options.host ? enet_host_create(&address, HostPeers, 1, 0, 0) : enet_host_create(nullptr, 1, 1, 0, 0);
 	if (host == nullptr)
 	{
-		*error = options.host ? "UDP port " + std::to_string(options.port) + " cannot be opened" : "no UDP socket";
+		const std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
+		*error = options.host ? "UDP port " + std::to_string(options.port) + " cannot be opened" + reason
+							  : "no UDP socket" + reason;
 		enet_deinitialize();
 		return false;
 	}
-	if (!options.host && enet_host_connect(host, &address, 1, 0) == nullptr)
+	host->maximumPacketSize = MaxPacketBytes;
+	host->maximumWaitingData = MaxWaitingBytes;
+	host->duplicatePeers = PeersPerAddress;
+	if (!options.host)
 	{
-		*error = "cannot connect to " + options.address;
-		return false;
+		partnerAddress = address;
+		joinStarted = Clock::now();
+		Call();
 	}
+	lockstep.KeepGame(options.host);
 	return true;
+}
+
+void OnlineSession::Call()
+{
+	peer = enet_host_connect(host, &partnerAddress, 1, 0);
+	if (peer != nullptr)
+	{
+		// Each try is short; the join's budget bounds them all.
+		enet_peer_timeout(peer, 0, UnconfirmedTimeoutMs, UnconfirmedTimeoutMs);
+	}
 }
 
 ReplayLog::Header OnlineSession::BeginGame(unsigned seed)
@@ -133,6 +172,8 @@ void OnlineSession::Service()
 	{
 		Handle(event);
 	}
+	ShortenHalfOpen();
+	CheckWaits();
 	SendOutgoing();
 	if (catchingUp && Clock::now() - progressSentAt >= ProgressInterval)
 	{
@@ -164,11 +205,98 @@ void OnlineSession::Service()
 		left = true;
 	}
 	enet_host_flush(host);
-	if (lockstep.IsRunning())
+	if (CurrentPhase() == Phase::Playing)
 	{
 		networkingSeconds += ThreadSeconds() - began;
 		Sample();
 	}
+}
+
+void OnlineSession::ShortenHalfOpen()
+{
+	for (std::size_t i = 0; options.host && i < host->peerCount; ++i)
+	{
+		ENetPeer& slot = host->peers[i];
+		if (slot.state != ENET_PEER_STATE_CONNECTED && slot.state != ENET_PEER_STATE_DISCONNECTED &&
+			slot.timeoutMaximum != UnconfirmedTimeoutMs && &slot != peer)
+		{
+			enet_peer_timeout(&slot, 0, UnconfirmedTimeoutMs, UnconfirmedTimeoutMs);
+		}
+	}
+}
+
+void OnlineSession::CheckWaits()
+{
+	const Clock::time_point now = Clock::now();
+	for (std::size_t i = 0; i < callers.size();)
+	{
+		if (now - callers[i].since > HandshakeTimeout)
+		{
+			TurnAway(callers[i].peer, "no hello within 5 s");
+			continue;
+		}
+		++i;
+	}
+	switch (CurrentPhase())
+	{
+	case Phase::Calling:
+		if (now - joinStarted > JoinBudget)
+		{
+			JoinFailed("no answer within " + std::to_string(JoinBudget.count()) +
+				" s: nobody hosts a game there, or its host has no room");
+		}
+		break;
+	case Phase::Greeted:
+	case Phase::Receiving:
+		if (now - lastHeard > HandshakeTimeout)
+		{
+			JoinFailed(CurrentPhase() == Phase::Greeted ? "the host said nothing for 5 s after its greeting"
+														: "the host's game stopped coming for 5 s");
+		}
+		break;
+	case Phase::PartnerCatchingUp:
+		if (now - progressAt > CatchUpStall)
+		{
+			Drop("the partner's catch-up got no further than frame " + std::to_string(partnerProgress) + " of " +
+				std::to_string(partnerTarget) + " for 5 s");
+		}
+		else if (now - startedAt > CatchUpLimit)
+		{
+			Drop("the partner did not catch up within " + std::to_string(CatchUpLimit.count()) + " s");
+		}
+		break;
+	case Phase::Playing:
+		if (lockstep.MissingDigest() >= 0)
+		{
+			Drop("the partner sent no digest of frame " + std::to_string(lockstep.MissingDigest()));
+		}
+		break;
+	default:
+		break;
+	}
+}
+
+OnlineSession::Phase OnlineSession::CurrentPhase() const
+{
+	if (options.host)
+	{
+		return welcomeDue ? Phase::Welcoming
+			: partnerTarget >= 0 ? Phase::PartnerCatchingUp
+			: lockstep.IsRunning() ? Phase::Playing
+								 : Phase::Waiting;
+	}
+	if (lockstep.IsRunning())
+	{
+		return Phase::Playing;
+	}
+	if (played || failedStatus != 0)
+	{
+		return Phase::Alone;
+	}
+	return catchingUp ? Phase::CatchingUp
+		: joining.receiving ? Phase::Receiving
+		: peer != nullptr && peer->state == ENET_PEER_STATE_CONNECTED ? Phase::Greeted
+																	   : Phase::Calling;
 }
 
 void OnlineSession::SendFrame()
@@ -180,7 +308,7 @@ void OnlineSession::SendFrame()
 	const double began = ThreadSeconds();
 	SendOutgoing();
 	enet_host_flush(host);
-	if (lockstep.IsRunning())
+	if (CurrentPhase() == Phase::Playing)
 	{
 		networkingSeconds += ThreadSeconds() - began;
 	}
@@ -272,28 +400,34 @@ void OnlineSession::Finished()
 
 void OnlineSession::Handle(const ENetEvent& event)
 {
+	const auto caller = std::find_if(
+		callers.begin(), callers.end(), [&event](const Caller& each) { return each.peer == event.peer; });
 	switch (event.type)
 	{
 	case ENET_EVENT_TYPE_CONNECT:
 		Connected(event.peer);
 		break;
 	case ENET_EVENT_TYPE_RECEIVE:
+	{
+		const std::string packet(reinterpret_cast<const char*>(event.packet->data), event.packet->dataLength);
+		enet_packet_destroy(event.packet);
 		if (event.peer == peer)
 		{
 			lastHeard = Clock::now();
-			if (event.packet->dataLength > MaxPacketBytes)
-			{
-				Drop("a packet of " + std::to_string(event.packet->dataLength) + " bytes");
-			}
-			else
-			{
-				Received(std::string(reinterpret_cast<const char*>(event.packet->data), event.packet->dataLength));
-			}
+			Received(packet);
 		}
-		enet_packet_destroy(event.packet);
+		else if (caller != callers.end())
+		{
+			CallerSpoke(event.peer, packet);
+		}
 		break;
+	}
 	case ENET_EVENT_TYPE_DISCONNECT:
-		if (event.peer == peer)
+		if (caller != callers.end())
+		{
+			callers.erase(caller);
+		}
+		else if (event.peer == peer)
 		{
 			PartnerGone(event);
 		}
@@ -305,11 +439,18 @@ void OnlineSession::Handle(const ENetEvent& event)
 
 void OnlineSession::PartnerGone(const ENetEvent& event)
 {
+	const Phase phase = CurrentPhase();
 	peer = nullptr;
-	if (!options.host && event.data == BusyReason)
+	if (phase == Phase::Calling)
 	{
-		std::fprintf(stderr, "contest: %s already has a partner\n", options.address.c_str());
-		failedStatus = 2;
+		// Nobody answered this try: another, while the budget lasts.
+		Call();
+		return;
+	}
+	if (phase == Phase::Greeted && event.data == BusyReason)
+	{
+		JoinFailed("the host already has a partner");
+		return;
 	}
 	if (lockstep.IsLeaving())
 	{
@@ -320,7 +461,9 @@ void OnlineSession::PartnerGone(const ENetEvent& event)
 	// One who found the games parted sent its digest before it went.
 	if (!lockstep.HasAllFromPartner())
 	{
-		Drop(lockstep.DifferingFrame() >= 0 ? PartedReason() : "the partner left");
+		Drop(lockstep.DifferingFrame() >= 0 ? PartedReason()
+			: options.host				  ? "the partner left"
+										  : "the host left");
 	}
 }
 
@@ -329,23 +472,58 @@ void OnlineSession::Connected(ENetPeer* caller)
 	// Left to itself ENet drops unreliable packets when the round trip
 	// varies; inputs travel unreliably and must not be thinned.
 	enet_peer_throttle_configure(caller, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
+	enet_peer_timeout(caller, 0, PeerTimeoutMinMs, PeerTimeoutMaxMs);
 	if (!options.host)
 	{
 		peer = caller;
 		lastHeard = Clock::now();
 		return;
 	}
-	if (peer != nullptr)
+	if (CurrentPhase() != Phase::Waiting)
 	{
 		std::fprintf(stderr, "contest: refused %s: a partner already plays\n", AddressOf(caller).c_str());
 		enet_peer_disconnect(caller, BusyReason);
 		return;
 	}
-	peer = caller;
-	partnerName = AddressOf(caller);
-	lastHeard = Clock::now();
-	probeSent = Clock::now();
-	Send("probe\n");
+	// Every caller is asked who it is; the first to answer well plays.
+	callers.push_back({caller, Clock::now()});
+	const std::string probe = "probe\n";
+	enet_peer_send(caller, 0, enet_packet_create(probe.data(), probe.size(), ENET_PACKET_FLAG_RELIABLE));
+}
+
+void OnlineSession::TurnAway(ENetPeer* caller, const std::string& reason, enet_uint32 data)
+{
+	std::fprintf(stderr, "contest: refused %s: %s\n", AddressOf(caller).c_str(), reason.c_str());
+	enet_peer_disconnect_later(caller, data);
+	callers.erase(std::remove_if(callers.begin(), callers.end(),
+					  [caller](const Caller& each) { return each.peer == caller; }),
+		callers.end());
+}
+
+void OnlineSession::CallerSpoke(ENetPeer* caller, const std::string& packet)
+{
+	std::istringstream lines(packet);
+	std::string first;
+	std::getline(lines, first);
+	LineWords words(first);
+	const std::string kind = words.Word("packet");
+	const int protocol = static_cast<int>(words.Integer("protocol", 0, INT32_MAX));
+	const std::string version = words.Word("version");
+	if (kind != "hello")
+	{
+		TurnAway(caller, "it sent " + LineWords::Quoted(first) + " before its hello");
+	}
+	else if (!words.Error().empty() || !words.Done())
+	{
+		TurnAway(caller, "a hello that says nothing: " +
+				(words.Error().empty() ? "more words than a hello takes" : words.Error()));
+	}
+	else
+	{
+		const Caller called = *std::find_if(
+			callers.begin(), callers.end(), [caller](const Caller& each) { return each.peer == caller; });
+		Hello(called, version, protocol);
+	}
 }
 
 void OnlineSession::Received(const std::string& packet)
@@ -355,79 +533,56 @@ void OnlineSession::Received(const std::string& packet)
 	std::getline(lines, first);
 	LineWords words(first);
 	const std::string kind = words.Word("packet");
-	if (kind == "frames" && lockstep.IsRunning())
+	const Phase phase = CurrentPhase();
+	const bool playing = lockstep.IsRunning();
+	if ((kind == "frames" || kind == "digest") && playing)
 	{
-		Inputs(packet);
+		kind == "frames" ? Inputs(packet) : Digest(packet);
 	}
-	else if (kind == "digest" && lockstep.IsRunning())
-	{
-		Digest(packet);
-	}
-	else if ((kind == "frames" || kind == "digest") && !options.host)
+	else if ((kind == "frames" || kind == "digest") && (phase == Phase::Receiving || phase == Phase::CatchingUp))
 	{
 		// The host plays on while this machine catches up, and its inputs
 		// may overtake the welcome; they come again until acknowledged. A
 		// digest of those frames goes unchecked.
 	}
-	else if (kind == "bye" && lockstep.IsRunning())
+	else if (kind == "bye" && playing)
 	{
 		Goodbye(words);
 	}
-	else if (kind == "bye" && (joining.receiving || catchingUp))
+	else if (kind == "bye" && (phase == Phase::Receiving || phase == Phase::CatchingUp))
 	{
-		Drop("the partner left");
+		Drop("the host left");
 	}
-	else if (kind == "game" && joining.receiving)
+	else if (kind == "game" && phase == Phase::Receiving)
 	{
 		HostGame(packet);
 	}
-	else if (kind == "progress" && options.host && lockstep.IsRunning())
+	else if (kind == "progress" && phase == Phase::PartnerCatchingUp)
 	{
-		// It may come after the first inputs that end the catch-up: it is
-		// reliable, they are not, and each keeps its own order.
-		if (partnerTarget >= 0)
-		{
-			Progress(words);
-		}
+		Progress(words);
 	}
-	else if (kind == "ready" && options.host && lockstep.IsRunning())
+	else if ((kind == "progress" || kind == "ready") && options.host && phase == Phase::Playing)
+	{
+		// A late word of the catch-up: it is reliable, the inputs that end
+		// it are not, and each keeps its own order.
+	}
+	else if (kind == "ready" && phase == Phase::PartnerCatchingUp)
 	{
 		PartnerCaughtUp();
 	}
-	else if (kind == "parted" && partnerTarget >= 0)
+	else if (kind == "parted" && phase == Phase::PartnerCatchingUp)
 	{
 		Parted(words);
 	}
-	else if (kind == "probe" && !options.host)
+	else if (kind == "probe" && phase == Phase::Greeted)
 	{
 		Send("hello " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n");
 	}
-	else if (kind == "hello" && options.host && !lockstep.IsRunning() && !welcomeDue)
+	else if (kind == "welcome" && phase == Phase::Greeted)
 	{
-		const int protocol = static_cast<int>(words.Integer("protocol", 0, INT32_MAX));
-		const std::string version = words.Word("version");
-		if (words.Error().empty() && words.Done())
-		{
-			Hello(version, protocol);
-			return;
-		}
-		Drop("a hello that says nothing: " + words.Error());
+		Welcome(words);
 	}
-	else if (kind == "welcome" && !options.host && !lockstep.IsRunning())
-	{
-		const long seed = words.Integer("seed", 0, UINT32_MAX);
-		const long delay = words.Integer("delay", Lockstep::MinDelay, Lockstep::MaxDelay);
-		const long frames = words.Integer("frames played", 0, MaxCatchUpFrames);
-		const long bytes = words.Integer("bytes of the game", 0, MaxCatchUpBytes);
-		if (words.Error().empty() && words.Done() && !joining.receiving && !catchingUp)
-		{
-			Welcome(static_cast<unsigned>(seed), static_cast<int>(delay), static_cast<int>(frames),
-				static_cast<std::size_t>(bytes));
-			return;
-		}
-		Drop("a welcome out of range: " + words.Error());
-	}
-	else if (kind == "refuse" && !options.host)
+	else if (kind == "refuse" && phase == Phase::Greeted)
 	{
 		const int protocol = static_cast<int>(words.Integer("protocol", 0, INT32_MAX));
 		Refused(words.Word("version"), protocol);
@@ -438,23 +593,33 @@ void OnlineSession::Received(const std::string& packet)
 	}
 }
 
-void OnlineSession::Hello(const std::string& version, int protocol)
+void OnlineSession::Hello(const Caller& called, const std::string& version, int protocol)
 {
+	ENetPeer* const caller = called.peer;
 	if (protocol != ProtocolVersion || version != ContestVersion)
 	{
 		std::fprintf(stderr, "contest: a partner's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
 			protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
-		Send("refuse " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n");
-		enet_peer_disconnect_later(peer, 0);
-		peer = nullptr;
+		const std::string refusal = "refuse " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n";
+		enet_peer_send(caller, 0, enet_packet_create(refusal.data(), refusal.size(), ENET_PACKET_FLAG_RELIABLE));
+		TurnAway(caller, "its program is another version");
 		return;
 	}
-	const double roundTrip =
-		std::chrono::duration<double, std::milli>(Clock::now() - probeSent).count();
+	peer = caller;
+	partnerName = AddressOf(caller);
+	lastHeard = Clock::now();
+	callers.erase(std::remove_if(callers.begin(), callers.end(),
+					  [caller](const Caller& each) { return each.peer == caller; }),
+		callers.end());
+	while (!callers.empty())
+	{
+		TurnAway(callers.front().peer, "a partner already plays", BusyReason);
+	}
+	const double roundTrip = std::chrono::duration<double, std::milli>(Clock::now() - called.since).count();
 	const int delay = options.delay != 0 ? options.delay
 										 : std::clamp(static_cast<int>(roundTrip / 2 / FrameMilliseconds) + 1,
 											   Lockstep::MinDelay, Lockstep::MaxDelay);
-	std::fprintf(stderr, "contest: %s joined; input delay %d frames\n", partnerName.c_str(), delay);
+	std::fprintf(stderr, "contest: %s joined; input delay %s\n", partnerName.c_str(), Frames(delay).c_str());
 	welcomeDelay = delay;
 	welcomeDue = true;
 }
@@ -493,16 +658,33 @@ void OnlineSession::SendWelcome()
 	onShared(header, {}, 0);
 }
 
-void OnlineSession::Welcome(unsigned seed, int delay, int frames, std::size_t bytes)
+void OnlineSession::Welcome(LineWords& words)
 {
+	const long seed = words.Integer("seed", 0, UINT32_MAX);
+	const long delay = words.Integer("delay", Lockstep::MinDelay, Lockstep::MaxDelay);
+	const long frames = words.Integer("frames played", 0, MaxCatchUpFrames);
+	const long bytes = words.Integer("bytes of the game", 0, MaxCatchUpBytes);
+	if (!words.Error().empty() || !words.Done())
+	{
+		Drop("a welcome out of range: " +
+			(words.Error().empty() ? std::string("more words than a welcome takes") : words.Error()));
+		return;
+	}
 	partnerName = options.address + ":" + std::to_string(options.port);
-	std::fprintf(stderr, "contest: joined %s; input delay %d frames\n", partnerName.c_str(), delay);
-	joining = Joining{delay, frames, bytes, "", bytes != 0};
+	std::fprintf(stderr, "contest: joined %s; input delay %s\n", partnerName.c_str(),
+		Frames(static_cast<int>(delay)).c_str());
+	if (options.delay != 0 && options.delay != delay)
+	{
+		std::fprintf(stderr, "contest: the host sets the input delay: --delay %d gives way to its %s\n",
+			options.delay, Frames(static_cast<int>(delay)).c_str());
+	}
+	joining = Joining{static_cast<int>(delay), static_cast<int>(frames), static_cast<std::size_t>(bytes), "",
+		bytes != 0};
 	if (bytes == 0)
 	{
-		onStart(seed);
-		Begin(Lockstep::Side::Partner, delay, 0);
-		onShared(GameHeader(seed, Lockstep::Side::Partner), {}, 0);
+		onStart(static_cast<unsigned>(seed));
+		Begin(Lockstep::Side::Partner, static_cast<int>(delay), 0);
+		onShared(GameHeader(static_cast<unsigned>(seed), Lockstep::Side::Partner), {}, 0);
 	}
 }
 
@@ -525,10 +707,9 @@ void OnlineSession::StartCatchingUp()
 	ReplayLog played;
 	std::istringstream text(joining.text);
 	std::string error;
-	if (played.Parse(text, "the host's game", sceneHost.Count(), &error) &&
-		(played.IsComplete() || (!played.lines.empty() && played.lines.back().frame > joining.frames)))
+	if (played.Parse(text, "the host's game", sceneHost.Count(), &error))
 	{
-		error = "the host's game goes beyond its frame " + std::to_string(joining.frames);
+		error = HandedOverFault(played, joining.frames);
 	}
 	std::string().swap(joining.text);
 	if (!error.empty())
@@ -536,7 +717,7 @@ void OnlineSession::StartCatchingUp()
 		Drop("a bad packet (" + error + ")");
 		return;
 	}
-	std::fprintf(stderr, "contest: catching up with the host's game: %d frames\n", joining.frames);
+	std::fprintf(stderr, "contest: catching up with the host's game: %s\n", Frames(joining.frames).c_str());
 	onStart(played.header.seed);
 	catchUp.CatchUp(std::move(played), joining.frames);
 	catchUpStarted = Clock::now();
@@ -546,6 +727,40 @@ void OnlineSession::StartCatchingUp()
 	{
 		CaughtUp();
 	}
+}
+
+std::string OnlineSession::HandedOverFault(const ReplayLog& played, int frames) const
+{
+	if (played.IsComplete())
+	{
+		return "the host's game has ended";
+	}
+	if (!played.lines.empty() && played.lines.back().frame > frames)
+	{
+		return "the host's game goes beyond its frame " + std::to_string(frames);
+	}
+	if (played.header.scene != 0)
+	{
+		return "the host's game is not the game";
+	}
+	// Frame by frame, only what a game played online may hold.
+	std::string why;
+	for (std::size_t first = 0; first < played.lines.size();)
+	{
+		std::size_t end = first;
+		while (end < played.lines.size() && played.lines[end].frame == played.lines[first].frame)
+		{
+			++end;
+		}
+		const std::vector<ReplayLog::Line> frame(played.lines.begin() + static_cast<std::ptrdiff_t>(first),
+			played.lines.begin() + static_cast<std::ptrdiff_t>(end));
+		if (!lockstep.Rules().CheckHandedOver(frame, &why))
+		{
+			return "the host's game holds, in frame " + std::to_string(played.lines[first].frame) + ", " + why;
+		}
+		first = end;
+	}
+	return "";
 }
 
 void OnlineSession::CaughtUp()
@@ -596,7 +811,13 @@ void OnlineSession::Progress(LineWords& words)
 		Drop("a bad packet (progress " + words.Error() + ")");
 		return;
 	}
-	partnerProgress = static_cast<int>(frame);
+	// Only progress counts: a partner saying the same frame again is
+	// stuck, however often it says so.
+	if (frame > partnerProgress)
+	{
+		partnerProgress = static_cast<int>(frame);
+		progressAt = Clock::now();
+	}
 }
 
 void OnlineSession::Parted(LineWords& words)
@@ -624,7 +845,9 @@ void OnlineSession::Begin(Lockstep::Side side, int delay, int first)
 void OnlineSession::StartCounting()
 {
 	startedAt = Clock::now();
+	progressAt = startedAt;
 	networkingSeconds = 0.0;
+	countedFrom = lockstep.Frame();
 	sampledFrame = lockstep.Frame();
 	sampledAt = startedAt;
 	host->totalSentData = 0;
@@ -633,9 +856,24 @@ void OnlineSession::StartCounting()
 
 void OnlineSession::Refused(const std::string& version, int protocol)
 {
-	std::fprintf(stderr, "contest: the host's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
+	char text[256];
+	std::snprintf(text, sizeof(text),
+		"the host's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same",
 		protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
+	JoinFailed(text);
+}
+
+void OnlineSession::JoinFailed(const std::string& reason)
+{
+	std::fprintf(stderr, "contest: could not join %s:%u: %s\n", options.address.c_str(),
+		static_cast<unsigned>(options.port), reason.c_str());
 	failedStatus = 2;
+	StopCatchingUp();
+	if (peer != nullptr)
+	{
+		enet_peer_disconnect_later(peer, 0);
+		peer = nullptr;
+	}
 }
 
 void OnlineSession::Goodbye(LineWords& words)
@@ -764,7 +1002,17 @@ void OnlineSession::Send(const std::string& packet, enet_uint32 flags)
 
 void OnlineSession::Drop(const std::string& reason)
 {
-	std::fprintf(stderr, "contest: %s %s; the game goes on alone\n", reason.c_str(), Summary().c_str());
+	const Phase phase = CurrentPhase();
+	if (!options.host && !played && phase != Phase::Playing)
+	{
+		// The partner had no game with the host yet: the join failed.
+		JoinFailed(reason);
+		return;
+	}
+	// Only a game that was played has figures worth giving.
+	const std::string figures = phase == Phase::Playing ? " " + Summary() : "";
+	std::fprintf(stderr, "contest: %s%s; the game goes on alone\n", reason.c_str(), figures.c_str());
+	endedWhy = reason;
 	welcomeDue = false;
 	partnerTarget = -1;
 	StopCatchingUp();
@@ -778,6 +1026,7 @@ void OnlineSession::Drop(const std::string& reason)
 	if (lockstep.IsRunning())
 	{
 		lockstep.Stop();
+		played = true;
 		if (onPartnerLeft)
 		{
 			onPartnerLeft();
@@ -799,34 +1048,39 @@ std::string OnlineSession::Summary() const
 		"after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in, %.3f ms of networking a "
 		"frame)",
 		lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(), host->totalSentData / seconds,
-		host->totalReceivedData / seconds, networkingMs / std::max(lockstep.Frame() - lockstep.FirstFrame(), 1));
+		host->totalReceivedData / seconds, networkingMs / std::max(lockstep.Frame() - countedFrom, 1));
 	return text;
 }
 
 std::string OnlineSession::StatusLine() const
 {
-	if (catchingUp)
+	const std::string you = "you play " + options.fighters[options.host ? 0 : 1];
+	switch (CurrentPhase())
 	{
+	case Phase::Calling:
+	case Phase::Greeted:
+		return "joining " + options.address + ":" + std::to_string(options.port);
+	case Phase::Receiving:
+		return "receiving the host's game";
+	case Phase::CatchingUp:
 		return "catching up with the host's game: frame " + std::to_string(catchUp.Frame()) + " of " +
 			std::to_string(joining.frames);
-	}
-	if (partnerTarget >= 0)
-	{
+	case Phase::Waiting:
+	case Phase::Welcoming:
+		return "waiting for a partner on UDP port " + std::to_string(options.port) + "; " + you +
+			(endedWhy.empty() ? "" : " (the last partner went: " + endedWhy + ")");
+	case Phase::PartnerCatchingUp:
 		return "the partner catches up: frame " + std::to_string(partnerProgress) + " of " +
 			std::to_string(partnerTarget);
+	case Phase::Playing:
+		return "online with " + partnerName + ", input delay " + Frames(lockstep.Delay()) + "; " + you;
+	case Phase::Alone:
+		break;
 	}
-	if (lockstep.IsRunning())
-	{
-		return "online with " + partnerName + ", input delay " + std::to_string(lockstep.Delay()) + " frames";
-	}
-	if (options.host)
-	{
-		return "waiting for a partner on UDP port " + std::to_string(options.port);
-	}
-	return failedStatus != 0 ? "not joined" : "joining " + options.address + ":" + std::to_string(options.port);
+	return failedStatus != 0 ? "not joined" : "alone: the online game ended (" + endedWhy + ")";
 }
 
 std::string OnlineSession::WaitLine() const
 {
-	return partnerTarget >= 0 ? "waiting for partner; " + StatusLine() : "waiting for partner";
+	return CurrentPhase() == Phase::PartnerCatchingUp ? StatusLine() : "waiting for partner";
 }

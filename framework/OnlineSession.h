@@ -28,6 +28,17 @@ public:
 	static constexpr int ProtocolVersion = 4;
 	// A partner silent this long has left.
 	static constexpr std::chrono::seconds PartnerTimeout{3};
+	// A join that has not been welcomed this long after it began gives up:
+	// it keeps calling meanwhile, so a host started a little later is met.
+	static constexpr std::chrono::seconds JoinBudget{10};
+	// Each step of the handshake and each piece of a game handed over comes
+	// within this, or the other side is dropped.
+	static constexpr std::chrono::seconds HandshakeTimeout{5};
+	// A partner catching up says how far it has got; one that gets no
+	// further for this long, or has not caught up after the limit, is
+	// dropped and the host plays on.
+	static constexpr std::chrono::seconds CatchUpStall{5};
+	static constexpr std::chrono::seconds CatchUpLimit{60};
 	// The longest game a partner catches up with, in frames (five minutes)
 	// and as recorded text; a partner who joins a longer one starts a new
 	// game with the host.
@@ -42,6 +53,8 @@ public:
 		uint16_t port = DefaultPort;
 		// Frames of input delay; 0 to choose from the measured round trip.
 		int delay = 0;
+		// What the player plays on each side, for the screen.
+		std::string fighters[2] = {"the host's fighter", "the partner's fighter"};
 	};
 
 	~OnlineSession();
@@ -110,16 +123,59 @@ public:
 	int HistoryStart() const { return historyNext; }
 
 private:
+	// Where this machine stands, as the packets it may take depend on.
+	enum class Phase
+	{
+		// The partner: calling the host, greeted by it, receiving its game,
+		// catching up with it.
+		Calling,
+		Greeted,
+		Receiving,
+		CatchingUp,
+		// The host: alone, waiting for callers; about to welcome one; its
+		// partner catching up.
+		Waiting,
+		Welcoming,
+		PartnerCatchingUp,
+		// Both: in lockstep with the partner.
+		Playing,
+		// The partner once its game with the host has ended.
+		Alone,
+	};
+	// A caller the host has sent its probe and waits to hear from.
+	struct Caller
+	{
+		ENetPeer* peer;
+		std::chrono::steady_clock::time_point since;
+	};
+
+	Phase CurrentPhase() const;
 	void Handle(const ENetEvent& event);
 	void Connected(ENetPeer* peer);
+	// The partner calls the host (again, within the join's budget).
+	void Call();
 	void Received(const std::string& packet);
-	void Hello(const std::string& version, int protocol);
+	void CallerSpoke(ENetPeer* caller, const std::string& packet);
+	void Hello(const Caller& caller, const std::string& version, int protocol);
+	// The host turns a caller away with reason, on stderr.
+	void TurnAway(ENetPeer* caller, const std::string& reason, enet_uint32 data = 0);
+	// The waits that have an end: callers, the host's handshake, the
+	// pieces of the game, a catch-up, the partner's digests.
+	void CheckWaits();
+	// ENet keeps a connect that never completes for about 30 s; the host
+	// gives it a few.
+	void ShortenHalfOpen();
+	// A join that came to nothing: why, and the program exits 2.
+	void JoinFailed(const std::string& reason);
 	// The host: the partner gets the game so far to catch up with, or a
 	// new game starts on both machines when it has grown too long.
 	void SendWelcome();
-	void Welcome(unsigned seed, int delay, int frames, std::size_t bytes);
+	void Welcome(LineWords& words);
 	void HostGame(const std::string& packet);
 	void StartCatchingUp();
+	// What is wrong with a game handed over to catch up with to frame
+	// frames; empty when nothing is.
+	std::string HandedOverFault(const ReplayLog& played, int frames) const;
 	void CaughtUp();
 	void StopCatchingUp();
 	// The host hears how far the partner has caught up, or that its game
@@ -187,12 +243,24 @@ private:
 	std::chrono::steady_clock::time_point catchUpStarted;
 	std::chrono::steady_clock::time_point progressSentAt;
 	std::function<void()> onPartnerLeft;
-	std::chrono::steady_clock::time_point probeSent;
+	std::vector<Caller> callers;
+	std::chrono::steady_clock::time_point joinStarted;
+	// The partner has played in lockstep with the host.
+	bool played = false;
+	// Why the last game with a partner ended, for the screen.
+	std::string endedWhy;
+	// The host: the frame the partner's catch-up has reached, and when it
+	// got there.
+	std::chrono::steady_clock::time_point progressAt;
+	// The partner: the host it calls.
+	ENetAddress partnerAddress{};
 	std::chrono::steady_clock::time_point lastHeard;
 	std::chrono::steady_clock::time_point startedAt;
 	std::chrono::steady_clock::time_point leftAt;
-	// Processor time spent servicing the network while lockstep runs.
+	// Processor time spent servicing the network while lockstep runs, and
+	// the frame the count began at.
 	double networkingSeconds = 0.0;
+	int countedFrom = 0;
 	std::string partnerName;
 	std::vector<float> roundTrips = std::vector<float>(HistoryFrames, 0.0f);
 	std::vector<float> frameTimes = std::vector<float>(HistoryFrames, 0.0f);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The input devices a program of scenes drives beside the window: the
 // game's pads and keyboard play. The framework starts, resets and stops
 // them; what they are is the program's to say.
@@ -18,6 +20,28 @@ public:
 	virtual unsigned char SecondPlayerKey(unsigned char key) const { return key; }
 	// Keyboard play on or off, as an online game starts it on both machines.
 	virtual void SetKeyboardPlay(bool on) { (void)on; }
+	virtual bool KeyboardPlay() const { return false; }
+	// Under keyboard play, the pad slot whose fighter key plays; -1 for a
+	// key that plays no fighter.
+	virtual int FighterPadOf(unsigned char key) const
+	{
+		(void)key;
+		return -1;
+	}
+	// A key of the scene's own that either player may use, with keyboard
+	// play on or off: the game's wave, pause and keyboard play keys.
+	virtual bool IsSharedKey(unsigned char key, bool keyboardPlay) const
+	{
+		(void)key;
+		(void)keyboardPlay;
+		return false;
+	}
+	// The fighter of pad slot pad lets go of every key and button it holds,
+	// through the input stream, as a player's own releases would: for a
+	// player who has gone. What is held on the other slot stays held.
+	virtual void LetGoOf(int pad) { (void)pad; }
+	// What the player on pad slot pad plays, for the screen: "the knight".
+	virtual std::string FighterOn(int pad) const { return "pad " + std::to_string(pad) + "'s fighter"; }
 };
 
 // What every run of the scenes starts with and ends with, whether the

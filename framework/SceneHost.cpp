@@ -48,11 +48,3 @@ void SceneHost::End()
 {
 	currentScene.reset();
 }
-
-void SceneHost::ReleaseDevices()
-{
-	if (devices != nullptr)
-	{
-		devices->ReleaseAll();
-	}
-}

@@ -28,8 +28,6 @@ public:
 	void Switch(int row);
 	// Rebuilds the running scene.
 	void Restart();
-	// Lets go of every pad button and key held.
-	void ReleaseDevices();
 	// Deletes the running scene.
 	void End();
 

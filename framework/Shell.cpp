@@ -350,7 +350,13 @@ void EndOnlineRecording()
 bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const char* program, int* row)
 {
 	std::string error;
-	if (!onlineSession.Open(commandLine.onlineOptions, &error))
+	OnlineSession::Options options = commandLine.onlineOptions;
+	for (int pad = 0; pad < 2; ++pad)
+	{
+		options.fighters[pad] = devices.FighterOn(pad);
+	}
+	onlineSession.GetLockstep().UseRules(TravelRules(&devices));
+	if (!onlineSession.Open(options, &error))
 	{
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
@@ -377,9 +383,11 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 		devices.SetKeyboardPlay(true);
 	});
 	onlineSession.OnShared(RecordOnlineGame);
-	onlineSession.OnPartnerLeft([] {
+	onlineSession.OnPartnerLeft([&devices] {
 		EndOnlineRecording();
-		sceneHost.ReleaseDevices();
+		// The other player's fighter lets go of what it held, through the
+		// input stream: the game kept for the next partner holds it too.
+		devices.LetGoOf(TravelRules::PadOf(onlineSession.IsHost() ? Lockstep::Side::Partner : Lockstep::Side::Host));
 	});
 	onlineSession.GetLockstep().UseKeyMap([&devices](unsigned char key) { return devices.SecondPlayerKey(key); });
 	inputStream.SetSource(&onlineSession.GetLockstep());

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "framework/InputStream.h"
 #include "framework/Replay.h"
 #include "framework/Shell.h"
 #include "game/GameGlobals.h"
@@ -437,15 +438,19 @@ PanelItem Local(PanelItem item)
 	item.local = true;
 	return item;
 }
-// What plays a pad slot's fighter: the pad plugged in, else keyboard play's
-// keys, else nothing.
+// What plays a pad slot's fighter: the other machine's player online, else
+// the pad plugged in, else keyboard play's keys, else nothing.
 PanelItem SlotItem(int slot, const char* fighter)
 {
-	const std::string name = gamePads.SlotName(slot);
+	const int local = inputStream.LocalPadFor(slot);
+	const std::string name = local >= 0 ? gamePads.SlotName(local) : "";
 	const std::string key = "pad" + std::to_string(slot);
 	const std::string label = "Pad " + std::to_string(slot) + " (" + fighter + ")";
 	return Item(PanelItem::Value, key.c_str(), label.c_str(), 0.0f, 1.0f,
-		!name.empty() ? name : keyboardPad.IsEnabled() ? "keyboard" : "none");
+		local < 0 ? "the online partner"
+			: !name.empty() ? name
+			: keyboardPad.IsEnabled() ? "keyboard"
+									  : "none");
 }
 } // namespace
 

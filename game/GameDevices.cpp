@@ -1,9 +1,18 @@
 #include "game/GameDevices.h"
 
+#include <cstring>
+
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
 
 GameDevices gameDevices;
+
+namespace
+{
+constexpr unsigned char TabKey = '\t';
+// With keyboard play off: one zombie, a thousand, no-harm mode, pause.
+constexpr const char* SharedLetters = "ehlm";
+} // namespace
 
 void GameDevices::Start(bool keyboardPlay)
 {
@@ -30,4 +39,40 @@ unsigned char GameDevices::SecondPlayerKey(unsigned char key) const
 void GameDevices::SetKeyboardPlay(bool on)
 {
 	keyboardPad.SetEnabled(on);
+}
+
+bool GameDevices::KeyboardPlay() const
+{
+	return keyboardPad.IsEnabled();
+}
+
+int GameDevices::FighterPadOf(unsigned char key) const
+{
+	const KeyboardPad::Binding* binding = KeyboardPad::FindBinding(key);
+	return binding == nullptr || binding->button == PauseButton ? -1 : binding->pad;
+}
+
+bool GameDevices::IsSharedKey(unsigned char key, bool keyboardPlay) const
+{
+	if (key == TabKey || (key >= '1' && key <= '9'))
+	{
+		return true;
+	}
+	if (keyboardPlay)
+	{
+		const KeyboardPad::Binding* binding = KeyboardPad::FindBinding(key);
+		return binding != nullptr && binding->button == PauseButton;
+	}
+	return key != 0 && std::strchr(SharedLetters, key) != nullptr;
+}
+
+void GameDevices::LetGoOf(int pad)
+{
+	keyboardPad.LetGoOf(pad);
+	input.LetGoOf(pad);
+}
+
+std::string GameDevices::FighterOn(int pad) const
+{
+	return pad == 0 ? "the knight" : "the archer";
 }

@@ -64,16 +64,45 @@ void Input::Read()
 		HandleEvent(event);
 	}
 	queued.clear();
-	devices.Poll([this](const PadEvent& event) {
+	const auto offer = [this](const PadEvent& event) {
 		// A replay plays the recorded pads, never the live ones.
 		if (inputStream.Offer(PadLine(event)))
 		{
 			HandleEvent(event);
 		}
-	});
+	};
+	for (const PadEvent& event : lettingGo)
+	{
+		offer(event);
+	}
+	lettingGo.clear();
+	devices.Poll(offer);
 	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Pads))
 	{
 		HandleEvent(EventOf(*line));
+	}
+}
+
+void Input::LetGoOf(int pad)
+{
+	if (pad < 0 || pad >= MaxPads)
+	{
+		return;
+	}
+	const PadState& state = pads[pad];
+	for (int button = 0; button < ButtonsPerPad; ++button)
+	{
+		if (state.buttons[button] != 0)
+		{
+			lettingGo.push_back(PadEvent::Button(pad, button, false));
+		}
+	}
+	for (int axis = 0; axis < AxesPerPad; ++axis)
+	{
+		if (state.axes[axis] != 0.0f)
+		{
+			lettingGo.push_back(PadEvent::Axis(pad, axis, 0));
+		}
 	}
 }
 
@@ -81,6 +110,7 @@ void Input::Reset()
 {
 	devices.Drop();
 	queued.clear();
+	lettingGo.clear();
 	for (PadState& pad : pads)
 	{
 		pad = PadState{};

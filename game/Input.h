@@ -51,6 +51,10 @@ public:
 	void HandleEvent(const PadEvent& event);
 	// An event made by the program itself (keyboard play), for the next Read.
 	void Queue(const PadEvent& event);
+	// Pad slot pad lets go of every button and centres every axis at the
+	// next Read, through the input stream as the pads' own events go: the
+	// player on that slot has gone.
+	void LetGoOf(int pad);
 	// One game frame's reading: clears the changed flags, applies the queued
 	// events, then every event of the pads plugged in. A recording notes the
 	// pads' events; a replay takes the recorded ones instead.
@@ -61,6 +65,8 @@ public:
 private:
 	GamePads& devices;
 	std::vector<PadEvent> queued;
+	// Events standing for a player who has gone, offered like a pad's own.
+	std::vector<PadEvent> lettingGo;
 };
 
 extern Input input;

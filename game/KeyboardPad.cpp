@@ -161,13 +161,21 @@ bool KeyboardPad::FocusLost()
 {
 	if (inputStream.TakesLiveInputs() && window.FocusLost())
 	{
-		ReplayLog::Line line;
-		line.kind = ReplayLog::Line::Release;
-		// Carried out at once when live; online it comes back in the frame
-		// it acts in, below.
-		if (inputStream.Offer(line))
+		if (inputStream.IsLive())
 		{
-			return true;
+			ReplayLog::Line line;
+			line.kind = ReplayLog::Line::Release;
+			return inputStream.Offer(line);
+		}
+		// Online, a machine lets go of its own fighter's keys only: the
+		// partner's fighter is the partner's to release. The releases act
+		// when they reach both machines.
+		for (int pad = 0; pad < PadSlots; ++pad)
+		{
+			if (inputStream.LocalPadFor(pad) == 0)
+			{
+				LetGoOf(pad);
+			}
 		}
 	}
 	return !inputStream.IsLive() && inputStream.Next(InputChannel::Release) != nullptr;
@@ -177,6 +185,25 @@ void KeyboardPad::ReleaseAll()
 {
 	ReleaseKeys();
 	window.IgnoreRepeat(false);
+}
+
+void KeyboardPad::LetGoOf(int pad)
+{
+	const KeySet held = heldKeys;
+	for (unsigned char key : held)
+	{
+		if (FindBinding(key)->pad != pad)
+		{
+			continue;
+		}
+		ReplayLog::Line release;
+		release.kind = ReplayLog::Line::KeyUp;
+		release.code = key;
+		if (inputStream.Offer(release))
+		{
+			KeyUp(key);
+		}
+	}
 }
 
 void KeyboardPad::ReleaseKeys()

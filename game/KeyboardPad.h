@@ -68,6 +68,9 @@ public:
 	// the window's auto-repeat. For when the game scene stops running
 	// (deleted, restarted, switched away from) or keyboard play goes off.
 	void ReleaseAll();
+	// Releases every key held that plays pad's fighter, each as a key
+	// release offered to the input stream, as the player's own would be.
+	void LetGoOf(int pad);
 
 private:
 	using KeySet = std::set<unsigned char>;

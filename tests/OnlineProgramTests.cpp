@@ -29,6 +29,7 @@
 #include "framework/PadEvent.h"
 #include "framework/Replay.h"
 #include "framework/Shell.h"
+#include "game/GameDevices.h"
 #include "scenes/Pyramid.h"
 #include "tests/support/RunningProgram.h"
 
@@ -112,9 +113,14 @@ TEST(Lockstep, BothMachinesGetTheSameInputsInTheSameFrameHostFirst)
 	Lockstep host;
 	Lockstep partner;
 	const int delay = 2;
+	gameDevices.SetKeyboardPlay(true);
+	for (Lockstep* side : {&host, &partner})
+	{
+		side->UseRules(TravelRules(&gameDevices));
+	}
 	host.Start(Lockstep::Side::Host, delay);
 	partner.Start(Lockstep::Side::Partner, delay);
-	partner.UseKeyMap([](unsigned char key) { return key == 'd' ? static_cast<unsigned char>('l') : key; });
+	partner.UseKeyMap([](unsigned char key) { return gameDevices.SecondPlayerKey(key); });
 
 	std::vector<std::string> seen[2];
 	Lockstep* const sides[] = {&host, &partner};
@@ -186,7 +192,7 @@ TEST(Lockstep, BothMachinesGetTheSameInputsInTheSameFrameHostFirst)
 	wrongPad.frame = 10;
 	wrongPad.lines = {PadPress(0, 0)};
 	EXPECT_FALSE(host.Receive(wrongPad, &error));
-	EXPECT_EQ(error, "the partner drives pad 0");
+	EXPECT_EQ(error, "the other player's pad: \"10 pad press 0 0 0\"");
 }
 
 // Both players leave at the same moment, one a frame ahead of the other:
@@ -445,7 +451,7 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 	enet_deinitialize();
 	const std::string errors = host.ErrorOutput();
 	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 20) << errors;
-	EXPECT_NE(errors.find("a bad packet (the partner drives pad 0)"), std::string::npos) << errors;
+	EXPECT_NE(errors.find("a bad packet (the other player's pad: "), std::string::npos) << errors;
 	EXPECT_NE(errors.find("a packet out of turn"), std::string::npos) << errors;
 	EXPECT_NE(errors.find("a goodbye after frame 999999"), std::string::npos) << errors;
 	EXPECT_EQ(host.WaitForExit(0.5), -1) << "the host is still running";
