@@ -295,8 +295,8 @@ OnlineSession::Phase OnlineSession::CurrentPhase() const
 	}
 	return catchingUp ? Phase::CatchingUp
 		: joining.receiving ? Phase::Receiving
-		: peer != nullptr && peer->state == ENET_PEER_STATE_CONNECTED ? Phase::Greeted
-																	   : Phase::Calling;
+		: connected ? Phase::Greeted
+					: Phase::Calling;
 }
 
 void OnlineSession::SendFrame()
@@ -441,6 +441,7 @@ void OnlineSession::PartnerGone(const ENetEvent& event)
 {
 	const Phase phase = CurrentPhase();
 	peer = nullptr;
+	connected = false;
 	if (phase == Phase::Calling)
 	{
 		// Nobody answered this try: another, while the budget lasts.
@@ -476,6 +477,7 @@ void OnlineSession::Connected(ENetPeer* caller)
 	if (!options.host)
 	{
 		peer = caller;
+		connected = true;
 		lastHeard = Clock::now();
 		return;
 	}

@@ -252,8 +252,9 @@ private:
 	// The host: the frame the partner's catch-up has reached, and when it
 	// got there.
 	std::chrono::steady_clock::time_point progressAt;
-	// The partner: the host it calls.
+	// The partner: the host it calls, and whether the call went through.
 	ENetAddress partnerAddress{};
+	bool connected = false;
 	std::chrono::steady_clock::time_point lastHeard;
 	std::chrono::steady_clock::time_point startedAt;
 	std::chrono::steady_clock::time_point leftAt;
