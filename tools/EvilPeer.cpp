@@ -161,7 +161,7 @@ std::string Fixed(double value)
 }
 
 // bytes on one line: escapes for what cannot be printed, one final newline
-// left out, cut short when long.
+// left out, cut short (ending in ...) when long.
 std::string Shown(const std::string& bytes)
 {
 	const std::size_t length =
@@ -174,7 +174,7 @@ std::string Shown(const std::string& bytes)
 		std::snprintf(escaped, sizeof(escaped), "\\x%02x", c);
 		shown += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : (c < ' ' || c >= 127) ? escaped : std::string(1, bytes[i]);
 	}
-	return shown.size() >= ShownBytes ? shown + "... (" + std::to_string(bytes.size()) + " bytes)" : shown;
+	return shown.size() >= ShownBytes ? shown + "..." : shown;
 }
 
 std::vector<std::string> FirstLineWords(const std::string& packet)
@@ -240,6 +240,31 @@ Outcome Loopback(const std::string& text, ENetAddress* address)
 	return {};
 }
 
+// $i while a step repeats something: what $i held before comes back after.
+class CountingVariable
+{
+public:
+	explicit CountingVariable(ScriptVariables* variables) : named(variables->named)
+	{
+		const auto found = named.find(Name);
+		hidden = found != named.end();
+		hiddenValue = hidden ? found->second : "";
+	}
+	~CountingVariable()
+	{
+		hidden ? void(named[Name] = hiddenValue) : void(named.erase(Name));
+	}
+	CountingVariable(const CountingVariable&) = delete;
+	CountingVariable& operator=(const CountingVariable&) = delete;
+	void Set(long long count) { named[Name] = std::to_string(count); }
+
+private:
+	static constexpr const char* Name = "i";
+	std::map<std::string, std::string>& named;
+	bool hidden = false;
+	std::string hiddenValue;
+};
+
 class EvilPeer
 {
 public:
@@ -264,7 +289,8 @@ private:
 	void Keep(Event event);
 	Outcome SendPacket(enet_uint32 flags, const std::string& packet);
 	Outcome Append(const std::string& bytes);
-	std::string DisconnectNote(long before) const;
+	// What the step saw of a disconnect since it began, if any.
+	std::string DisconnectNote(long before, Clock::time_point began) const;
 	// Leaves gracefully; false if the far side did not answer in time.
 	bool Leave(enet_uint32 data);
 	void CloseHost();
@@ -432,6 +458,10 @@ void EvilPeer::Take(const ENetEvent& event)
 		// Left to itself ENet thins unreliable packets when the round trip
 		// varies; a flood must arrive as sent.
 		enet_peer_throttle_configure(partner, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
+		// A joiner's acknowledgement of the host's answer leaves now: the
+		// host counts the connection made only once it has that, and a drop
+		// right after must not leave it half open.
+		enet_host_flush(host);
 		Keep({Event::Kind::Connect, AddressOf(partner->address), 0});
 	}
 	else if (event.type == ENET_EVENT_TYPE_CONNECT)
@@ -508,14 +538,14 @@ Outcome EvilPeer::Append(const std::string& bytes)
 	return {};
 }
 
-std::string EvilPeer::DisconnectNote(long before) const
+std::string EvilPeer::DisconnectNote(long before, Clock::time_point began) const
 {
 	if (disconnects == before)
 	{
 		return "";
 	}
-	return "; disconnected (data " + std::to_string(lastDisconnectData) + ") " +
-		Fixed(SecondsSince(lastDisconnectAt)) + " s before the end";
+	return "; disconnected (data " + std::to_string(lastDisconnectData) + ") after " +
+		Fixed(std::chrono::duration<double>(lastDisconnectAt - began).count()) + " s";
 }
 
 bool EvilPeer::Leave(enet_uint32 data)
@@ -620,7 +650,8 @@ Outcome EvilPeer::Matched(const Event& event, const std::map<std::string, int>& 
 		break;
 	case Event::Kind::Packet:
 		variables.words = FirstLineWords(event.text);
-		Say("received " + Shown(event.text));
+		Say("received " + Shown(event.text) +
+			(event.text.size() > ShownBytes ? " (" + std::to_string(event.text.size()) + " bytes)" : ""));
 		break;
 	}
 	return {};
@@ -755,17 +786,14 @@ Outcome EvilPeer::Repeat(const ScriptStep& step)
 {
 	long long count = 0;
 	Outcome outcome = Integer(step, 0, 0, ScriptLimits::MaxRepeat, &count);
-	const auto saved = variables.named.find("i");
-	const std::string savedValue = saved != variables.named.end() ? saved->second : "";
-	const bool wasSet = saved != variables.named.end();
+	CountingVariable index(&variables);
 	std::string text;
 	for (long long i = 0; outcome.Ok() && i < count; ++i)
 	{
-		variables.named["i"] = std::to_string(i);
+		index.Set(i);
 		outcome = step.hasText ? Expanded(step.text, variables, &text) : Outcome{};
 		outcome = outcome.Ok() ? Append(text + "\n") : outcome;
 	}
-	wasSet ? void(variables.named["i"] = savedValue) : void(variables.named.erase("i"));
 	if (outcome.Ok())
 	{
 		Say("appended " + std::to_string(count) + " lines (the packet is " + std::to_string(built.size()) + " bytes)");
@@ -813,12 +841,13 @@ Outcome EvilPeer::Flood(const ScriptStep& step)
 	const Clock::time_point deadline = After(seconds);
 	Clock::time_point next = began;
 	long sent = 0;
+	CountingVariable index(&variables);
 	while (outcome.Ok() && IsConnected() && Clock::now() < deadline)
 	{
 		if (Clock::now() >= next)
 		{
 			std::string packet;
-			variables.named["i"] = std::to_string(sent);
+			index.Set(sent);
 			outcome = Expanded(step.text, variables, &packet);
 			outcome = outcome.Ok() ? SendPacket(flags, packet) : outcome;
 			++sent;
@@ -826,11 +855,10 @@ Outcome EvilPeer::Flood(const ScriptStep& step)
 		}
 		outcome = outcome.Ok() ? Service(std::min(next, deadline)) : outcome;
 	}
-	variables.named.erase("i");
 	if (outcome.Ok())
 	{
 		Say("flooded " + std::to_string(sent) + " " + step.words[2] + " packets in " + Fixed(SecondsSince(began)) +
-			" s" + DisconnectNote(before));
+			" s" + DisconnectNote(before, began));
 	}
 	return outcome;
 }
@@ -841,6 +869,7 @@ Outcome EvilPeer::Wait(const ScriptStep& step)
 	Outcome outcome = Seconds(step, 0, &seconds);
 	const long before = disconnects;
 	const long packets = packetsArrived;
+	const Clock::time_point began = Clock::now();
 	const Clock::time_point deadline = After(seconds);
 	while (outcome.Ok() && Clock::now() < deadline)
 	{
@@ -849,7 +878,7 @@ Outcome EvilPeer::Wait(const ScriptStep& step)
 	if (outcome.Ok())
 	{
 		Say("waited " + Fixed(seconds) + " s (" + std::to_string(packetsArrived - packets) + " packets arrived)" +
-			DisconnectNote(before));
+			DisconnectNote(before, began));
 	}
 	return outcome;
 }
