@@ -20,27 +20,12 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-// A frame's inputs are a few hundred bytes at most, and a packet carries
-// the frames of a round trip and twice the input delay, about a hundred on
-// a slow link; anything much larger is no packet of ours.
-constexpr std::size_t MaxPacketBytes = 65536;
 constexpr double FrameMilliseconds = 1000.0 / 60.0;
 // Disconnect data the host gives a second partner.
 constexpr enet_uint32 BusyReason = 1;
 // The host's ENet peers: the partner, callers waiting to be heard, and room
-// to turn more away; no one address takes more than a few.
+// to turn more away.
 constexpr std::size_t HostPeers = 8;
-constexpr std::size_t PeersPerAddress = 4;
-// What ENet may hold for the program between two services: a few pieces
-// of a game handed over.
-constexpr std::size_t MaxWaitingBytes = 1 << 20;
-// A connect that is not yet confirmed, and a call that is not answered,
-// are let go after this (ENet's own limits are about 30 s).
-constexpr enet_uint32 UnconfirmedTimeoutMs = 2000;
-// A partner whose packets ENet cannot get through for this long is gone,
-// even while nothing else is heard from it.
-constexpr enet_uint32 PeerTimeoutMinMs = 3000;
-constexpr enet_uint32 PeerTimeoutMaxMs = 5000;
 // How often a side that has nothing new says its unacknowledged batches
 // and its acknowledgement again: every other frame.
 constexpr std::chrono::milliseconds RepeatInterval{33};
@@ -78,57 +63,29 @@ std::string Frames(int count)
 	return std::to_string(count) + (count == 1 ? " frame" : " frames");
 }
 
-std::string AddressOf(const ENetPeer* peer)
-{
-	char text[64] = "?";
-	enet_address_get_host_ip(&peer->address, text, sizeof(text));
-	return std::string(text) + ":" + std::to_string(peer->address.port);
-}
 } // namespace
 
 OnlineSession::~OnlineSession()
 {
 	if (peer != nullptr)
 	{
-		enet_peer_disconnect_now(peer, 0);
-	}
-	if (host != nullptr)
-	{
-		enet_host_destroy(host);
-		enet_deinitialize();
+		EnetLink::LetGoNow(peer);
 	}
 }
 
 bool OnlineSession::Open(const Options& given, std::string* error)
 {
 	options = given;
-	if (enet_initialize() != 0)
-	{
-		*error = "the network cannot be used";
-		return false;
-	}
 	ENetAddress address{};
-	address.host = ENET_HOST_ANY;
-	address.port = options.port;
-	if (!options.address.empty() && enet_address_set_host(&address, options.address.c_str()) != 0)
+	if (!EnetLink::Resolve(options.address, options.port, &address))
 	{
 		*error = "no such host: " + options.address;
-		enet_deinitialize();
 		return false;
 	}
-	errno = 0;
-	host = options.host ? enet_host_create(&address, HostPeers, 1, 0, 0) : enet_host_create(nullptr, 1, 1, 0, 0);
-	if (host == nullptr)
+	if (!link.Open(options.host ? &address : nullptr, options.host ? HostPeers : 1, error))
 	{
-		const std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
-		*error = options.host ? "UDP port " + std::to_string(options.port) + " cannot be opened" + reason
-							  : "no UDP socket" + reason;
-		enet_deinitialize();
 		return false;
 	}
-	host->maximumPacketSize = MaxPacketBytes;
-	host->maximumWaitingData = MaxWaitingBytes;
-	host->duplicatePeers = PeersPerAddress;
 	if (!options.host)
 	{
 		partnerAddress = address;
@@ -141,12 +98,8 @@ bool OnlineSession::Open(const Options& given, std::string* error)
 
 void OnlineSession::Call()
 {
-	peer = enet_host_connect(host, &partnerAddress, 1, 0);
-	if (peer != nullptr)
-	{
-		// Each try is short; the join's budget bounds them all.
-		enet_peer_timeout(peer, 0, UnconfirmedTimeoutMs, UnconfirmedTimeoutMs);
-	}
+	// Each try is short; the join's budget bounds them all.
+	peer = link.Call(partnerAddress);
 }
 
 ReplayLog::Header OnlineSession::BeginGame(unsigned seed)
@@ -160,7 +113,7 @@ ReplayLog::Header OnlineSession::BeginGame(unsigned seed)
 
 void OnlineSession::Service()
 {
-	if (host == nullptr)
+	if (!link.IsOpen())
 	{
 		return;
 	}
@@ -168,11 +121,14 @@ void OnlineSession::Service()
 	// One pass over the socket; the events it brought are then taken
 	// without asking the system again.
 	ENetEvent event;
-	for (int got = enet_host_service(host, &event, 0); got > 0; got = enet_host_check_events(host, &event))
+	for (bool first = true; link.Poll(&event, first); first = false)
 	{
 		Handle(event);
 	}
-	ShortenHalfOpen();
+	if (options.host)
+	{
+		link.ShortenHalfOpen(peer);
+	}
 	CheckWaits();
 	SendOutgoing();
 	if (catchingUp && Clock::now() - progressSentAt >= ProgressInterval)
@@ -204,24 +160,11 @@ void OnlineSession::Service()
 		std::fprintf(stderr, "contest: left the game %s\n", Summary().c_str());
 		left = true;
 	}
-	enet_host_flush(host);
+	link.Flush();
 	if (CurrentPhase() == Phase::Playing)
 	{
 		networkingSeconds += ThreadSeconds() - began;
 		Sample();
-	}
-}
-
-void OnlineSession::ShortenHalfOpen()
-{
-	for (std::size_t i = 0; options.host && i < host->peerCount; ++i)
-	{
-		ENetPeer& slot = host->peers[i];
-		if (slot.state != ENET_PEER_STATE_CONNECTED && slot.state != ENET_PEER_STATE_DISCONNECTED &&
-			slot.timeoutMaximum != UnconfirmedTimeoutMs && &slot != peer)
-		{
-			enet_peer_timeout(&slot, 0, UnconfirmedTimeoutMs, UnconfirmedTimeoutMs);
-		}
 	}
 }
 
@@ -301,13 +244,13 @@ OnlineSession::Phase OnlineSession::CurrentPhase() const
 
 void OnlineSession::SendFrame()
 {
-	if (host == nullptr)
+	if (!link.IsOpen())
 	{
 		return;
 	}
 	const double began = ThreadSeconds();
 	SendOutgoing();
-	enet_host_flush(host);
+	link.Flush();
 	if (CurrentPhase() == Phase::Playing)
 	{
 		networkingSeconds += ThreadSeconds() - began;
@@ -319,7 +262,7 @@ void OnlineSession::FrameEnded()
 	if (welcomeDue)
 	{
 		SendWelcome();
-		enet_host_flush(host);
+		link.Flush();
 	}
 	if (!catchingUp)
 	{
@@ -392,9 +335,9 @@ void OnlineSession::Finished()
 	}
 	// Going at once could lose the digests still queued for the partner;
 	// ENet says when it has them all.
-	if (peer != nullptr && peer->state == ENET_PEER_STATE_CONNECTED)
+	if (peer != nullptr && EnetLink::IsConnected(peer))
 	{
-		enet_peer_disconnect_later(peer, 0);
+		EnetLink::LetGo(peer);
 	}
 }
 
@@ -470,10 +413,7 @@ void OnlineSession::PartnerGone(const ENetEvent& event)
 
 void OnlineSession::Connected(ENetPeer* caller)
 {
-	// Left to itself ENet drops unreliable packets when the round trip
-	// varies; inputs travel unreliably and must not be thinned.
-	enet_peer_throttle_configure(caller, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
-	enet_peer_timeout(caller, 0, PeerTimeoutMinMs, PeerTimeoutMaxMs);
+	EnetLink::Configure(caller);
 	if (!options.host)
 	{
 		peer = caller;
@@ -483,20 +423,19 @@ void OnlineSession::Connected(ENetPeer* caller)
 	}
 	if (CurrentPhase() != Phase::Waiting)
 	{
-		std::fprintf(stderr, "contest: refused %s: a partner already plays\n", AddressOf(caller).c_str());
-		enet_peer_disconnect(caller, BusyReason);
+		std::fprintf(stderr, "contest: refused %s: a partner already plays\n", EnetLink::AddressOf(caller).c_str());
+		EnetLink::LetGo(caller, BusyReason);
 		return;
 	}
 	// Every caller is asked who it is; the first to answer well plays.
 	callers.push_back({caller, Clock::now()});
-	const std::string probe = "probe\n";
-	enet_peer_send(caller, 0, enet_packet_create(probe.data(), probe.size(), ENET_PACKET_FLAG_RELIABLE));
+	EnetLink::Send(caller, "probe\n");
 }
 
 void OnlineSession::TurnAway(ENetPeer* caller, const std::string& reason, enet_uint32 data)
 {
-	std::fprintf(stderr, "contest: refused %s: %s\n", AddressOf(caller).c_str(), reason.c_str());
-	enet_peer_disconnect_later(caller, data);
+	std::fprintf(stderr, "contest: refused %s: %s\n", EnetLink::AddressOf(caller).c_str(), reason.c_str());
+	EnetLink::LetGo(caller, data);
 	callers.erase(std::remove_if(callers.begin(), callers.end(),
 					  [caller](const Caller& each) { return each.peer == caller; }),
 		callers.end());
@@ -603,12 +542,12 @@ void OnlineSession::Hello(const Caller& called, const std::string& version, int 
 		std::fprintf(stderr, "contest: a partner's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
 			protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
 		const std::string refusal = "refuse " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n";
-		enet_peer_send(caller, 0, enet_packet_create(refusal.data(), refusal.size(), ENET_PACKET_FLAG_RELIABLE));
+		EnetLink::Send(caller, refusal);
 		TurnAway(caller, "its program is another version");
 		return;
 	}
 	peer = caller;
-	partnerName = AddressOf(caller);
+	partnerName = EnetLink::AddressOf(caller);
 	lastHeard = Clock::now();
 	callers.erase(std::remove_if(callers.begin(), callers.end(),
 					  [caller](const Caller& each) { return each.peer == caller; }),
@@ -774,7 +713,7 @@ void OnlineSession::CaughtUp()
 	// The host goes on as soon as it hears, a little before this machine's
 	// inputs reach it: as at a new game's start, it runs a trip ahead.
 	Send("ready\n");
-	enet_host_flush(host);
+	link.Flush();
 	ReplayLog::Header header = catchUp.Log().header;
 	header.side = Lockstep::Side::Partner;
 	onShared(header, catchUp.Log().lines, joining.frames);
@@ -852,8 +791,7 @@ void OnlineSession::StartCounting()
 	countedFrom = lockstep.Frame();
 	sampledFrame = lockstep.Frame();
 	sampledAt = startedAt;
-	host->totalSentData = 0;
-	host->totalReceivedData = 0;
+	link.ResetCounts();
 }
 
 void OnlineSession::Refused(const std::string& version, int protocol)
@@ -873,7 +811,7 @@ void OnlineSession::JoinFailed(const std::string& reason)
 	StopCatchingUp();
 	if (peer != nullptr)
 	{
-		enet_peer_disconnect_later(peer, 0);
+		EnetLink::LetGo(peer);
 		peer = nullptr;
 	}
 }
@@ -914,7 +852,7 @@ void OnlineSession::SendInputs()
 	}
 	// Unsequenced: a lost packet is not sent again by ENet, the next one
 	// carries its batches anyway, and none waits for another.
-	Send(packet, ENET_PACKET_FLAG_UNSEQUENCED);
+	Send(packet, false);
 	lastSentFrame = std::max(lastSentFrame, newest);
 	lastSentAt = Clock::now();
 	acknowledgementDue = false;
@@ -988,17 +926,11 @@ void OnlineSession::Digest(const std::string& packet)
 	}
 }
 
-void OnlineSession::Send(const std::string& packet, enet_uint32 flags)
+void OnlineSession::Send(const std::string& packet, bool reliable)
 {
-	if (peer == nullptr)
+	if (peer != nullptr)
 	{
-		return;
-	}
-	ENetPacket* sent = enet_packet_create(packet.data(), packet.size(), flags);
-	// A peer already letting go takes nothing more.
-	if (sent != nullptr && enet_peer_send(peer, 0, sent) != 0)
-	{
-		enet_packet_destroy(sent);
+		EnetLink::Send(peer, packet, reliable);
 	}
 }
 
@@ -1022,7 +954,7 @@ void OnlineSession::Drop(const std::string& reason)
 	{
 		// What was queued for the partner still goes: its digests tell it
 		// why.
-		enet_peer_disconnect_later(peer, 0);
+		EnetLink::LetGo(peer);
 		peer = nullptr;
 	}
 	if (lockstep.IsRunning())
@@ -1049,8 +981,8 @@ std::string OnlineSession::Summary() const
 	std::snprintf(text, sizeof(text),
 		"after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in, %.3f ms of networking a "
 		"frame)",
-		lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(), host->totalSentData / seconds,
-		host->totalReceivedData / seconds, networkingMs / std::max(lockstep.Frame() - countedFrom, 1));
+		lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(), link.SentBytes() / seconds,
+		link.ReceivedBytes() / seconds, networkingMs / std::max(lockstep.Frame() - countedFrom, 1));
 	return text;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <enet/enet.h>
 
 #include <chrono>
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/EnetLink.h"
 #include "framework/LineWords.h"
 #include "framework/Lockstep.h"
 #include "framework/Replay.h"
@@ -62,7 +62,7 @@ public:
 	// Opens the host's port or starts joining. False, with the reason, when
 	// the network cannot be used.
 	bool Open(const Options& options, std::string* error);
-	bool IsOpen() const { return host != nullptr; }
+	bool IsOpen() const { return link.IsOpen(); }
 	// The host begins a game of its own, built from seed, kept from its
 	// first frame for a partner to catch up with: the game's header.
 	ReplayLog::Header BeginGame(unsigned seed);
@@ -162,9 +162,6 @@ private:
 	// The waits that have an end: callers, the host's handshake, the
 	// pieces of the game, a catch-up, the partner's digests.
 	void CheckWaits();
-	// ENet keeps a connect that never completes for about 30 s; the host
-	// gives it a few.
-	void ShortenHalfOpen();
 	// A join that came to nothing: why, and the program exits 2.
 	void JoinFailed(const std::string& reason);
 	// The host: the partner gets the game so far to catch up with, or a
@@ -198,7 +195,7 @@ private:
 	void SendOutgoing();
 	void Inputs(const std::string& packet);
 	void Digest(const std::string& packet);
-	void Send(const std::string& packet, enet_uint32 flags = ENET_PACKET_FLAG_RELIABLE);
+	void Send(const std::string& packet, bool reliable = true);
 	// One sample a frame for the panel's plots.
 	void Sample();
 	void Goodbye(LineWords& words);
@@ -213,7 +210,7 @@ private:
 	std::string Summary() const;
 
 	Options options;
-	ENetHost* host = nullptr;
+	EnetLink link;
 	ENetPeer* peer = nullptr;
 	Lockstep lockstep;
 	std::function<void(unsigned)> onStart;

@@ -222,7 +222,8 @@ std::string HandedOver(const std::string& game, int frames)
 // have played and gives up on one that does not come: each ends the join
 // at once with a line saying why and exit status 2, where an Escape in the
 // game closed it with 0, a frame of restarts froze it, and a welcome
-// followed by silence held it for good. Nobody there ends a join too.
+// followed by silence held it for good. Nobody there ends a join too, but
+// not before a host started a little later has been met.
 TEST_P(JoinerAttacked, AJoinEndsWithAReasonWhateverTheHostDoes)
 {
 	struct Case
@@ -269,6 +270,12 @@ TEST_P(JoinerAttacked, AJoinEndsWithAReasonWhateverTheHostDoes)
 	EXPECT_EQ(alone.WaitForExit(30.0), 2) << alone.ErrorOutput();
 	EXPECT_NE(alone.ErrorOutput().find("no answer within"), std::string::npos) << alone.ErrorOutput();
 	std::cout << "nobody there: the joiner gave up in " << SecondsSince(start) << " s\n";
+
+	// Within the budget, a host that starts late is met.
+	RunningProgram early({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	std::this_thread::sleep_for(std::chrono::seconds(4));
+	RunningProgram late({"--host", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	EXPECT_TRUE(WaitForText(early, "caught up", 20.0)) << early.ErrorOutput() << late.ErrorOutput();
 }
 
 // Mid-game, a refusal or a busy host's goodbye is no reason to leave the

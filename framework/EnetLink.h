@@ -1,0 +1,65 @@
+#pragma once
+
+#include <enet/enet.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The network under an online game: one ENet host on a UDP port (a game's
+// host, waiting for callers) or on any port (a partner, calling one), its
+// peers as handles, text packets on one channel. What the game says over it
+// is the session's; this class knows only how it travels.
+class EnetLink
+{
+public:
+	// A connect that is not yet confirmed, and a call that is not
+	// answered, are let go after this (ENet's own limits are about 30 s).
+	static constexpr enet_uint32 UnconfirmedTimeoutMs = 2000;
+
+	EnetLink() = default;
+	~EnetLink();
+	EnetLink(const EnetLink&) = delete;
+	EnetLink& operator=(const EnetLink&) = delete;
+
+	// Listens on address's port (its host ENET_HOST_ANY for every
+	// interface) for up to peers callers, or, with address null, opens a
+	// socket to call from. False, with the reason (the system's, when it
+	// gives one).
+	bool Open(const ENetAddress* address, std::size_t peers, std::string* error);
+	bool IsOpen() const { return host != nullptr; }
+	// The address of a host name or dotted quad; false when there is none.
+	static bool Resolve(const std::string& name, uint16_t port, ENetAddress* address);
+	// Starts a call, given up after UnconfirmedTimeoutMs; null when no peer
+	// is free.
+	ENetPeer* Call(const ENetAddress& address);
+	// The next event: the first call of a turn reads the socket once, the
+	// ones after take what it brought without asking the system again.
+	bool Poll(ENetEvent* event, bool firstOfTurn);
+	// A peer just connected: its unreliable packets are never thinned,
+	// and a link that stops carrying is noticed within seconds.
+	static void Configure(ENetPeer* peer);
+	// ENet keeps a connect that never completes for about 30 s; a host
+	// gives every peer but keep a few.
+	void ShortenHalfOpen(const ENetPeer* keep);
+	// Sends text reliably or unsequenced; a peer already letting go takes
+	// nothing more.
+	static void Send(ENetPeer* peer, const std::string& text, bool reliable = true);
+	// The peer goes once what was queued for it has left, with data for
+	// its disconnect event.
+	static void LetGo(ENetPeer* peer, enet_uint32 data = 0);
+	// The peer is told at once, with nothing more sent: the program ends.
+	static void LetGoNow(ENetPeer* peer) { enet_peer_disconnect_now(peer, 0); }
+	static bool IsConnected(const ENetPeer* peer) { return peer->state == ENET_PEER_STATE_CONNECTED; }
+	void Flush();
+
+	static std::string AddressOf(const ENetPeer* peer);
+	// Bytes sent and received since the count was last reset.
+	uint32_t SentBytes() const { return host->totalSentData; }
+	uint32_t ReceivedBytes() const { return host->totalReceivedData; }
+	void ResetCounts();
+
+private:
+	ENetHost* host = nullptr;
+	bool initialized = false;
+};
