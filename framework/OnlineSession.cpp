@@ -86,6 +86,7 @@ bool OnlineSession::Open(const Options& given, std::string* error)
 	{
 		return false;
 	}
+	ChangePhase(options.host ? Phase::Waiting : Phase::Calling);
 	if (!options.host)
 	{
 		partnerAddress = address;
@@ -131,7 +132,7 @@ void OnlineSession::Service()
 	}
 	CheckWaits();
 	SendOutgoing();
-	if (catchingUp && Clock::now() - progressSentAt >= ProgressInterval)
+	if (phase == Phase::CatchingUp && Clock::now() - progressSentAt >= ProgressInterval)
 	{
 		Send("progress " + std::to_string(catchUp.Frame()) + "\n");
 		progressSentAt = Clock::now();
@@ -161,7 +162,7 @@ void OnlineSession::Service()
 		left = true;
 	}
 	link.Flush();
-	if (CurrentPhase() == Phase::Playing)
+	if (phase == Phase::Playing)
 	{
 		networkingSeconds += ThreadSeconds() - began;
 		Sample();
@@ -180,7 +181,7 @@ void OnlineSession::CheckWaits()
 		}
 		++i;
 	}
-	switch (CurrentPhase())
+	switch (phase)
 	{
 	case Phase::Calling:
 		if (now - joinStarted > JoinBudget)
@@ -193,7 +194,7 @@ void OnlineSession::CheckWaits()
 	case Phase::Receiving:
 		if (now - lastHeard > HandshakeTimeout)
 		{
-			JoinFailed(CurrentPhase() == Phase::Greeted ? "the host said nothing for 5 s after its greeting"
+			JoinFailed(phase == Phase::Greeted ? "the host said nothing for 5 s after its greeting"
 														: "the host's game stopped coming for 5 s");
 		}
 		break;
@@ -219,27 +220,9 @@ void OnlineSession::CheckWaits()
 	}
 }
 
-OnlineSession::Phase OnlineSession::CurrentPhase() const
+void OnlineSession::ChangePhase(Phase next)
 {
-	if (options.host)
-	{
-		return welcomeDue ? Phase::Welcoming
-			: partnerTarget >= 0 ? Phase::PartnerCatchingUp
-			: lockstep.IsRunning() ? Phase::Playing
-								 : Phase::Waiting;
-	}
-	if (lockstep.IsRunning())
-	{
-		return Phase::Playing;
-	}
-	if (played || failedStatus != 0)
-	{
-		return Phase::Alone;
-	}
-	return catchingUp ? Phase::CatchingUp
-		: joining.receiving ? Phase::Receiving
-		: connected ? Phase::Greeted
-					: Phase::Calling;
+	phase = next;
 }
 
 void OnlineSession::SendFrame()
@@ -251,7 +234,7 @@ void OnlineSession::SendFrame()
 	const double began = ThreadSeconds();
 	SendOutgoing();
 	link.Flush();
-	if (CurrentPhase() == Phase::Playing)
+	if (phase == Phase::Playing)
 	{
 		networkingSeconds += ThreadSeconds() - began;
 	}
@@ -259,12 +242,12 @@ void OnlineSession::SendFrame()
 
 void OnlineSession::FrameEnded()
 {
-	if (welcomeDue)
+	if (phase == Phase::Welcoming)
 	{
 		SendWelcome();
 		link.Flush();
 	}
-	if (!catchingUp)
+	if (phase != Phase::CatchingUp)
 	{
 		return;
 	}
@@ -382,9 +365,7 @@ void OnlineSession::Handle(const ENetEvent& event)
 
 void OnlineSession::PartnerGone(const ENetEvent& event)
 {
-	const Phase phase = CurrentPhase();
-	peer = nullptr;
-	connected = false;
+		peer = nullptr;
 	if (phase == Phase::Calling)
 	{
 		// Nobody answered this try: another, while the budget lasts.
@@ -417,11 +398,11 @@ void OnlineSession::Connected(ENetPeer* caller)
 	if (!options.host)
 	{
 		peer = caller;
-		connected = true;
+		ChangePhase(Phase::Greeted);
 		lastHeard = Clock::now();
 		return;
 	}
-	if (CurrentPhase() != Phase::Waiting)
+	if (phase != Phase::Waiting)
 	{
 		std::fprintf(stderr, "contest: refused %s: a partner already plays\n", EnetLink::AddressOf(caller).c_str());
 		EnetLink::LetGo(caller, BusyReason);
@@ -474,8 +455,7 @@ void OnlineSession::Received(const std::string& packet)
 	std::getline(lines, first);
 	LineWords words(first);
 	const std::string kind = words.Word("packet");
-	const Phase phase = CurrentPhase();
-	const bool playing = lockstep.IsRunning();
+		const bool playing = lockstep.IsRunning();
 	if ((kind == "frames" || kind == "digest") && playing)
 	{
 		kind == "frames" ? Inputs(packet) : Digest(packet);
@@ -562,14 +542,14 @@ void OnlineSession::Hello(const Caller& called, const std::string& version, int 
 											   Lockstep::MinDelay, Lockstep::MaxDelay);
 	std::fprintf(stderr, "contest: %s joined; input delay %s\n", partnerName.c_str(), Frames(delay).c_str());
 	welcomeDelay = delay;
-	welcomeDue = true;
+	ChangePhase(Phase::Welcoming);
 }
 
 void OnlineSession::SendWelcome()
 {
-	welcomeDue = false;
 	if (peer == nullptr)
 	{
+		ChangePhase(Phase::Waiting);
 		return;
 	}
 	const std::string& played = game.Kept();
@@ -586,6 +566,7 @@ void OnlineSession::SendWelcome()
 		partnerProgress = 0;
 		Begin(Lockstep::Side::Host, welcomeDelay, frames);
 		lockstep.Hold(true);
+		ChangePhase(Phase::PartnerCatchingUp);
 		return;
 	}
 	std::fprintf(stderr, "contest: the game has run too long for a partner to catch up with; a new one starts\n");
@@ -596,6 +577,7 @@ void OnlineSession::SendWelcome()
 	onStart(seed);
 	const ReplayLog::Header header = BeginGame(seed);
 	Begin(Lockstep::Side::Host, welcomeDelay, 0);
+	ChangePhase(Phase::Playing);
 	onShared(header, {}, 0);
 }
 
@@ -619,14 +601,16 @@ void OnlineSession::Welcome(LineWords& words)
 		std::fprintf(stderr, "contest: the host sets the input delay: --delay %d gives way to its %s\n",
 			options.delay, Frames(static_cast<int>(delay)).c_str());
 	}
-	joining = Joining{static_cast<int>(delay), static_cast<int>(frames), static_cast<std::size_t>(bytes), "",
-		bytes != 0};
-	if (bytes == 0)
+	joining = Joining{static_cast<int>(delay), static_cast<int>(frames), static_cast<std::size_t>(bytes), ""};
+	if (bytes != 0)
 	{
-		onStart(static_cast<unsigned>(seed));
-		Begin(Lockstep::Side::Partner, static_cast<int>(delay), 0);
-		onShared(GameHeader(static_cast<unsigned>(seed), Lockstep::Side::Partner), {}, 0);
+		ChangePhase(Phase::Receiving);
+		return;
 	}
+	onStart(static_cast<unsigned>(seed));
+	Begin(Lockstep::Side::Partner, static_cast<int>(delay), 0);
+	ChangePhase(Phase::Playing);
+	onShared(GameHeader(static_cast<unsigned>(seed), Lockstep::Side::Partner), {}, 0);
 }
 
 void OnlineSession::HostGame(const std::string& packet)
@@ -644,7 +628,6 @@ void OnlineSession::HostGame(const std::string& packet)
 
 void OnlineSession::StartCatchingUp()
 {
-	joining.receiving = false;
 	ReplayLog played;
 	std::istringstream text(joining.text);
 	std::string error;
@@ -662,7 +645,7 @@ void OnlineSession::StartCatchingUp()
 	onStart(played.header.seed);
 	catchUp.CatchUp(std::move(played), joining.frames);
 	catchUpStarted = Clock::now();
-	catchingUp = true;
+	ChangePhase(Phase::CatchingUp);
 	inputStream.SetSource(&catchUp);
 	if (joining.frames == 0)
 	{
@@ -710,6 +693,7 @@ void OnlineSession::CaughtUp()
 	const double seconds = std::chrono::duration<double>(Clock::now() - catchUpStarted).count();
 	std::fprintf(stderr, "contest: caught up in %.1f s\n", seconds);
 	Begin(Lockstep::Side::Partner, joining.delay, joining.frames);
+	ChangePhase(Phase::Playing);
 	// The host goes on as soon as it hears, a little before this machine's
 	// inputs reach it: as at a new game's start, it runs a trip ahead.
 	Send("ready\n");
@@ -721,24 +705,22 @@ void OnlineSession::CaughtUp()
 
 void OnlineSession::StopCatchingUp()
 {
-	joining.receiving = false;
 	std::string().swap(joining.text);
-	if (catchingUp)
+	if (phase == Phase::CatchingUp)
 	{
-		catchingUp = false;
 		inputStream.SetSource(&lockstep);
 	}
 }
 
 void OnlineSession::PartnerCaughtUp()
 {
-	if (partnerTarget < 0)
+	if (phase != Phase::PartnerCatchingUp)
 	{
 		return;
 	}
 	std::fprintf(stderr, "contest: the partner caught up in %.1f s\n",
 		std::chrono::duration<double>(Clock::now() - startedAt).count());
-	partnerTarget = -1;
+	ChangePhase(Phase::Playing);
 	lockstep.Hold(false);
 	// The game handed over and the wait for the partner are not play.
 	StartCounting();
@@ -807,8 +789,8 @@ void OnlineSession::JoinFailed(const std::string& reason)
 {
 	std::fprintf(stderr, "contest: could not join %s:%u: %s\n", options.address.c_str(),
 		static_cast<unsigned>(options.port), reason.c_str());
-	failedStatus = 2;
 	StopCatchingUp();
+	ChangePhase(Phase::Refused);
 	if (peer != nullptr)
 	{
 		EnetLink::LetGo(peer);
@@ -936,8 +918,8 @@ void OnlineSession::Send(const std::string& packet, bool reliable)
 
 void OnlineSession::Drop(const std::string& reason)
 {
-	const Phase phase = CurrentPhase();
-	if (!options.host && !played && phase != Phase::Playing)
+	if (phase == Phase::Calling || phase == Phase::Greeted || phase == Phase::Receiving ||
+		phase == Phase::CatchingUp)
 	{
 		// The partner had no game with the host yet: the join failed.
 		JoinFailed(reason);
@@ -947,9 +929,6 @@ void OnlineSession::Drop(const std::string& reason)
 	const std::string figures = phase == Phase::Playing ? " " + Summary() : "";
 	std::fprintf(stderr, "contest: %s%s; the game goes on alone\n", reason.c_str(), figures.c_str());
 	endedWhy = reason;
-	welcomeDue = false;
-	partnerTarget = -1;
-	StopCatchingUp();
 	if (peer != nullptr)
 	{
 		// What was queued for the partner still goes: its digests tell it
@@ -960,12 +939,12 @@ void OnlineSession::Drop(const std::string& reason)
 	if (lockstep.IsRunning())
 	{
 		lockstep.Stop();
-		played = true;
 		if (onPartnerLeft)
 		{
 			onPartnerLeft();
 		}
 	}
+	ChangePhase(options.host ? Phase::Waiting : Phase::Alone);
 }
 
 std::string OnlineSession::PartedReason() const
@@ -989,7 +968,7 @@ std::string OnlineSession::Summary() const
 std::string OnlineSession::StatusLine() const
 {
 	const std::string you = "you play " + options.fighters[options.host ? 0 : 1];
-	switch (CurrentPhase())
+	switch (phase)
 	{
 	case Phase::Calling:
 	case Phase::Greeted:
@@ -1008,13 +987,15 @@ std::string OnlineSession::StatusLine() const
 			std::to_string(partnerTarget);
 	case Phase::Playing:
 		return "online with " + partnerName + ", input delay " + Frames(lockstep.Delay()) + "; " + you;
+	case Phase::Refused:
+		return "not joined";
 	case Phase::Alone:
 		break;
 	}
-	return failedStatus != 0 ? "not joined" : "alone: the online game ended (" + endedWhy + ")";
+	return "alone: the online game ended (" + endedWhy + ")";
 }
 
 std::string OnlineSession::WaitLine() const
 {
-	return CurrentPhase() == Phase::PartnerCatchingUp ? StatusLine() : "waiting for partner";
+	return phase == Phase::PartnerCatchingUp ? StatusLine() : "waiting for partner";
 }

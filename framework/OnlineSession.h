@@ -44,6 +44,8 @@ public:
 	// game with the host.
 	static constexpr int MaxCatchUpFrames = 18000;
 	static constexpr std::size_t MaxCatchUpBytes = 16 << 20;
+	// The exit status of a join that came to nothing.
+	static constexpr int JoinFailedStatus = 2;
 
 	struct Options
 	{
@@ -89,12 +91,12 @@ public:
 	// applied so far; a partner catching up sees whether it has.
 	void FrameEnded();
 	// A host that welcomes a partner after the next frame, which must run.
-	bool WelcomeDue() const { return welcomeDue; }
+	bool WelcomeDue() const { return phase == Phase::Welcoming; }
 	// The partner plays the host's game so far, as fast as it can.
-	bool IsCatchingUp() const { return catchingUp; }
+	bool IsCatchingUp() const { return phase == Phase::CatchingUp; }
 	// The partner's program could not play with this one: the status to
 	// leave with (a joiner only), else 0.
-	int FailedStatus() const { return failedStatus; }
+	int FailedStatus() const { return phase == Phase::Refused ? JoinFailedStatus : 0; }
 	// This player leaves: the partner is told, and both play the frames
 	// whose inputs have already left, so both games end on the same frame.
 	// False when no game is being played with a partner.
@@ -139,8 +141,10 @@ private:
 		PartnerCatchingUp,
 		// Both: in lockstep with the partner.
 		Playing,
-		// The partner once its game with the host has ended.
+		// The partner once its game with the host has ended, or when its
+		// join came to nothing.
 		Alone,
+		Refused,
 	};
 	// A caller the host has sent its probe and waits to hear from.
 	struct Caller
@@ -149,7 +153,8 @@ private:
 		std::chrono::steady_clock::time_point since;
 	};
 
-	Phase CurrentPhase() const;
+	// The one place the phase changes.
+	void ChangePhase(Phase next);
 	void Handle(const ENetEvent& event);
 	void Connected(ENetPeer* peer);
 	// The partner calls the host (again, within the join's budget).
@@ -219,11 +224,10 @@ private:
 	// caught up with.
 	Replay game;
 	ReplayLog::Header gameHeader;
-	bool welcomeDue = false;
 	int welcomeDelay = 0;
-	// The host: the frame a partner catches up to, -1 when none does, and
-	// how far it has got.
-	int partnerTarget = -1;
+	// The host: the frame its partner catches up to, and how far it has
+	// got.
+	int partnerTarget = 0;
 	int partnerProgress = 0;
 	// The partner: what the welcome announced, the host's game as it
 	// arrives, and its replay.
@@ -233,25 +237,20 @@ private:
 		int frames = 0;
 		std::size_t bytes = 0;
 		std::string text;
-		bool receiving = false;
 	} joining;
 	Replay catchUp;
-	bool catchingUp = false;
 	std::chrono::steady_clock::time_point catchUpStarted;
 	std::chrono::steady_clock::time_point progressSentAt;
 	std::function<void()> onPartnerLeft;
 	std::vector<Caller> callers;
 	std::chrono::steady_clock::time_point joinStarted;
-	// The partner has played in lockstep with the host.
-	bool played = false;
 	// Why the last game with a partner ended, for the screen.
 	std::string endedWhy;
 	// The host: the frame the partner's catch-up has reached, and when it
 	// got there.
 	std::chrono::steady_clock::time_point progressAt;
-	// The partner: the host it calls, and whether the call went through.
+	// The partner: the host it calls.
 	ENetAddress partnerAddress{};
-	bool connected = false;
 	std::chrono::steady_clock::time_point lastHeard;
 	std::chrono::steady_clock::time_point startedAt;
 	std::chrono::steady_clock::time_point leftAt;
@@ -270,7 +269,7 @@ private:
 	std::chrono::steady_clock::time_point lastSentAt;
 	// Batches came since the last packet: the partner waits to hear so.
 	bool acknowledgementDue = false;
-	int failedStatus = 0;
+	Phase phase = Phase::Waiting;
 	bool left = false;
 };
 
