@@ -145,9 +145,7 @@ bool Lockstep::Admits(const Line& input)
 	if (!rules.CheckHandedOver(aloneFrame, &why))
 	{
 		aloneFrame.pop_back();
-		Refuse(input.kind == Line::Change && input.change.kind == PanelChange::Scene
-				? "scenes cannot be switched during an online game: both machines play the same scene"
-				: "not kept for a partner to catch up with: " + why.substr(0, why.find(':')));
+		Refuse(input, "not kept for a partner to catch up with: " + why);
 		return false;
 	}
 	return true;
@@ -190,10 +188,7 @@ bool Lockstep::Offered(const Line& input)
 	case TravelRules::Verdict::StaysHere:
 		return true;
 	case TravelRules::Verdict::Refused:
-		Refuse(input.kind == Line::Change && input.change.kind == PanelChange::Scene
-				? "scenes cannot be switched during an online game: both machines play the same scene"
-			: input.kind == Line::Change ? "the host's panel sets the game during an online game"
-										 : "not sent to the partner: " + why);
+		Refuse(input, "not sent to the partner: " + why);
 		return false;
 	case TravelRules::Verdict::Travels:
 		break;
@@ -209,16 +204,22 @@ bool Lockstep::Offered(const Line& input)
 	if (!rules.CheckBatch(acting, side, &why))
 	{
 		acting.pop_back();
-		Refuse("not sent to the partner: " + why.substr(0, why.find(':')));
+		Refuse(input, "not sent to the partner: " + why);
 	}
 	return false;
 }
 
-void Lockstep::Refuse(const std::string& why)
+void Lockstep::Refuse(const Line& input, const std::string& why)
 {
-	if (refusalsSaid.insert(why).second)
+	// The panel's changes are said by what they are; anything else by the
+	// table's reason, without the line it names.
+	const std::string said = input.kind == Line::Change && input.change.kind == PanelChange::Scene
+		? "scenes cannot be switched during an online game: both machines play the same scene"
+		: input.kind == Line::Change ? "the host's panel sets the game during an online game"
+									 : why.substr(0, why.find(": \""));
+	if (refusalsSaid.insert(said).second)
 	{
-		std::fprintf(stderr, "contest: %s\n", why.c_str());
+		std::fprintf(stderr, "contest: %s\n", said.c_str());
 	}
 }
 

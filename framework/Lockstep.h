@@ -130,7 +130,7 @@ public:
 private:
 	void CompareDigests(int at);
 	// A local input that cannot travel: why, on stderr once.
-	void Refuse(const std::string& why);
+	void Refuse(const ReplayLog::Line& input, const std::string& why);
 	int OwnPad() const { return TravelRules::PadOf(side); }
 	// A local input as it travels: the partner's keys made the second
 	// player's, a release under Ctrl naming its letter, the local pad 0

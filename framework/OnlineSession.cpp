@@ -326,8 +326,7 @@ void OnlineSession::Finished()
 
 void OnlineSession::Handle(const ENetEvent& event)
 {
-	const auto caller = std::find_if(
-		callers.begin(), callers.end(), [&event](const Caller& each) { return each.peer == event.peer; });
+	const auto caller = FindCaller(event.peer);
 	switch (event.type)
 	{
 	case ENET_EVENT_TYPE_CONNECT:
@@ -417,9 +416,12 @@ void OnlineSession::TurnAway(ENetPeer* caller, const std::string& reason, enet_u
 {
 	std::fprintf(stderr, "contest: refused %s: %s\n", EnetLink::AddressOf(caller).c_str(), reason.c_str());
 	EnetLink::LetGo(caller, data);
-	callers.erase(std::remove_if(callers.begin(), callers.end(),
-					  [caller](const Caller& each) { return each.peer == caller; }),
-		callers.end());
+	callers.erase(FindCaller(caller));
+}
+
+std::vector<OnlineSession::Caller>::iterator OnlineSession::FindCaller(const ENetPeer* peer)
+{
+	return std::find_if(callers.begin(), callers.end(), [peer](const Caller& each) { return each.peer == peer; });
 }
 
 void OnlineSession::CallerSpoke(ENetPeer* caller, const std::string& packet)
@@ -442,9 +444,7 @@ void OnlineSession::CallerSpoke(ENetPeer* caller, const std::string& packet)
 	}
 	else
 	{
-		const Caller called = *std::find_if(
-			callers.begin(), callers.end(), [caller](const Caller& each) { return each.peer == caller; });
-		Hello(called, version, protocol);
+		Hello(*FindCaller(caller), version, protocol);
 	}
 }
 
@@ -514,7 +514,7 @@ void OnlineSession::Received(const std::string& packet)
 	}
 }
 
-void OnlineSession::Hello(const Caller& called, const std::string& version, int protocol)
+void OnlineSession::Hello(Caller called, const std::string& version, int protocol)
 {
 	ENetPeer* const caller = called.peer;
 	if (protocol != ProtocolVersion || version != ContestVersion)
@@ -529,9 +529,7 @@ void OnlineSession::Hello(const Caller& called, const std::string& version, int 
 	peer = caller;
 	partnerName = EnetLink::AddressOf(caller);
 	lastHeard = Clock::now();
-	callers.erase(std::remove_if(callers.begin(), callers.end(),
-					  [caller](const Caller& each) { return each.peer == caller; }),
-		callers.end());
+	callers.erase(FindCaller(caller));
 	while (!callers.empty())
 	{
 		TurnAway(callers.front().peer, "a partner already plays", BusyReason);

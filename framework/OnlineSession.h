@@ -161,9 +161,12 @@ private:
 	void Call();
 	void Received(const std::string& packet);
 	void CallerSpoke(ENetPeer* caller, const std::string& packet);
-	void Hello(const Caller& caller, const std::string& version, int protocol);
+	// The caller is a copy: it leaves the callers here.
+	void Hello(Caller caller, const std::string& version, int protocol);
 	// The host turns a caller away with reason, on stderr.
 	void TurnAway(ENetPeer* caller, const std::string& reason, enet_uint32 data = 0);
+	// The caller of peer; callers.end() when peer is none.
+	std::vector<Caller>::iterator FindCaller(const ENetPeer* peer);
 	// The waits that have an end: callers, the host's handshake, the
 	// pieces of the game, a catch-up, the partner's digests.
 	void CheckWaits();
