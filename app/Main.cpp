@@ -1,5 +1,5 @@
 #include "app/SceneRegistry.h"
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/GameDevices.h"
 
 int main(int argc, char** argv)

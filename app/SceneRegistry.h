@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Every scene in display order, the game first, ending with a row whose
 // create is null.

@@ -32,9 +32,9 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/InputStream.h"
-#include "framework/Shell.h"
-#include "framework/WorldDigest.h"
+#include "framework/input/InputStream.h"
+#include "framework/shell/Shell.h"
+#include "framework/core/WorldDigest.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/GameDevices.h"
@@ -167,7 +167,7 @@ void OpenWindow(char* program)
 	OnReshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 	sceneHost.UseRegistry(sceneEntries);
 	sceneHost.UseDevices(&gameDevices);
-	sceneHost.UseCamera(&view);
+	sceneHost.UseContext(&ShellContext());
 }
 
 // Plays one game as the options say and prints its figures; the exit

@@ -7,9 +7,6 @@
 #include <string>
 #include <utility>
 
-#include "framework/InputStream.h"
-#include "framework/Replay.h"
-#include "framework/Shell.h"
 #include "game/GameGlobals.h"
 #include "game/GamePads.h"
 #include "game/Input.h"
@@ -176,8 +173,8 @@ void Contest::ShakePads()
 		// The knight's pad is slot 0 unless the pads are swapped; online,
 		// only this machine's own fighter has a pad here. A replay shakes
 		// nobody's hands.
-		const int slot = inputStream.LocalPadFor((f == 0) != swapPads ? 0 : 1);
-		const bool shaking = !replay.IsPlaying() && slot >= 0;
+		const int slot = Context().LocalPadFor((f == 0) != swapPads ? 0 : 1);
+		const bool shaking = Context().DevicesLive() && slot >= 0;
 		if (shaking && now[f].down && !felt[f].down)
 		{
 			gamePads.Rumble(slot, GamePads::Pulse::Down);
@@ -330,7 +327,7 @@ void Contest::MoveCamera(Settings* settings)
 	// This frame is culled for the new camera, so it must also be drawn
 	// with it; the shell alone would apply it only after the frame, and a
 	// change of zoom alone not at all.
-	if (windowCamera != nullptr)
+	if (Camera* windowCamera = Context().WindowCamera())
 	{
 		windowCamera->LookAt(camera.Center(), camera.Zoom());
 	}
@@ -373,7 +370,7 @@ void Contest::Draw()
 	// Without a window to show it in, the whole world is in view.
 	b2Vec2 lower(-MaxWorldCoordinate, -MaxWorldCoordinate);
 	b2Vec2 upper(MaxWorldCoordinate, MaxWorldCoordinate);
-	if (windowCamera != nullptr)
+	if (const Camera* windowCamera = Context().WindowCamera())
 	{
 		windowCamera->VisibleArea(&lower, &upper);
 	}
@@ -440,9 +437,9 @@ PanelItem Local(PanelItem item)
 }
 // What plays a pad slot's fighter: the other machine's player online, else
 // the pad plugged in, else keyboard play's keys, else nothing.
-PanelItem SlotItem(int slot, const char* fighter)
+PanelItem SlotItem(const SceneContext& context, int slot, const char* fighter)
 {
-	const int local = inputStream.LocalPadFor(slot);
+	const int local = context.LocalPadFor(slot);
 	const std::string name = local >= 0 ? gamePads.SlotName(local) : "";
 	const std::string key = "pad" + std::to_string(slot);
 	const std::string label = "Pad " + std::to_string(slot) + " (" + fighter + ")";
@@ -463,8 +460,8 @@ void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 		HarmBar("Knight harm", knight->hurt, knight->Has(DyingFlag)),
 		HarmBar("Archer harm", archer->hurt, archer->Has(DyingFlag)),
 		Item(PanelItem::Switch, "noHarm", "No-harm mode", GodMode ? 1.0f : 0.0f),
-		SlotItem(0, swapPads ? "archer" : "knight"),
-		SlotItem(1, swapPads ? "knight" : "archer"),
+		SlotItem(Context(), 0, swapPads ? "archer" : "knight"),
+		SlotItem(Context(), 1, swapPads ? "knight" : "archer"),
 		Item(PanelItem::Switch, "swapPads", "Swap pads", swapPads ? 1.0f : 0.0f),
 		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
 		Local(Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f)),
@@ -604,6 +601,6 @@ void Contest::KeyboardUp(unsigned char key)
 {
 	// The modifiers come with the release, recorded with it; only a control
 	// code needs them.
-	const bool control = key < ' ' && (inputRouter.KeyModifiers() & GLUT_ACTIVE_CTRL) != 0;
+	const bool control = key < ' ' && (Context().KeyModifiers() & GLUT_ACTIVE_CTRL) != 0;
 	keyboardPad.KeyUp(key, control);
 }

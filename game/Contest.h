@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 #include "game/ContestCamera.h"
 #include "game/ContestRenderer.h"
 #include "game/ControlState.h"

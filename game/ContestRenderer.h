@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/DebugDraw.h"
-#include "framework/Texture.h"
+#include "framework/core/DebugDraw.h"
+#include "framework/core/Texture.h"
 
 class GameObject;
 class Ground;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/ProgramStart.h"
+#include "framework/input/ProgramStart.h"
 
 // The game's pads and keyboard play, as the framework starts, resets and
 // stops them.

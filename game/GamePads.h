@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/PadEvent.h"
+#include "framework/input/PadEvent.h"
 
 // The game pads plugged into the machine, and the slot each one holds: pad 0
 // plays the knight and pad 1 the archer (unless the game swaps them).

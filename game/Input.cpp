@@ -1,16 +1,16 @@
 #include "game/Input.h"
 
-#include "framework/InputStream.h"
+#include "framework/input/InputStream.h"
 #include "game/GamePads.h"
 
 Input input(gamePads);
 
 namespace
 {
-ReplayLog::Line PadLine(const PadEvent& event)
+InputLine PadLine(const PadEvent& event)
 {
-	ReplayLog::Line line;
-	line.kind = ReplayLog::Line::Pad;
+	InputLine line;
+	line.kind = InputLine::Pad;
 	line.code = static_cast<int>(event.action);
 	line.pad = event.pad;
 	line.element = event.element;
@@ -18,7 +18,7 @@ ReplayLog::Line PadLine(const PadEvent& event)
 	return line;
 }
 
-PadEvent EventOf(const ReplayLog::Line& line)
+PadEvent EventOf(const InputLine& line)
 {
 	return {line.pad, static_cast<PadAction>(line.code), line.element, line.value};
 }
@@ -77,7 +77,7 @@ void Input::Read()
 	}
 	lettingGo.clear();
 	devices.Poll(offer);
-	while (const ReplayLog::Line* line = inputStream.Next(InputChannel::Pads))
+	while (const InputLine* line = inputStream.Next(InputChannel::Pads))
 	{
 		HandleEvent(EventOf(*line));
 	}

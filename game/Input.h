@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/PadEvent.h"
+#include "framework/input/PadEvent.h"
 
 class GamePads;
 

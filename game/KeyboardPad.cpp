@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "framework/InputStream.h"
+#include "framework/input/InputStream.h"
 #include "game/Input.h"
 
 KeyboardPad keyboardPad(input);
@@ -163,8 +163,8 @@ bool KeyboardPad::FocusLost()
 	{
 		if (inputStream.IsLive())
 		{
-			ReplayLog::Line line;
-			line.kind = ReplayLog::Line::Release;
+			InputLine line;
+			line.kind = InputLine::Release;
 			return inputStream.Offer(line);
 		}
 		// Online, a machine lets go of its own fighter's keys only: the
@@ -196,8 +196,8 @@ void KeyboardPad::LetGoOf(int pad)
 		{
 			continue;
 		}
-		ReplayLog::Line release;
-		release.kind = ReplayLog::Line::KeyUp;
+		InputLine release;
+		release.kind = InputLine::KeyUp;
 		release.code = key;
 		if (inputStream.Offer(release))
 		{

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A fast box ploughs into a cloud of 400 small circles without gravity: a
 // burst of new contact pairs for the broad phase.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A weightless arena with a ship steered by torque and a thrust force, and
 // boxes held back by friction joints so they slide as if on a table.

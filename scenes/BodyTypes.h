@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A platform on a revolute and a prismatic joint, carrying a payload, that
 // can be switched between dynamic, static and kinematic.

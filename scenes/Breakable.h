@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A body of two boxes that splits into two bodies the first time it is hit
 // hard enough.

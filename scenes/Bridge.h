@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A rope bridge of thirty planks pinned to the ground at both ends, with a
 // few shapes dropped on it.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A car on wheel joints with springs, driven over hills, a teeter, a
 // bridge, a few boxes and a jump.

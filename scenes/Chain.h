@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Thirty links hanging from one pin, falling as a chain.
 class Chain : public Test

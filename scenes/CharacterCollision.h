@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Character shapes of several kinds among edges, chains and aligned boxes;
 // one small ball is driven to the left across them.

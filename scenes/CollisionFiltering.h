@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Pairs of triangles, boxes and circles whose group indices and category
 // bits decide who collides with whom.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Six shapes fall on each other; whenever two of them touch, the lighter one
 // is destroyed after the step. Shows safe body removal after contacts.

@@ -1,6 +1,6 @@
 #include "scenes/CollisionStatistics.h"
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 namespace
 {

@@ -2,7 +2,7 @@
 
 #include <box2d/box2d.h>
 
-#include "framework/DebugDraw.h"
+#include "framework/core/DebugDraw.h"
 
 // The library's process-wide distance and time-of-impact counters. They are
 // exported by the library but its headers do not declare them.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Bodies made of several fixtures: circle pairs, crossed boxes, a triangle
 // pair, and a bucket to hold them.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Circles bouncing about without gravity inside a closed box of edges.
 class Confined : public Test

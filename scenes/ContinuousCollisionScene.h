@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Base of the scenes that throw fast bodies at a short ground with a small
 // post on it, showing how hard continuous collision had to work to stop them

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 #include "scenes/KeyboardPose.h"
 
 // The closest points of two polygons and the distance between them; the

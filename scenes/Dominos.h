@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A pendulum knocks over a row of dominoes, which tip a see-saw plank that
 // lifts a bar and opens a lidded box of balls.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A weightless scene rebuilt from literal values as a world dump would
 // write them: two damped bodies on a prismatic and a revolute joint inside

@@ -2,7 +2,7 @@
 
 #include <box2d/b2_dynamic_tree.h>
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // The broad phase's dynamic box tree on its own: boxes are created,
 // destroyed and moved at random while a query box finds the ones it

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 #include "scenes/ShapePrototypes.h"
 
 // Shapes dropped on a wavy ground of edges, and a turning ray that finds the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A hilly run of edges that know their neighbours, so a ball and a box
 // cross the seams without catching.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Gear joints coupling revolute and prismatic joints: a hanging train and a
 // second train whose joint relations are shown as text.

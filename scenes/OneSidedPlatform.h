@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A platform that a ball passes through from below and lands on from above.
 class OneSidedPlatform : public Test

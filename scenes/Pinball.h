@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A closed table with two motorised flippers and a fast ball.
 class Pinball : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 #include "scenes/KeyboardPose.h"
 
 // Two boxes and the contact manifold between them; the keys move the second

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Finds the fixtures of moving bodies that overlap a circle, up to MaxCount
 // of them, and outlines them.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A box driven along a slanted prismatic joint with a motor and limits.
 class Prismatic : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Two boxes hanging on a pulley joint with a ratio.
 class Pulleys : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Twenty rows of boxes stacked into a pyramid: a test of stable stacking.
 class Pyramid : public Test

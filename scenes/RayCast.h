@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 #include "scenes/ShapePrototypes.h"
 
 // A turning ray that reports the closest hit, any hit or up to three hits

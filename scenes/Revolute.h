@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A fast spinning ball on a revolute joint with a motor and limits, and a
 // ball dropped on a see-saw that turns on a second revolute joint.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A chain with a heavy weight at its end, optionally held to a fixed
 // maximum distance from its anchor by a rope.

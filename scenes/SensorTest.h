@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A sensor circle above the ground that pulls in every ball touching it.
 class SensorTest : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Adds, removes and switches to a sensor a second fixture of a live body.
 class ShapeEditing : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A motor-driven crank pushes a piston up and down a slide, lifting a box.
 class SliderCrank : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A column of balls thrown down onto the ground together.
 class SphereStack : public Test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A walking machine: a motor turns a crank wheel that drives six linkage
 // legs in three phases.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A pyramid of boxes on a ground made of 2000 small squares: a stress test
 // of the broad phase with many static fixtures on one body.

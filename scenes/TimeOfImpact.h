@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A small box sweeping through a long one, stopped at the moment they first
 // touch. No bodies: the shapes and sweeps are computed and drawn directly.

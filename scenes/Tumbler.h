@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A slowly turning box frame that is filled with small boxes, one per step,
 // until it holds MaxBoxes of them.

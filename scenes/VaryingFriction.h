@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Five boxes of falling friction slide down a zig-zag of ramps; the
 // stickiest stops on the first ramp, the slipperiest reaches the ground.

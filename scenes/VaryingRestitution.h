@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // A row of balls dropped together, from dead to perfectly elastic.
 class VaryingRestitution : public Test

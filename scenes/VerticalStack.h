@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Five tall columns of boxes next to a wall, and a fast bullet to shoot
 // into them.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Test.h"
+#include "framework/core/Test.h"
 
 // Four boxes hung in a web of soft distance joints; bodies and joints can be
 // removed one at a time.

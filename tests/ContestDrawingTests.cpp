@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/ContestRenderer.h"
 #include "game/assets/TextureCache.h"

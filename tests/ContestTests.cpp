@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"

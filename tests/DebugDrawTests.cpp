@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "framework/DebugDraw.h"
-#include "framework/Shell.h"
-#include "framework/Test.h"
+#include "framework/core/DebugDraw.h"
+#include "framework/shell/Shell.h"
+#include "framework/core/Test.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"
 

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/GamePads.h"
 #include "game/objects/Knight.h"

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/KeyboardPad.h"
 #include "game/objects/Knight.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "framework/OnlineSession.h"
-#include "framework/Shell.h"
+#include "framework/net/OnlineSession.h"
+#include "framework/shell/Shell.h"
 #include "tests/support/RunningProgram.h"
 
 namespace

@@ -24,11 +24,11 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Lockstep.h"
-#include "framework/OnlineSession.h"
-#include "framework/PadEvent.h"
-#include "framework/Replay.h"
-#include "framework/Shell.h"
+#include "framework/session/Lockstep.h"
+#include "framework/net/OnlineSession.h"
+#include "framework/input/PadEvent.h"
+#include "framework/session/Replay.h"
+#include "framework/shell/Shell.h"
 #include "game/GameDevices.h"
 #include "scenes/Pyramid.h"
 #include "tests/support/RunningProgram.h"
@@ -84,7 +84,7 @@ TEST(OnlineProgram, TwoProgramsPlayInLockstepAndAThirdIsTurnedAway)
 	EXPECT_EQ(errors.find("differ"), std::string::npos) << errors;
 	EXPECT_NE(errors.find("refused 127.0.0.1"), std::string::npos) << errors;
 }
-using Line = ReplayLog::Line;
+using Line = InputLine;
 
 Line PadPress(int pad, int button)
 {

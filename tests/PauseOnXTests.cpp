@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "app/SceneRegistry.h"
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/KeyboardPad.h"
 #include "tests/support/GameHarness.h"

@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include "app/SceneRegistry.h"
-#include "framework/InputStream.h"
-#include "framework/Replay.h"
-#include "framework/Shell.h"
+#include "framework/input/InputStream.h"
+#include "framework/session/Replay.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/KeyboardPad.h"
 #include "tests/support/GameHarness.h"

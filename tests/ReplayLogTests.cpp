@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "framework/PadEvent.h"
-#include "framework/Replay.h"
-#include "framework/ReplayLog.h"
-#include "framework/Settings.h"
+#include "framework/input/PadEvent.h"
+#include "framework/session/Replay.h"
+#include "framework/session/ReplayLog.h"
+#include "framework/core/Settings.h"
 
 namespace
 {
 constexpr int Rows = 45;
 
-using Line = ReplayLog::Line;
+using Line = InputLine;
 
 std::string TemporaryPath()
 {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "scenes/Tiles.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/Settings.h"
-#include "framework/Test.h"
+#include "framework/core/Settings.h"
+#include "framework/core/Test.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"
 

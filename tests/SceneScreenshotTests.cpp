@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "tests/support/GlWindow.h"
 
 namespace

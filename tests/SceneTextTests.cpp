@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/DebugDraw.h"
-#include "framework/Test.h"
+#include "framework/core/DebugDraw.h"
+#include "framework/core/Test.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/CommandLine.h"
-#include "framework/InputStream.h"
-#include "framework/Lockstep.h"
-#include "framework/Shell.h"
-#include "framework/WindowCallbacks.h"
+#include "framework/shell/CommandLine.h"
+#include "framework/input/InputStream.h"
+#include "framework/session/Lockstep.h"
+#include "framework/shell/Shell.h"
+#include "framework/shell/WindowCallbacks.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/XTestInput.h"
 

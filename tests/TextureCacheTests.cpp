@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/DebugDraw.h"
-#include "framework/Shell.h"
+#include "framework/core/DebugDraw.h"
+#include "framework/shell/Shell.h"
 #include "game/assets/TextureCache.h"
 #include "tests/support/AssetDir.h"
 #include "tests/support/GlWindow.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/arena/ArenaLevel.h"
 #include "game/assets/TextureCache.h"

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "framework/TravelRules.h"
+#include "framework/session/TravelRules.h"
 #include "game/GameDevices.h"
 
 namespace
 {
-using Line = ReplayLog::Line;
+using Line = InputLine;
 using Side = ReplayLog::Side;
 
 Line Key(Line::Kind kind, int code, int frame = 5)

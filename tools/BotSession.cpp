@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "app/SceneRegistry.h"
-#include "framework/InputStream.h"
-#include "framework/Shell.h"
+#include "framework/input/InputStream.h"
+#include "framework/shell/Shell.h"
 #include "game/GameDevices.h"
 #include "game/Input.h"
 
@@ -57,7 +57,7 @@ BotSession::BotSession(const Setup& setup, const char* program)
 	// The program builds its scene before anything else draws a random
 	// number, from rand's first state.
 	std::srand(1);
-	sceneHost.UseCamera(&view);
+	sceneHost.UseContext(&ShellContext());
 	sceneHost.Start(setup.row);
 	OpenWindow(program);
 }

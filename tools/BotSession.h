@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "framework/ProgramStart.h"
+#include "framework/input/ProgramStart.h"
 #include "tools/VirtualPad.h"
 
 class Test;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "framework/PadEvent.h"
+#include "framework/input/PadEvent.h"
 #include "game/KeyboardPad.h"
 #include "tools/BotSession.h"
 

@@ -31,13 +31,13 @@
 #include <thread>
 #include <vector>
 
-#include "framework/PadEvent.h"
-#include "framework/ReplayLog.h"
-#include "framework/Settings.h"
+#include "framework/input/PadEvent.h"
+#include "framework/session/ReplayLog.h"
+#include "framework/core/Settings.h"
 
 namespace
 {
-using Line = ReplayLog::Line;
+using Line = InputLine;
 
 constexpr int Rows = 45;
 constexpr int DefaultFrames = 300;

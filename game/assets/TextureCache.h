@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "framework/Texture.h"
+#include "framework/core/Texture.h"
 
 // Turns an image name into an OpenGL texture, loading "Textures/<name>.png"
 // on the first request and keeping it for the rest of the run. Must be used

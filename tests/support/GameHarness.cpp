@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/GameDevices.h"
@@ -48,7 +48,7 @@ void StartGameHarness()
 	}
 	sceneHost.UseRegistry(sceneEntries);
 	sceneHost.UseDevices(&gameDevices);
-	sceneHost.UseCamera(&view);
+	sceneHost.UseContext(&ShellContext());
 	EnsureGlWindow();
 }
 

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "framework/Shell.h"
+#include "framework/shell/Shell.h"
 
 namespace
 {

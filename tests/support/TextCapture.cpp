@@ -1,7 +1,7 @@
 #include "tests/support/TextCapture.h"
 
-#include "framework/DebugDraw.h"
-#include "framework/Test.h"
+#include "framework/core/DebugDraw.h"
+#include "framework/core/Test.h"
 
 namespace
 {

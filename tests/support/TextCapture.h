@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Settings.h"
+#include "framework/core/Settings.h"
 
 class Test;
 

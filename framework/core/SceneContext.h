@@ -1,0 +1,28 @@
+#pragma once
+
+#include "framework/core/Camera.h"
+
+// What the program running a scene tells it about where it runs, given to
+// the scene when it is built: a scene asks its context, never the program's
+// parts by name. A scene built with none (a test's, a tool's) gets
+// Standalone().
+class SceneContext
+{
+public:
+	virtual ~SceneContext() = default;
+	// The camera of the window the scene is shown in, for a scene that
+	// moves it itself; null when there is no window.
+	virtual Camera* WindowCamera() const = 0;
+	// The pad this machine reads for pad slot `slot`: the slot itself, or -1
+	// when the slot's player plays on another machine.
+	virtual int LocalPadFor(int slot) const = 0;
+	// The players' own devices drive the scene: false while a recording
+	// plays, so that nothing reaches real hands (a pad's rumble).
+	virtual bool DevicesLive() const = 0;
+	// The modifiers (GLUT_ACTIVE_*) held with the key being handled, as it
+	// was recorded.
+	virtual int KeyModifiers() const = 0;
+
+	// No window, every slot local, live devices, no modifiers.
+	static const SceneContext& Standalone();
+};

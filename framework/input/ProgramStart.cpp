@@ -1,0 +1,31 @@
+#include "framework/input/ProgramStart.h"
+
+#include <SDL2/SDL_mixer.h>
+
+#include <cstdio>
+
+namespace
+{
+constexpr int AudioFrequency = 22050;
+constexpr int AudioChannels = 2;
+constexpr int AudioChunkSize = 4096;
+} // namespace
+
+ProgramStart::ProgramStart(InputDevices& started, bool keyboardPlay, const char* program) : devices(started)
+{
+	devices.Start(keyboardPlay);
+	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, AudioChannels, AudioChunkSize) != -1;
+	if (!audioOpen)
+	{
+		std::fprintf(stderr, "%s: no audio device (%s); running without sound\n", program, Mix_GetError());
+	}
+}
+
+ProgramStart::~ProgramStart()
+{
+	if (audioOpen)
+	{
+		Mix_CloseAudio();
+	}
+	devices.Stop();
+}

@@ -1,0 +1,134 @@
+#include "framework/net/EnetLink.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace
+{
+// A frame's inputs are a few hundred bytes at most, and a packet carries
+// the frames of a round trip and twice the input delay, about a hundred on
+// a slow link; the pieces of a game handed over fit it too. ENet refuses
+// anything larger before putting it together.
+constexpr std::size_t MaxPacketBytes = 65536;
+// What ENet may hold for the program between two services: a few pieces
+// of a game handed over.
+constexpr std::size_t MaxWaitingBytes = 1 << 20;
+// No one address takes more than a few of a host's peers.
+constexpr std::size_t PeersPerAddress = 4;
+// A partner whose packets ENet cannot get through for this long is gone,
+// even while nothing else is heard from it.
+constexpr enet_uint32 PeerTimeoutMinMs = 3000;
+constexpr enet_uint32 PeerTimeoutMaxMs = 5000;
+} // namespace
+
+EnetLink::~EnetLink()
+{
+	if (host != nullptr)
+	{
+		enet_host_destroy(host);
+	}
+	if (initialized)
+	{
+		enet_deinitialize();
+	}
+}
+
+bool EnetLink::Open(const ENetAddress* address, std::size_t peers, std::string* error)
+{
+	if (!initialized && enet_initialize() != 0)
+	{
+		*error = "the network cannot be used";
+		return false;
+	}
+	initialized = true;
+	errno = 0;
+	host = enet_host_create(address, peers, 1, 0, 0);
+	if (host == nullptr)
+	{
+		const std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
+		*error = (address != nullptr ? "UDP port " + std::to_string(address->port) + " cannot be opened"
+									 : std::string("no UDP socket")) +
+			reason;
+		return false;
+	}
+	host->maximumPacketSize = MaxPacketBytes;
+	host->maximumWaitingData = MaxWaitingBytes;
+	host->duplicatePeers = PeersPerAddress;
+	return true;
+}
+
+bool EnetLink::Resolve(const std::string& name, uint16_t port, ENetAddress* address)
+{
+	address->host = ENET_HOST_ANY;
+	address->port = port;
+	return name.empty() || enet_address_set_host(address, name.c_str()) == 0;
+}
+
+ENetPeer* EnetLink::Call(const ENetAddress& address)
+{
+	ENetPeer* peer = enet_host_connect(host, &address, 1, 0);
+	if (peer != nullptr)
+	{
+		enet_peer_timeout(peer, 0, UnconfirmedTimeoutMs, UnconfirmedTimeoutMs);
+	}
+	return peer;
+}
+
+bool EnetLink::Poll(ENetEvent* event, bool firstOfTurn)
+{
+	return (firstOfTurn ? enet_host_service(host, event, 0) : enet_host_check_events(host, event)) > 0;
+}
+
+void EnetLink::Configure(ENetPeer* peer)
+{
+	// Left to itself ENet drops unreliable packets when the round trip
+	// varies; inputs travel unreliably and must not be thinned.
+	enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
+	enet_peer_timeout(peer, 0, PeerTimeoutMinMs, PeerTimeoutMaxMs);
+}
+
+void EnetLink::ShortenHalfOpen(const ENetPeer* keep)
+{
+	for (std::size_t i = 0; i < host->peerCount; ++i)
+	{
+		ENetPeer& slot = host->peers[i];
+		if (slot.state != ENET_PEER_STATE_CONNECTED && slot.state != ENET_PEER_STATE_DISCONNECTED &&
+			slot.timeoutMaximum != UnconfirmedTimeoutMs && &slot != keep)
+		{
+			enet_peer_timeout(&slot, 0, UnconfirmedTimeoutMs, UnconfirmedTimeoutMs);
+		}
+	}
+}
+
+void EnetLink::Send(ENetPeer* peer, const std::string& text, bool reliable)
+{
+	ENetPacket* packet = enet_packet_create(
+		text.data(), text.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
+	if (packet != nullptr && enet_peer_send(peer, 0, packet) != 0)
+	{
+		enet_packet_destroy(packet);
+	}
+}
+
+void EnetLink::LetGo(ENetPeer* peer, enet_uint32 data)
+{
+	enet_peer_disconnect_later(peer, data);
+}
+
+void EnetLink::Flush()
+{
+	enet_host_flush(host);
+}
+
+std::string EnetLink::AddressOf(const ENetPeer* peer)
+{
+	char text[64] = "?";
+	enet_address_get_host_ip(&peer->address, text, sizeof(text));
+	return std::string(text) + ":" + std::to_string(peer->address.port);
+}
+
+void EnetLink::ResetCounts()
+{
+	host->totalSentData = 0;
+	host->totalReceivedData = 0;
+}

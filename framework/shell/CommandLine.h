@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "framework/net/OnlineSession.h"
+
+// What the command line asks for.
+struct CommandLine
+{
+	enum Action
+	{
+		Run,
+		ListScenes,
+		Help,
+		Error,
+	};
+	Action action = Run;
+	int sceneIndex = 0;
+	bool sceneGiven = false;
+	// Start the game with keyboard play on.
+	bool keyboardPlay = false;
+	// Start with the control panel open.
+	bool panelOpen = false;
+	// Write the session to this file.
+	std::string recordPath;
+	// Play the session recorded in this file, as fast as frames can be
+	// drawn, or to write its digests again.
+	std::string replayPath;
+	bool fast = false;
+	bool rewrite = false;
+	// Play online: host a game (--host) or join one (--join).
+	bool online = false;
+	bool joinGiven = false;
+	OnlineSession::Options onlineOptions;
+	std::string error;
+};
+
+// Reads and removes the shell's own options from argv, leaving the
+// windowing library's own options (and their values) in place; any other
+// argument is an error. Scenes are named by the shell's registry: by
+// number, by name in any case, or by the start of only one name.
+CommandLine ParseCommandLine(int* argc, char** argv);
+void PrintUsage(const char* program);
