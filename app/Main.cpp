@@ -1,8 +1,10 @@
 #include "app/SceneRegistry.h"
-#include "framework/shell/Shell.h"
+#include "app/Usage.h"
+#include "framework/shell/App.h"
 #include "game/GameDevices.h"
 
 int main(int argc, char** argv)
 {
-	return RunShell(argc, argv, sceneEntries, gameDevices);
+	App app(sceneEntries, gameDevices, ProgramText{ContestUsage});
+	return app.Run(argc, argv);
 }

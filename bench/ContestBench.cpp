@@ -33,7 +33,7 @@
 
 #include "app/SceneRegistry.h"
 #include "framework/input/InputStream.h"
-#include "framework/shell/Shell.h"
+#include "framework/shell/App.h"
 #include "framework/core/WorldDigest.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
@@ -149,25 +149,28 @@ void PrintSight(const SightComparison& sight, const std::vector<float>& worldCas
 		static_cast<long long>(c.mismatches));
 }
 
-void OpenWindow(char* program)
+// The app the bench runs, for freeglut's reshape handler.
+App* benched = nullptr;
+
+// The window's size reaches the view without a word to the input stream.
+void Reshape(int w, int h)
+{
+	benched->Router().Reshape(w, h);
+}
+
+void OpenWindow(App& app, char* program)
 {
 	int argc = 1;
-	glutInit(&argc, &program);
-	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-	glutInitWindowSize(view.WindowWidth(), view.WindowHeight());
-	mainWindow = glutCreateWindow("contestbench");
-	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+	benched = &app;
+	app.OpenWindow(&argc, &program, "contestbench", true);
+	// The bench runs the frames itself.
 	glutDisplayFunc([] {});
-	glutReshapeFunc(OnReshape);
-	glutFullScreen();
+	glutReshapeFunc(Reshape);
 	for (int i = 0; i < 10; ++i)
 	{
 		glutMainLoopEvent();
 	}
-	OnReshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-	sceneHost.UseRegistry(sceneEntries);
-	sceneHost.UseDevices(&gameDevices);
-	sceneHost.UseContext(&ShellContext());
+	Reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
 
 // Plays one game as the options say and prints its figures; the exit
@@ -175,14 +178,15 @@ void OpenWindow(char* program)
 int RunGame(const Options& options, char* program)
 {
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
-	const ProgramStart start(gameDevices, false, program);
+	App app(sceneEntries, gameDevices);
+	app.StartDevices(false, program);
 	// Slots 0 and 1, in the order they are plugged in.
 	VirtualPad knightPad(VirtualPad::Kind::Raw, "bench pad");
 	VirtualPad archerPad(VirtualPad::Kind::Raw, "bench pad");
-	OpenWindow(program);
+	OpenWindow(app, program);
 
-	sceneHost.Start(0);
-	Contest* game = dynamic_cast<Contest*>(sceneHost.Scene());
+	app.StartScene(0);
+	Contest* game = dynamic_cast<Contest*>(app.Scenes().Scene());
 	if (game == nullptr)
 	{
 		std::fprintf(stderr, "registry row 0 is not the game\n");
@@ -190,14 +194,14 @@ int RunGame(const Options& options, char* program)
 	}
 	// Nobody goes down, so every frame is a frame of the fight.
 	GodMode = true;
-	inputRouter.SetPanelOpen(options.panelOpen);
+	app.Router().SetPanelOpen(options.panelOpen);
 	std::string error;
-	if (options.recording && !StartRecording(options.recordPath, 0, false, &error))
+	if (options.recording && !app.StartRecording(options.recordPath, 0, false, &error))
 	{
 		std::fprintf(stderr, "%s\n", error.c_str());
 		return 1;
 	}
-	OnDisplay();
+	app.Display();
 	// As a wave key would: the first frame of the loop spawns it.
 	game->RequestWave(static_cast<uint32_t>(options.zombies));
 
@@ -214,13 +218,13 @@ int RunGame(const Options& options, char* program)
 			KeepOnLedge(*game->GetArcher(), ArcherLedgeColumn);
 		}
 		frameTimer.Reset();
-		OnDisplay();
+		app.Display();
 		total.push_back(frameTimer.GetMilliseconds());
 		update.push_back(game->GetProfile().update);
 		step.push_back(game->GetProfile().step);
 		contacts.push_back(game->GetProfile().contacts);
 		drawing.push_back(game->GetProfile().drawing);
-		panel.push_back(controlPanel.LastDrawMilliseconds());
+		panel.push_back(app.Panel().LastDrawMilliseconds());
 		if (options.compare)
 		{
 			sight.Compare(game->GetGameWorld().objects);
@@ -235,12 +239,11 @@ int RunGame(const Options& options, char* program)
 
 	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
-	inputStream.EndSession(*sceneHost.Scene());
 	std::printf("%s", options.recording ? "recorded; " : "");
 	std::printf("fighters %s, control panel %s; zombies %u spawned, %d frames, window %d x %d, %u defeated, %zu "
 				"objects at the end\n",
 		options.band ? "up in the band" : "at their start", options.panelOpen ? "open" : "closed", game->GetWaveSize(),
-		options.frames, view.WindowWidth(), view.WindowHeight(), KillCount, game->GetGameWorld().objects.size());
+		options.frames, app.GetView().WindowWidth(), app.GetView().WindowHeight(), KillCount, game->GetGameWorld().objects.size());
 	std::printf("%-22s %10s %10s\n", "ms per frame", "median", "95th pct");
 	PrintRow("update pass", update);
 	PrintRow("world step", step);
@@ -267,9 +270,7 @@ int RunGame(const Options& options, char* program)
 	}
 	std::printf("peak memory %.1f MiB\n", usage.ru_maxrss / 1024.0);
 	std::fflush(stdout);
-
-	sceneHost.End();
-	controlPanel.Shutdown();
+	app.End(0);
 	return 0;
 }
 

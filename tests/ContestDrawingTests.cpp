@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/ContestRenderer.h"
 #include "game/assets/TextureCache.h"
@@ -43,8 +43,8 @@ protected:
 	void DrawAt(const b2Vec2& center, float zoom, bool objects = true)
 	{
 		LookAt(center, zoom);
-		const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
-		const b2Vec2 upper = view.ScreenToWorld(view.WindowWidth(), 0);
+		const b2Vec2 lower = TestApp().GetView().ScreenToWorld(0, TestApp().GetView().WindowHeight());
+		const b2Vec2 upper = TestApp().GetView().ScreenToWorld(TestApp().GetView().WindowWidth(), 0);
 		renderer.Begin();
 		renderer.DrawTiles(game->GetGround(), lower, upper);
 		if (objects)
@@ -56,9 +56,9 @@ protected:
 
 	static void LookAt(const b2Vec2& center, float zoom)
 	{
-		sceneHost.settings.viewCenter = center;
-		view.SetZoom(zoom);
-		OnReshape(view.WindowWidth(), view.WindowHeight());
+		TestApp().Scenes().settings.viewCenter = center;
+		TestApp().GetView().SetZoom(zoom);
+		TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 	}
 
 	static void Clear()
@@ -139,7 +139,7 @@ struct Image
 
 Image ReadBack()
 {
-	Image image{view.WindowWidth(), view.WindowHeight(), {}};
+	Image image{TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight(), {}};
 	image.pixels.resize(static_cast<size_t>(image.width) * image.height * 4);
 	glFinish();
 	glReadBuffer(GL_BACK);
@@ -280,8 +280,8 @@ TEST_F(ContestDrawingTest, ProjectilesPointAlongTheirFlight)
 TEST_F(ContestDrawingTest, TilesCoverTheViewWithOneTileOfMarginClippedToTheGrid)
 {
 	// The window is 640 x 480: at zoom 1 the view is 66.7 x 50 units.
-	ASSERT_EQ(view.WindowWidth(), 640);
-	ASSERT_EQ(view.WindowHeight(), 480);
+	ASSERT_EQ(TestApp().GetView().WindowWidth(), 640);
+	ASSERT_EQ(TestApp().GetView().WindowHeight(), 480);
 	// Centred on the corner of tiles (40, 15): columns 28 to 51, rows 6
 	// to 23.
 	DrawAt(Ground::Corner(40, 15), 1.0f);
@@ -305,8 +305,8 @@ TEST_F(ContestDrawingTest, EachCellShowsItsSheetFrameOnItsOwnSquare)
 	Clear();
 	DrawAt(Ground::Corner(18, 57), 1.0f, false);
 	const Image screen = ReadBack();
-	const float pixelsPerUnit = view.WindowHeight() / 50.0f;
-	const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
+	const float pixelsPerUnit = TestApp().GetView().WindowHeight() / 50.0f;
+	const b2Vec2 lower = TestApp().GetView().ScreenToWorld(0, TestApp().GetView().WindowHeight());
 	const Ground& ground = game->GetGround();
 	int checked = 0;
 	for (int row = 50; row < 64; ++row)
@@ -347,7 +347,7 @@ TEST_F(ContestDrawingTest, AnOverlayIsASquareOf48UnitsTimesItsZoomOnItsCentre)
 	image.LitBox(words);
 	ASSERT_LT(words[0], words[2]);
 
-	const b2Vec2 center(0.5f * view.WindowWidth() + 10.0f * 4.8f, 0.5f * view.WindowHeight() + 5.0f * 4.8f);
+	const b2Vec2 center(0.5f * TestApp().GetView().WindowWidth() + 10.0f * 4.8f, 0.5f * TestApp().GetView().WindowHeight() + 5.0f * 4.8f);
 	const float side = 1.5f * 48.0f * 4.8f;
 	// Texture rows run from the top, window rows from the bottom.
 	const float expected[4] = {center.x + side * (words[0] / float(image.width) - 0.5f),

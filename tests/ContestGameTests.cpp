@@ -21,7 +21,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <malloc.h>
 #endif
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/objects/Archer.h"

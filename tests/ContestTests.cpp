@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
@@ -116,7 +116,7 @@ TEST_F(ContestTest, ConstructionListsTheFiguresInOrderWithTheTwoExtrasSwitchedOf
 	EXPECT_FALSE(game->DrawsWorld());
 	EXPECT_EQ(game->GetGround().openTiles.size(), 4282u);
 	EXPECT_EQ(game->GetPhase(), Contest::Phase::Waiting);
-	EXPECT_FALSE(game->IsPaused(sceneHost.settings));
+	EXPECT_FALSE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_FALSE(game->SwapsPads());
 }
 
@@ -213,7 +213,7 @@ TEST_F(ContestTest, OperatorKeysDoNothingBeforeTheStart)
 	EXPECT_FALSE(game->GetKnight()->Has(DyingFlag));
 	EXPECT_FALSE(game->GetArcher()->Has(DyingFlag));
 	EXPECT_FALSE(GodMode);
-	EXPECT_FALSE(game->IsPaused(sceneHost.settings));
+	EXPECT_FALSE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_FALSE(game->SwapsPads());
 	RunFrame();
 	EXPECT_EQ(game->GetOverlays(), Contest::StartOverlay);
@@ -230,12 +230,12 @@ TEST_F(ContestTest, OperatorKeysDoNothingBeforeTheStart)
 	}
 	EXPECT_FALSE(game->GetKnight()->Has(DyingFlag));
 	EXPECT_FALSE(game->GetArcher()->Has(DyingFlag));
-	EXPECT_FALSE(GodMode || game->IsPaused(sceneHost.settings) || game->SwapsPads());
+	EXPECT_FALSE(GodMode || game->IsPaused(TestApp().Scenes().settings) || game->SwapsPads());
 	PressKey('l');
 	PressKey('m');
 	PressKey('s');
 	EXPECT_TRUE(GodMode);
-	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
+	EXPECT_TRUE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_TRUE(game->SwapsPads());
 }
 
@@ -294,13 +294,13 @@ TEST_F(ContestTest, PauseButtonAtTheStartStartsPausedAndASecondPressResumes)
 	PushButton(0, PauseButton, true);
 	RunFrame();
 	EXPECT_TRUE(game->IsStarted());
-	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
+	EXPECT_TRUE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_EQ(game->GetWaveSize(), 80u);
 	const int steps = game->GetStepCount();
 	RunFrames(2);
 	EXPECT_EQ(game->GetStepCount(), steps);
 	// The game's pause is its own, not the shell's that every scene shares.
-	EXPECT_EQ(sceneHost.settings.pause, 0);
+	EXPECT_EQ(TestApp().Scenes().settings.pause, 0);
 
 	// Both pads pressing in one frame toggle once.
 	PushButton(0, PauseButton, false);
@@ -308,7 +308,7 @@ TEST_F(ContestTest, PauseButtonAtTheStartStartsPausedAndASecondPressResumes)
 	PushButton(0, PauseButton, true);
 	PushButton(1, PauseButton, true);
 	RunFrame();
-	EXPECT_FALSE(game->IsPaused(sceneHost.settings));
+	EXPECT_FALSE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_EQ(game->GetStepCount(), steps + 1);
 	PressKey('m');
 	RunFrame();
@@ -391,8 +391,8 @@ TEST_F(ContestTest, TheCameraFramesBothFightersAndFollowsTheSurvivor)
 	// Before the start the camera snaps: 96 units apart is zoom 2.
 	EXPECT_EQ(game->GetCamera().Center(), b2Vec2(88.0f, 4.8f));
 	EXPECT_FLOAT_EQ(game->GetCamera().Zoom(), 2.0f);
-	EXPECT_FLOAT_EQ(view.Zoom(), 2.0f);
-	EXPECT_EQ(sceneHost.settings.viewCenter, game->GetCamera().Center());
+	EXPECT_FLOAT_EQ(TestApp().GetView().Zoom(), 2.0f);
+	EXPECT_EQ(TestApp().Scenes().settings.viewCenter, game->GetCamera().Center());
 
 	knightBody->SetTransform(b2Vec2(131.0f, 4.8f), 0.0f);
 	RunFrame();

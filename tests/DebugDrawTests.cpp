@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/core/DebugDraw.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "framework/core/Test.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"
@@ -70,9 +70,9 @@ protected:
 
 	static void LookAt(const b2Vec2& center, float zoom)
 	{
-		sceneHost.settings.viewCenter = center;
-		view.SetZoom(zoom);
-		OnReshape(view.WindowWidth(), view.WindowHeight());
+		TestApp().Scenes().settings.viewCenter = center;
+		TestApp().GetView().SetZoom(zoom);
+		TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 		glMatrixMode(GL_MODELVIEW);
 		glLoadIdentity();
 	}
@@ -80,9 +80,9 @@ protected:
 	// Window pixel (y up) of a world point under the camera set by LookAt.
 	static b2Vec2 Pixel(const b2Vec2& p)
 	{
-		const float scale = view.WindowHeight() / (50.0f * view.Zoom());
-		const b2Vec2 d = p - sceneHost.settings.viewCenter;
-		return b2Vec2(0.5f * view.WindowWidth() + scale * d.x, 0.5f * view.WindowHeight() + scale * d.y);
+		const float scale = TestApp().GetView().WindowHeight() / (50.0f * TestApp().GetView().Zoom());
+		const b2Vec2 d = p - TestApp().Scenes().settings.viewCenter;
+		return b2Vec2(0.5f * TestApp().GetView().WindowWidth() + scale * d.x, 0.5f * TestApp().GetView().WindowHeight() + scale * d.y);
 	}
 
 	// The projection, then the model-view matrix.
@@ -159,6 +159,7 @@ TEST_F(DebugDrawTest, TextSitsOnItsBaselineWhateverTheCameraAndLeavesBothMatrice
 TEST_F(DebugDrawTest, TextIsFormattedIntoItsBufferAndCutAtItsEnd)
 {
 	TextCapture text;
+	draw.UseContext(&text);
 	draw.DrawString(5, 30, "Motor Force = %4.0f", 9.6f);
 	draw.DrawString(5, 45, "frequency = %g hz, damping ratio = %g", 4.0f, 0.7f);
 	draw.DrawString(5, 60, "L1 + %4.2f * L2 = %4.2f", 1.5f, 30.0f);
@@ -194,9 +195,9 @@ public:
 // Pixels of the back buffer within 2 of the colour (0-255 per channel).
 int CountPixels(int r, int g, int b)
 {
-	std::vector<unsigned char> pixels(4 * view.WindowWidth() * view.WindowHeight());
+	std::vector<unsigned char> pixels(4 * TestApp().GetView().WindowWidth() * TestApp().GetView().WindowHeight());
 	glReadBuffer(GL_BACK);
-	glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+	glReadPixels(0, 0, TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 	int count = 0;
 	for (size_t i = 0; i < pixels.size(); i += 4)
 	{

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/GamePads.h"
 #include "game/objects/Knight.h"
@@ -138,7 +138,7 @@ TEST_F(GamePadTest, AKnownPadReadsByPositionWithTheDpadAsAFullStick)
 	{
 		pad.Press(SDL_CONTROLLER_BUTTON_START, true);
 		RunFrame();
-		EXPECT_EQ(game->IsPaused(sceneHost.settings), paused);
+		EXPECT_EQ(game->IsPaused(TestApp().Scenes().settings), paused);
 		pad.Press(SDL_CONTROLLER_BUTTON_START, false);
 		RunFrame();
 	}

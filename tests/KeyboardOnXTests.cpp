@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/KeyboardPad.h"
 #include "game/objects/Knight.h"
@@ -70,8 +70,9 @@ protected:
 	void SetUp() override
 	{
 		StartGameHarness();
-		glutKeyboardFunc(OnKey);
-		glutKeyboardUpFunc(OnKeyUp);
+		WindowCallbacks::Register(&TestApp());
+		// The test runs the frames itself.
+		glutDisplayFunc([] {});
 		x = GlWindowDisplay();
 		NewGame();
 		Focus(GlWindowId());
@@ -164,20 +165,20 @@ TEST_F(KeyboardOnX, AKeyReleasedOverAnotherWindowWhileTheFocusFollowsThePointerS
 TEST_F(KeyboardOnX, EnterStartsTheGamePausedThenResumesIt)
 {
 	Press(XK_Return);
-	EXPECT_TRUE(CurrentGame()->IsStarted() && CurrentGame()->IsPaused(sceneHost.settings));
+	EXPECT_TRUE(CurrentGame()->IsStarted() && CurrentGame()->IsPaused(TestApp().Scenes().settings));
 	Press(XK_Return);
-	EXPECT_FALSE(CurrentGame()->IsPaused(sceneHost.settings));
+	EXPECT_FALSE(CurrentGame()->IsPaused(TestApp().Scenes().settings));
 }
 
 // Only X events while 'z' is held: the game's camera would reset the zoom.
 float ZoomWhileHoldingZ()
 {
-	const float before = view.Zoom();
+	const float before = TestApp().GetView().Zoom();
 	FakeKey(x, XK_z, true);
 	Play(1.2, false);
 	FakeKey(x, XK_z, false);
 	Play(0.05, false);
-	return view.Zoom() / before;
+	return TestApp().GetView().Zoom() / before;
 }
 
 TEST_F(KeyboardOnX, ZoomKeysRepeatUnlessKeyboardPlayIsOn)

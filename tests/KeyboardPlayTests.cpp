@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
@@ -22,7 +22,7 @@ constexpr unsigned char Tab = '\t';
 
 void Release(unsigned char key)
 {
-	OnKeyUp(key, 0, 0);
+	TestApp().Router().KeyUp(key, 0, 0);
 }
 
 int Count(const Contest& game, int kind)
@@ -105,7 +105,7 @@ TEST_F(KeyboardPlayTest, WithTheModeOffEveryKeyKeepsItsDesignedMeaning)
 	PressKey('l');
 	EXPECT_TRUE(GodMode);
 	PressKey('m');
-	EXPECT_TRUE(game->IsPaused(sceneHost.settings));
+	EXPECT_TRUE(game->IsPaused(TestApp().Scenes().settings));
 	PressKey('s');
 	EXPECT_TRUE(game->SwapsPads());
 	PressKey('a');
@@ -117,7 +117,7 @@ TEST_F(KeyboardPlayTest, WithTheModeOffEveryKeyKeepsItsDesignedMeaning)
 TEST_F(KeyboardPlayTest, WithTheModeOnTheOperatorLettersAreSuspendedButDigitsStillStart)
 {
 	StartWithKeys();
-	const bool paused = game->IsPaused(sceneHost.settings);
+	const bool paused = game->IsPaused(TestApp().Scenes().settings);
 	for (unsigned char key : {'a', 'k', 'l', 'm', 's', 'e', 'h'})
 	{
 		PressKey(key);
@@ -125,7 +125,7 @@ TEST_F(KeyboardPlayTest, WithTheModeOnTheOperatorLettersAreSuspendedButDigitsSti
 	}
 	RunFrame();
 	EXPECT_FALSE(GodMode);
-	EXPECT_EQ(game->IsPaused(sceneHost.settings), paused);
+	EXPECT_EQ(game->IsPaused(TestApp().Scenes().settings), paused);
 	EXPECT_FALSE(game->SwapsPads());
 	EXPECT_FALSE(game->GetArcher()->Has(DyingFlag));
 	EXPECT_FALSE(game->GetKnight()->Has(DyingFlag));

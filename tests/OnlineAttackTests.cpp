@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "framework/net/OnlineSession.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "tests/support/RunningProgram.h"
 
 namespace

@@ -28,7 +28,7 @@
 #include "framework/net/OnlineSession.h"
 #include "framework/input/PadEvent.h"
 #include "framework/session/Replay.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/GameDevices.h"
 #include "scenes/Pyramid.h"
 #include "tests/support/RunningProgram.h"

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "app/SceneRegistry.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/KeyboardPad.h"
 #include "tests/support/GameHarness.h"
@@ -44,8 +44,8 @@ int StatusTextPixels()
 	int count = 0;
 	for (int row = FirstRow; row <= LastRow; ++row)
 	{
-		const unsigned* line = pixels.data() + static_cast<size_t>(view.WindowHeight() - 1 - row) * view.WindowWidth();
-		for (int column = 0; column < view.WindowWidth(); ++column)
+		const unsigned* line = pixels.data() + static_cast<size_t>(TestApp().GetView().WindowHeight() - 1 - row) * TestApp().GetView().WindowWidth();
+		for (int column = 0; column < TestApp().GetView().WindowWidth(); ++column)
 		{
 			const unsigned r = line[column] >> 16;
 			const unsigned g = (line[column] >> 8) & 0xFF;
@@ -62,10 +62,10 @@ protected:
 	void SetUp() override
 	{
 		StartGameHarness();
-		sceneHost.UseRegistry(sceneEntries);
-		glutKeyboardFunc(OnKey);
-		glutKeyboardUpFunc(OnKeyUp);
-		glutSpecialFunc(OnSpecialKey);
+		TestApp().Scenes().UseRegistry(sceneEntries);
+		WindowCallbacks::Register(&TestApp());
+		// The test runs the frames itself.
+		glutDisplayFunc([] {});
 		x = GlWindowDisplay();
 		XSetInputFocus(x, GlWindowId(), RevertToPointerRoot, CurrentTime);
 		NewGame();
@@ -81,9 +81,9 @@ protected:
 	// Frames of the scene now running: whether its world moved on.
 	static bool NextSceneRuns()
 	{
-		const int steps = sceneHost.Scene()->GetStepCount();
+		const int steps = TestApp().Scenes().Scene()->GetStepCount();
 		RunFrames(3);
-		return sceneHost.Scene()->GetStepCount() == steps + 3;
+		return TestApp().Scenes().Scene()->GetStepCount() == steps + 3;
 	}
 };
 
@@ -91,7 +91,7 @@ TEST_F(PauseOnX, LeavingTheGameLeavesTheNextDemoRunningUnlessThePlayerPausedOne)
 {
 	// From the start screen, where the game waits with its world still.
 	Tap(XK_Next);
-	ASSERT_EQ(sceneHost.Index(), 1);
+	ASSERT_EQ(TestApp().Scenes().Index(), 1);
 	EXPECT_TRUE(NextSceneRuns());
 
 	// From a game paused in play.
@@ -99,7 +99,7 @@ TEST_F(PauseOnX, LeavingTheGameLeavesTheNextDemoRunningUnlessThePlayerPausedOne)
 	ASSERT_NE(CurrentGame(), nullptr);
 	Tap(XK_1);
 	Tap(XK_m);
-	ASSERT_TRUE(CurrentGame()->IsPaused(sceneHost.settings));
+	ASSERT_TRUE(CurrentGame()->IsPaused(TestApp().Scenes().settings));
 	Tap(XK_Next);
 	EXPECT_TRUE(NextSceneRuns());
 

@@ -12,7 +12,7 @@
 #include "app/SceneRegistry.h"
 #include "framework/input/InputStream.h"
 #include "framework/session/Replay.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/KeyboardPad.h"
 #include "tests/support/GameHarness.h"
@@ -69,15 +69,15 @@ void KnightKeys(Display* display, int frame)
 TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 {
 	StartGameHarness();
-	sceneHost.UseRegistry(sceneEntries);
+	TestApp().Scenes().UseRegistry(sceneEntries);
 	keyboardPad.SetEnabled(true);
 	const std::string path = TemporaryPath();
 	std::string error;
-	ASSERT_TRUE(StartRecording(path, 0, true, &error)) << error;
+	ASSERT_TRUE(TestApp().StartRecording(path, 0, true, &error)) << error;
 	// The random numbers as a new program starts them.
 	std::srand(1);
 	Contest* game = NewGame();
-	RegisterCallbacks();
+	WindowCallbacks::Register(&TestApp());
 	Display* display = GlWindowDisplay();
 	MovePointer(display, GlWindowId(), 100, 100);
 	FakeTap(display, XK_3);
@@ -89,7 +89,7 @@ TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 		RunFrame();
 	}
 	ASSERT_TRUE(game->IsStarted());
-	inputStream.EndSession(*sceneHost.Scene());
+	inputStream.EndSession(*TestApp().Scenes().Scene());
 	inputStream.RemoveListener(&replay);
 	keyboardPad.SetEnabled(false);
 	EndGame();

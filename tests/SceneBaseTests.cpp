@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "scenes/Tiles.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TextCapture.h"
@@ -76,6 +76,7 @@ TEST_F(SceneBaseTest, PauseFreezesTheWorldButKeepsRecordingContacts)
 
 	s.pause = 1;
 	TextCapture text;
+	scene.UseContext(text);
 	scene.textLine = ::Test::FirstTextLine;
 	scene.Step(&s);
 	EXPECT_EQ(scene.GetStepCount(), steps);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/SceneRegistry.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "tests/support/GlWindow.h"
 
 namespace
@@ -74,7 +74,7 @@ protected:
 
 	void TearDown() override
 	{
-		sceneHost.End();
+		TestApp().Scenes().End();
 	}
 };
 
@@ -82,12 +82,12 @@ TEST_P(SceneScreenshot, ShowsItsBodiesAfterOneSecond)
 {
 	const SceneEntry* entry = FindRow(GetParam());
 	ASSERT_NE(entry, nullptr) << GetParam() << " is not registered";
-	sceneHost.Build(*entry);
+	TestApp().Scenes().Build(*entry);
 
 	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 	for (int frame = 0; frame < FramesPerSecond; ++frame)
 	{
-		OnDisplay();
+		TestApp().Display();
 		PumpWindowEvents();
 	}
 	glFinish();

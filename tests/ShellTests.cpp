@@ -16,8 +16,7 @@
 #include "framework/shell/CommandLine.h"
 #include "framework/input/InputStream.h"
 #include "framework/session/Lockstep.h"
-#include "framework/shell/Shell.h"
-#include "framework/shell/WindowCallbacks.h"
+#include "tests/support/TestApp.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/XTestInput.h"
 
@@ -70,17 +69,17 @@ protected:
 	{
 		EnsureGlWindow();
 		ResizeWindow(640, 480);
-		sceneHost.settings = Settings();
-		view.SetZoom(1.0f);
-		inputRouter.ReleaseHeld();
-		sceneHost.Build(recorderEntry);
-		OnReshape(view.WindowWidth(), view.WindowHeight());
+		TestApp().Scenes().settings = Settings();
+		TestApp().GetView().SetZoom(1.0f);
+		TestApp().Router().ReleaseHeld();
+		TestApp().Scenes().Build(recorderEntry);
+		TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 	}
 
 	void TearDown() override
 	{
-		sceneHost.End();
-		inputRouter.SetModifierQuery(glutGetModifiers);
+		TestApp().Scenes().End();
+		TestApp().Router().SetModifierQuery(glutGetModifiers);
 	}
 
 	static void ResizeWindow(int w, int h)
@@ -96,22 +95,23 @@ protected:
 		}
 		ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), w);
 		ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), h);
-		OnReshape(w, h);
+		TestApp().Router().Reshape(w, h);
 	}
 
-	RecordingScene& Scene() { return *static_cast<RecordingScene*>(sceneHost.Scene()); }
+	RecordingScene& Scene() { return *static_cast<RecordingScene*>(TestApp().Scenes().Scene()); }
 
 	// One notch of the wheel over the window, through the X server: X
 	// buttons 4 (up) and 5 (down), which freeglut maps to its wheel.
 	static void TurnWheel(unsigned int button)
 	{
-		glutMouseWheelFunc(OnMouseWheel);
-		windowCallbacks.SetMouseFunc(OnMouseButton);
+			WindowCallbacks::Register(&TestApp());
+			// The test runs the frames itself.
+			glutDisplayFunc([] {});
 		Display* display = GlWindowDisplay();
 		MovePointer(display, GlWindowId(), 50, 50);
-		const float before = view.Zoom();
+		const float before = TestApp().GetView().Zoom();
 		FakeClick(display, button);
-		for (int i = 0; i < 500 && view.Zoom() == before; ++i)
+		for (int i = 0; i < 500 && TestApp().GetView().Zoom() == before; ++i)
 		{
 			DeliverWindowEvents();
 			usleep(1000);
@@ -147,20 +147,20 @@ TEST_F(ShellTest, ScreenToWorldMatchesTheProjectionAtEveryZoomCentreAndAspect)
 		{
 			for (const b2Vec2& center : centers)
 			{
-				view.SetZoom(zoom);
-				sceneHost.settings.viewCenter = center;
-				OnReshape(view.WindowWidth(), view.WindowHeight());
+				TestApp().GetView().SetZoom(zoom);
+				TestApp().Scenes().settings.viewCenter = center;
+				TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 				const int pixels[][2] = {{0, 0}, {size[0], size[1]}, {size[0] / 3, size[1] / 5}};
 				for (const auto& pixel : pixels)
 				{
 					const b2Vec2 expected = UnprojectPixel(pixel[0], pixel[1]);
-					const b2Vec2 actual = view.ScreenToWorld(pixel[0], pixel[1]);
+					const b2Vec2 actual = TestApp().GetView().ScreenToWorld(pixel[0], pixel[1]);
 					const float tolerance = 1e-3f * (1.0f + b2Abs(expected.x) + b2Abs(expected.y));
 					EXPECT_NEAR(actual.x, expected.x, tolerance) << size[0] << "x" << size[1] << " zoom " << zoom;
 					EXPECT_NEAR(actual.y, expected.y, tolerance) << size[0] << "x" << size[1] << " zoom " << zoom;
 				}
 				// The view is always 50 units high times the zoom.
-				EXPECT_NEAR(view.ScreenToWorld(0, 0).y - view.ScreenToWorld(0, size[1]).y, 50.0f * zoom, 1e-3f * zoom * 50.0f);
+				EXPECT_NEAR(TestApp().GetView().ScreenToWorld(0, 0).y - TestApp().GetView().ScreenToWorld(0, size[1]).y, 50.0f * zoom, 1e-3f * zoom * 50.0f);
 			}
 		}
 	}
@@ -170,138 +170,138 @@ TEST_F(ShellTest, ZoomKeysStopAtTheirLimitsButTheWheelDoesNot)
 {
 	for (int i = 0; i < 200; ++i)
 	{
-		OnKey('z', 0, 0);
+		TestApp().Router().Key('z', 0, 0);
 	}
-	EXPECT_EQ(view.Zoom(), 20.0f);
+	EXPECT_EQ(TestApp().GetView().Zoom(), 20.0f);
 	TurnWheel(5);
-	EXPECT_FLOAT_EQ(view.Zoom(), 22.0f);
-	EXPECT_NEAR(UnprojectPixel(0, 0).y - UnprojectPixel(0, view.WindowHeight()).y, 50.0f * 22.0f, 0.1f);
+	EXPECT_FLOAT_EQ(TestApp().GetView().Zoom(), 22.0f);
+	EXPECT_NEAR(UnprojectPixel(0, 0).y - UnprojectPixel(0, TestApp().GetView().WindowHeight()).y, 50.0f * 22.0f, 0.1f);
 
 	for (int i = 0; i < 400; ++i)
 	{
-		OnKey('x', 0, 0);
+		TestApp().Router().Key('x', 0, 0);
 	}
-	EXPECT_EQ(view.Zoom(), 0.02f);
+	EXPECT_EQ(TestApp().GetView().Zoom(), 0.02f);
 	TurnWheel(4);
-	EXPECT_FLOAT_EQ(view.Zoom(), 0.02f / 1.1f);
+	EXPECT_FLOAT_EQ(TestApp().GetView().Zoom(), 0.02f / 1.1f);
 	// Zoom keys are the shell's own: the scene never hears them.
 	EXPECT_TRUE(Scene().keys.empty());
 }
 
 TEST_F(ShellTest, HomeAndPanKeysMoveTheCameraAndReprojectAtOnce)
 {
-	OnSpecialKey(GLUT_KEY_LEFT, 0, 0);
-	OnSpecialKey(GLUT_KEY_F1, 0, 0);
-	OnSpecialKey(GLUT_KEY_UP, 0, 0);
-	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.x, -1.0f);
-	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.y, 20.5f);
-	OnSpecialKey(GLUT_KEY_RIGHT, 0, 0);
-	OnSpecialKey(GLUT_KEY_DOWN, 0, 0);
-	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.x, -0.5f);
-	EXPECT_FLOAT_EQ(sceneHost.settings.viewCenter.y, 20.0f);
+	TestApp().Router().SpecialKey(GLUT_KEY_LEFT, 0, 0);
+	TestApp().Router().SpecialKey(GLUT_KEY_F1, 0, 0);
+	TestApp().Router().SpecialKey(GLUT_KEY_UP, 0, 0);
+	EXPECT_FLOAT_EQ(TestApp().Scenes().settings.viewCenter.x, -1.0f);
+	EXPECT_FLOAT_EQ(TestApp().Scenes().settings.viewCenter.y, 20.5f);
+	TestApp().Router().SpecialKey(GLUT_KEY_RIGHT, 0, 0);
+	TestApp().Router().SpecialKey(GLUT_KEY_DOWN, 0, 0);
+	EXPECT_FLOAT_EQ(TestApp().Scenes().settings.viewCenter.x, -0.5f);
+	EXPECT_FLOAT_EQ(TestApp().Scenes().settings.viewCenter.y, 20.0f);
 
-	view.SetZoom(7.0f);
-	sceneHost.settings.viewCenter.Set(40.0f, -3.0f);
-	OnSpecialKey(GLUT_KEY_HOME, 0, 0);
-	EXPECT_EQ(view.Zoom(), 1.0f);
-	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(0.0f, 20.0f));
-	const b2Vec2 middle = UnprojectPixel(view.WindowWidth() / 2, view.WindowHeight() / 2);
+	TestApp().GetView().SetZoom(7.0f);
+	TestApp().Scenes().settings.viewCenter.Set(40.0f, -3.0f);
+	TestApp().Router().SpecialKey(GLUT_KEY_HOME, 0, 0);
+	EXPECT_EQ(TestApp().GetView().Zoom(), 1.0f);
+	EXPECT_EQ(TestApp().Scenes().settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	const b2Vec2 middle = UnprojectPixel(TestApp().GetView().WindowWidth() / 2, TestApp().GetView().WindowHeight() / 2);
 	EXPECT_NEAR(middle.x, 0.0f, 1e-3f);
 	EXPECT_NEAR(middle.y, 20.0f, 1e-3f);
 
 	// Unknown special keys change nothing.
-	OnSpecialKey(GLUT_KEY_F5, 0, 0);
-	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(0.0f, 20.0f));
+	TestApp().Router().SpecialKey(GLUT_KEY_F5, 0, 0);
+	EXPECT_EQ(TestApp().Scenes().settings.viewCenter, b2Vec2(0.0f, 20.0f));
 }
 
 TEST_F(ShellTest, RightButtonDragKeepsTheGrabbedPointUnderThePointer)
 {
-	view.SetZoom(2.5f);
-	OnReshape(view.WindowWidth(), view.WindowHeight());
-	const b2Vec2 grabbed = view.ScreenToWorld(100, 120);
-	OnMouseButton(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 120);
+	TestApp().GetView().SetZoom(2.5f);
+	TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
+	const b2Vec2 grabbed = TestApp().GetView().ScreenToWorld(100, 120);
+	TestApp().Router().MouseButton(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 120);
 	const int path[][2] = {{130, 100}, {400, 300}, {20, 470}};
 	for (const auto& point : path)
 	{
-		OnMouseMotion(point[0], point[1]);
-		const b2Vec2 under = view.ScreenToWorld(point[0], point[1]);
+		TestApp().Router().MouseMotion(point[0], point[1]);
+		const b2Vec2 under = TestApp().GetView().ScreenToWorld(point[0], point[1]);
 		EXPECT_NEAR(under.x, grabbed.x, 1e-3f);
 		EXPECT_NEAR(under.y, grabbed.y, 1e-3f);
 	}
-	OnMouseButton(GLUT_RIGHT_BUTTON, GLUT_UP, 20, 470);
-	const b2Vec2 center = sceneHost.settings.viewCenter;
-	OnMouseMotion(300, 300);
-	EXPECT_EQ(sceneHost.settings.viewCenter, center);
+	TestApp().Router().MouseButton(GLUT_RIGHT_BUTTON, GLUT_UP, 20, 470);
+	const b2Vec2 center = TestApp().Scenes().settings.viewCenter;
+	TestApp().Router().MouseMotion(300, 300);
+	EXPECT_EQ(TestApp().Scenes().settings.viewCenter, center);
 }
 
 TEST_F(ShellTest, ShellKeysStayWithTheShellAndEverythingElseReachesTheScene)
 {
-	OnKey('p', 0, 0);
-	EXPECT_EQ(sceneHost.settings.pause, 1);
-	OnKey('p', 0, 0);
-	EXPECT_EQ(sceneHost.settings.pause, 0);
-	OnKey('P', 0, 0);
-	OnKey('R', 0, 0);
-	OnKey('X', 0, 0);
-	OnKey('Z', 0, 0);
-	OnKey('a', 0, 0);
-	OnKey('1', 0, 0);
+	TestApp().Router().Key('p', 0, 0);
+	EXPECT_EQ(TestApp().Scenes().settings.pause, 1);
+	TestApp().Router().Key('p', 0, 0);
+	EXPECT_EQ(TestApp().Scenes().settings.pause, 0);
+	TestApp().Router().Key('P', 0, 0);
+	TestApp().Router().Key('R', 0, 0);
+	TestApp().Router().Key('X', 0, 0);
+	TestApp().Router().Key('Z', 0, 0);
+	TestApp().Router().Key('a', 0, 0);
+	TestApp().Router().Key('1', 0, 0);
 	EXPECT_EQ(Scene().keys, "PRXZa1");
-	EXPECT_EQ(sceneHost.settings.pause, 0);
-	EXPECT_EQ(view.Zoom(), 1.0f);
+	EXPECT_EQ(TestApp().Scenes().settings.pause, 0);
+	EXPECT_EQ(TestApp().GetView().Zoom(), 1.0f);
 
-	OnKeyUp('p', 0, 0);
-	OnKeyUp('q', 0, 0);
+	TestApp().Router().KeyUp('p', 0, 0);
+	TestApp().Router().KeyUp('q', 0, 0);
 	EXPECT_EQ(Scene().keysUp, "pq");
 
-	OnKey(' ', 0, 0);
+	TestApp().Router().Key(' ', 0, 0);
 	EXPECT_NE(Scene().GetBomb(), nullptr);
 	EXPECT_EQ(Scene().keys, "PRXZa1");
 }
 
 TEST_F(ShellTest, ShiftAloneThrowsABombWhileShiftWithCtrlDrags)
 {
-	inputRouter.SetModifierQuery(shiftOnly);
-	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
+	TestApp().Router().SetModifierQuery(shiftOnly);
+	TestApp().Router().MouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
 	EXPECT_TRUE(Scene().SpawningBomb());
 	EXPECT_EQ(Scene().mouseDowns, 0);
-	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 250, 200);
+	TestApp().Router().MouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 250, 200);
 	EXPECT_FALSE(Scene().SpawningBomb());
 	ASSERT_NE(Scene().GetBomb(), nullptr);
 	// Thrown from the press towards where it came from, harder the further.
 	EXPECT_LT(Scene().GetBomb()->GetLinearVelocity().x, 0.0f);
 
-	inputRouter.SetModifierQuery(shiftAndCtrl);
-	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
+	TestApp().Router().SetModifierQuery(shiftAndCtrl);
+	TestApp().Router().MouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
 	EXPECT_EQ(Scene().mouseDowns, 1);
 	EXPECT_FALSE(Scene().SpawningBomb());
 }
 
 TEST_F(ShellTest, RestartBuildsAFreshSceneAndKeepsTheCamera)
 {
-	view.SetZoom(3.0f);
-	sceneHost.settings.viewCenter.Set(12.0f, -4.0f);
-	sceneHost.settings.pause = 1;
+	TestApp().GetView().SetZoom(3.0f);
+	TestApp().Scenes().settings.viewCenter.Set(12.0f, -4.0f);
+	TestApp().Scenes().settings.pause = 1;
 	Scene().keys = "marker";
-	OnKey('r', 0, 0);
-	ASSERT_NE(sceneHost.Scene(), nullptr);
+	TestApp().Router().Key('r', 0, 0);
+	ASSERT_NE(TestApp().Scenes().Scene(), nullptr);
 	EXPECT_TRUE(Scene().keys.empty());
-	EXPECT_EQ(view.Zoom(), 3.0f);
-	EXPECT_EQ(sceneHost.settings.viewCenter, b2Vec2(12.0f, -4.0f));
-	EXPECT_EQ(sceneHost.settings.pause, 1);
+	EXPECT_EQ(TestApp().GetView().Zoom(), 3.0f);
+	EXPECT_EQ(TestApp().Scenes().settings.viewCenter, b2Vec2(12.0f, -4.0f));
+	EXPECT_EQ(TestApp().Scenes().settings.pause, 1);
 }
 
 TEST_F(ShellTest, AFrameStepsTheSceneOnceAtSixtyHertzAndFollowsAMovedCamera)
 {
-	sceneHost.settings.hz = 30.0f;
+	TestApp().Scenes().settings.hz = 30.0f;
 	Scene().centerDrift = 10.0f;
 	Scene().textLine = 400;
-	OnDisplay();
+	TestApp().Display();
 	EXPECT_EQ(Scene().steps, 1);
-	EXPECT_EQ(sceneHost.settings.hz, 60.0f);
+	EXPECT_EQ(TestApp().Scenes().settings.hz, 60.0f);
 	EXPECT_EQ(Scene().textLine, ::Test::FirstTextLine);
 	// The centre moved during the step, so the projection follows at once.
-	const b2Vec2 middle = UnprojectPixel(view.WindowWidth() / 2, view.WindowHeight() / 2);
+	const b2Vec2 middle = UnprojectPixel(TestApp().GetView().WindowWidth() / 2, TestApp().GetView().WindowHeight() / 2);
 	EXPECT_NEAR(middle.x, 10.0f, 1e-3f);
 }
 
@@ -311,20 +311,20 @@ TEST_F(ShellTest, AFrameStepsTheSceneOnceAtSixtyHertzAndFollowsAMovedCamera)
 TEST_F(ShellTest, AFrameWaitingForThePartnerKeepsTheLastPictureUnderItsLine)
 {
 	glClearColor(0.0f, 0.5f, 0.0f, 1.0f);
-	OnDisplay();
+	TestApp().Display();
 	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 	Lockstep held;
 	held.Start(Lockstep::Side::Host, 1);
 	held.Hold(true);
 	inputStream.SetSource(&held);
-	OnDisplay();
+	TestApp().Display();
 	std::this_thread::sleep_for(std::chrono::milliseconds(300));
-	OnDisplay();
+	TestApp().Display();
 	inputStream.SetSource(nullptr);
 	EXPECT_EQ(Scene().steps, 1);
 
-	const int w = view.WindowWidth();
-	const int h = view.WindowHeight();
+	const int w = TestApp().GetView().WindowWidth();
+	const int h = TestApp().GetView().WindowHeight();
 	std::vector<unsigned char> pixels(static_cast<std::size_t>(w * h * 4));
 	glReadBuffer(GL_FRONT);
 	glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
@@ -359,8 +359,8 @@ TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCen
 	glXMakeCurrent(display, drawable, context);
 	ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 0);
 
-	sceneHost.settings.viewCenter.Set(3.0f, 4.0f);
-	OnReshape(view.WindowWidth(), 0);
+	TestApp().Scenes().settings.viewCenter.Set(3.0f, 4.0f);
+	TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), 0);
 	GLint viewportAfter[4];
 	GLfloat projectionAfter[16];
 	glGetIntegerv(GL_VIEWPORT, viewportAfter);
@@ -368,15 +368,15 @@ TEST_F(ShellTest, AnEmptyViewportKeepsTheLastProjectionAndMapsEveryPixelToTheCen
 	EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), std::vector<GLint>(viewportAfter, viewportAfter + 4));
 	EXPECT_EQ(std::vector<GLfloat>(projection, projection + 16),
 		std::vector<GLfloat>(projectionAfter, projectionAfter + 16));
-	EXPECT_EQ(view.ScreenToWorld(10, 10), sceneHost.settings.viewCenter);
+	EXPECT_EQ(TestApp().GetView().ScreenToWorld(10, 10), TestApp().Scenes().settings.viewCenter);
 
-	glutSetWindow(mainWindow);
+	glutSetWindow(GlWindowFreeglutId());
 	PumpWindowEvents();
 }
 
 TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 {
-	sceneHost.UseRegistry(sceneEntries);
+	TestApp().Scenes().UseRegistry(sceneEntries);
 	char program[] = "contest";
 	char scene[] = "--scene";
 	char tiles[] = "Tiles";
@@ -384,7 +384,7 @@ TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 	char size[] = "320x200";
 	char* argv[] = {program, geometry, size, scene, tiles, nullptr};
 	int argc = 5;
-	const CommandLine byName = ParseCommandLine(&argc, argv);
+	const CommandLine byName = ParseCommandLine(&argc, argv, TestApp().Scenes());
 	EXPECT_EQ(byName.action, CommandLine::Run);
 	EXPECT_STREQ(sceneEntries[byName.sceneIndex].name, "Tiles");
 	// The windowing library's options stay for it.
@@ -395,7 +395,7 @@ TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 	char number[] = "--scene=0";
 	char* argv2[] = {program, number, nullptr};
 	argc = 2;
-	EXPECT_EQ(ParseCommandLine(&argc, argv2).sceneIndex, 0);
+	EXPECT_EQ(ParseCommandLine(&argc, argv2, TestApp().Scenes()).sceneIndex, 0);
 
 	const char* bad[][2] = {{"--scene", "9999"}, {"--scene", "-1"}, {"--scene", "No Such Scene"},
 		{"--scene", "3abc"}, {"--frobnicate", ""}};
@@ -405,19 +405,19 @@ TEST(CommandLineTest, SceneByNumberOrNameAndClearErrors)
 		std::string value = pair[1];
 		char* argv3[] = {program, option.data(), value.data(), nullptr};
 		argc = value.empty() ? 2 : 3;
-		const CommandLine result = ParseCommandLine(&argc, argv3);
+		const CommandLine result = ParseCommandLine(&argc, argv3, TestApp().Scenes());
 		EXPECT_EQ(result.action, CommandLine::Error) << option << " " << value;
 		EXPECT_FALSE(result.error.empty());
 	}
 
 	char* argv4[] = {program, scene, nullptr};
 	argc = 2;
-	EXPECT_EQ(ParseCommandLine(&argc, argv4).action, CommandLine::Error);
+	EXPECT_EQ(ParseCommandLine(&argc, argv4, TestApp().Scenes()).action, CommandLine::Error);
 
 	char keyboard[] = "--keyboard";
 	char* argv5[] = {program, keyboard, nullptr};
 	argc = 2;
-	const CommandLine withKeyboard = ParseCommandLine(&argc, argv5);
+	const CommandLine withKeyboard = ParseCommandLine(&argc, argv5, TestApp().Scenes());
 	EXPECT_EQ(withKeyboard.action, CommandLine::Run);
 	EXPECT_TRUE(withKeyboard.keyboardPlay);
 	EXPECT_EQ(argc, 1);
@@ -438,7 +438,7 @@ struct Arguments
 		pointers.push_back(nullptr);
 		argc = static_cast<int>(this->words.size()) + 1;
 	}
-	CommandLine Parse() { return ParseCommandLine(&argc, pointers.data()); }
+	CommandLine Parse() { return ParseCommandLine(&argc, pointers.data(), TestApp().Scenes()); }
 	std::vector<std::string> Left() const { return std::vector<std::string>(pointers.begin() + 1, pointers.begin() + argc); }
 
 	char program[8] = "contest";
@@ -449,7 +449,7 @@ struct Arguments
 
 TEST(CommandLineTest, ScenesAreFoundByNameInAnyCaseOrByTheStartOfOnlyOneName)
 {
-	sceneHost.UseRegistry(sceneEntries);
+	TestApp().Scenes().UseRegistry(sceneEntries);
 	const std::pair<const char*, const char*> found[] = {{"revolute", "Revolute"}, {"REVOLUTE", "Revolute"},
 		{"pyr", "Pyramid"}, {"tarvo", "Tarvo's Walker"}, {"car", "Car"}, {"contest", "Contest"},
 		{"varying f", "Varying Friction"}};
@@ -481,7 +481,7 @@ TEST(CommandLineTest, ScenesAreFoundByNameInAnyCaseOrByTheStartOfOnlyOneName)
 
 TEST(CommandLineTest, OnlyFreeglutsOwnOptionsPassAndAnythingElseIsAnError)
 {
-	sceneHost.UseRegistry(sceneEntries);
+	TestApp().Scenes().UseRegistry(sceneEntries);
 	const std::vector<std::string> windowing = {"-display", ":0", "-geometry", "320x200", "-direct", "-indirect",
 		"-iconic", "-gldebug", "-sync"};
 	std::vector<std::string> words = windowing;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "framework/core/DebugDraw.h"
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/assets/TextureCache.h"
 #include "tests/support/AssetDir.h"
 #include "tests/support/GlWindow.h"
@@ -505,7 +505,7 @@ TEST(TextureCacheDeathTest, ReleasingTheCacheAfterTheWindowIsGoneDoesNotCrash)
 			{
 				std::exit(3);
 			}
-			glutDestroyWindow(mainWindow);
+			glutDestroyWindow(GlWindowFreeglutId());
 			glutMainLoopEvent();
 			glutExit();
 			// The process-wide cache is destroyed by exit, after the display

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/arena/ArenaLevel.h"
 #include "game/assets/TextureCache.h"
@@ -48,36 +48,36 @@ TEST(TileSeams, WallTilesAreAsBrightAtTheirEdgesAsTheWallFrameAlone)
 	{
 		// Around the fighters' start, the tile edges falling anywhere within
 		// a pixel.
-		sceneHost.settings.viewCenter.Set(126.3f, 14.1f);
-		view.SetZoom(zoom);
-		OnReshape(view.WindowWidth(), view.WindowHeight());
+		TestApp().Scenes().settings.viewCenter.Set(126.3f, 14.1f);
+		TestApp().GetView().SetZoom(zoom);
+		TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 		glMatrixMode(GL_MODELVIEW);
 		glLoadIdentity();
 		glClear(GL_COLOR_BUFFER_BIT);
-		const b2Vec2 lower = view.ScreenToWorld(0, view.WindowHeight());
-		const b2Vec2 upper = view.ScreenToWorld(view.WindowWidth(), 0);
+		const b2Vec2 lower = TestApp().GetView().ScreenToWorld(0, TestApp().GetView().WindowHeight());
+		const b2Vec2 upper = TestApp().GetView().ScreenToWorld(TestApp().GetView().WindowWidth(), 0);
 		renderer.Begin();
 		WhitenOnlyTheWallFrame(GetTexture("tiles").width, GetTexture("tiles").height);
 		renderer.DrawTiles(ground, lower, upper);
 		renderer.End();
-		std::vector<unsigned char> pixels(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight() * 4);
-		glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+		std::vector<unsigned char> pixels(static_cast<size_t>(TestApp().GetView().WindowWidth()) * TestApp().GetView().WindowHeight() * 4);
+		glReadPixels(0, 0, TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 
 		int wallPixels = 0;
 		int darker = 0;
-		for (int row = 0; row < view.WindowHeight(); ++row)
+		for (int row = 0; row < TestApp().GetView().WindowHeight(); ++row)
 		{
-			for (int column = 0; column < view.WindowWidth(); ++column)
+			for (int column = 0; column < TestApp().GetView().WindowWidth(); ++column)
 			{
-				const float x = lower.x + (column + 0.5f) * (upper.x - lower.x) / view.WindowWidth();
-				const float y = lower.y + (row + 0.5f) * (upper.y - lower.y) / view.WindowHeight();
+				const float x = lower.x + (column + 0.5f) * (upper.x - lower.x) / TestApp().GetView().WindowWidth();
+				const float y = lower.y + (row + 0.5f) * (upper.y - lower.y) / TestApp().GetView().WindowHeight();
 				const int cellX = static_cast<int>(std::floor(x / Ground::TileSize));
 				const int cellY = static_cast<int>(std::floor(y / Ground::TileSize));
 				const bool inGrid = cellX >= 0 && cellX < width && cellY >= 0 && cellY < height;
 				if (inGrid && ground.displayGrid[(height - 1 - cellY) * width + cellX] - 1 == WallFrame)
 				{
 					++wallPixels;
-					darker += pixels[(static_cast<size_t>(row) * view.WindowWidth() + column) * 4] < 255 - 8;
+					darker += pixels[(static_cast<size_t>(row) * TestApp().GetView().WindowWidth() + column) * 4] < 255 - 8;
 				}
 			}
 		}

@@ -6,8 +6,7 @@
 #include <stdexcept>
 
 #include "app/SceneRegistry.h"
-#include "framework/input/InputStream.h"
-#include "framework/shell/Shell.h"
+#include "framework/shell/App.h"
 #include "game/GameDevices.h"
 #include "game/Input.h"
 
@@ -30,21 +29,27 @@ void NoDrawing()
 {
 }
 
+// The app whose window the bot drives, for freeglut's reshape handler.
+App* reshaped = nullptr;
+
+void Reshape(int w, int h)
+{
+	reshaped->Router().Reshape(w, h);
+}
+
 } // namespace
 
-BotSession::BotSession(const Setup& setup, const char* program)
+BotSession::BotSession(const Setup& setup, const char* program) : app(std::make_unique<App>(sceneEntries, gameDevices))
 {
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
-	sceneHost.UseRegistry(sceneEntries);
-	sceneHost.UseDevices(&gameDevices);
-	view.SetWindowSize(setup.width, setup.height);
-	inputRouter.SetModifierQuery(HeldModifiers);
+	app->GetView().SetWindowSize(setup.width, setup.height);
+	app->Router().SetModifierQuery(HeldModifiers);
 	std::string error;
-	if (!StartRecording(setup.path, setup.row, setup.keyboardPlay, &error))
+	if (!app->StartRecording(setup.path, setup.row, setup.keyboardPlay, &error))
 	{
 		throw std::runtime_error(error);
 	}
-	start = std::make_unique<ProgramStart>(gameDevices, setup.keyboardPlay, program);
+	app->StartDevices(setup.keyboardPlay, program);
 	if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
@@ -57,91 +62,89 @@ BotSession::BotSession(const Setup& setup, const char* program)
 	// The program builds its scene before anything else draws a random
 	// number, from rand's first state.
 	std::srand(1);
-	sceneHost.UseContext(&ShellContext());
-	sceneHost.Start(setup.row);
+	app->StartScene(setup.row);
 	OpenWindow(program);
 }
 
 BotSession::~BotSession()
 {
-	inputStream.EndSession(*sceneHost.Scene());
-	sceneHost.End();
+	app->End(0);
 	for (std::unique_ptr<VirtualPad>& pad : pads)
 	{
 		pad.reset();
 	}
-	start.reset();
-	// Closed while the GL driver is whole (see the shell's Quit).
+	app->StopDevices();
+	// Closed while the GL driver is whole (see the app's Quit).
 	glFinish();
-	glutDestroyWindow(mainWindow);
+	glutDestroyWindow(app->WindowId());
 }
 
 void BotSession::OpenWindow(const char* program)
 {
 	int argc = 1;
 	char* argv[] = {const_cast<char*>(program), nullptr};
-	glutInit(&argc, argv);
-	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-	glutInitWindowSize(view.WindowWidth(), view.WindowHeight());
-	mainWindow = glutCreateWindow("replaybot");
-	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-	// The session's frames are its own: freeglut draws nothing by itself.
+	reshaped = app.get();
+	app->OpenWindow(&argc, argv, "replaybot", false);
+	// The session's frames are its own: freeglut draws nothing by itself,
+	// and the window's size reaches the view without a word to the stream.
 	glutDisplayFunc(NoDrawing);
-	glutReshapeFunc(OnReshape);
+	glutReshapeFunc(Reshape);
 	for (int i = 0; i < MapRounds; ++i)
 	{
 		glutMainLoopEvent();
 	}
+	const View& view = app->GetView();
 	if (glutGet(GLUT_WINDOW_WIDTH) != view.WindowWidth() || glutGet(GLUT_WINDOW_HEIGHT) != view.WindowHeight())
 	{
 		throw std::runtime_error("the window did not get the size asked for");
 	}
-	OnReshape(view.WindowWidth(), view.WindowHeight());
+	app->Router().Reshape(view.WindowWidth(), view.WindowHeight());
 }
 
 void BotSession::RunFrame()
 {
 	glutMainLoopEvent();
-	glutSetWindow(mainWindow);
-	OnDisplay();
+	glutSetWindow(app->WindowId());
+	app->Display();
 	++frames;
 }
 
 Test& BotSession::Scene() const
 {
-	return *sceneHost.Scene();
+	return *app->Scenes().Scene();
 }
 
 void BotSession::Key(unsigned char key)
 {
-	OnKey(key, 0, 0);
+	app->Router().Key(key, 0, 0);
 }
 
 void BotSession::KeyUp(unsigned char key)
 {
-	OnKeyUp(key, 0, 0);
+	app->Router().KeyUp(key, 0, 0);
 }
 
 void BotSession::Press(int x, int y, bool shift)
 {
 	heldModifiers = shift ? GLUT_ACTIVE_SHIFT : 0;
-	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
+	app->Router().MouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
 	heldModifiers = 0;
 }
 
 void BotSession::Drag(int x, int y)
 {
-	OnMouseMotion(x, y);
+	app->Router().MouseMotion(x, y);
 }
 
 void BotSession::Release(int x, int y)
 {
-	OnMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
+	app->Router().MouseButton(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
 }
 
 void BotSession::PixelOf(const b2Vec2& p, int* x, int* y) const
 {
 	// ScreenToWorld is affine: two of its points give its inverse.
+	const View& view = app->GetView();
 	const int width = view.ViewportWidth();
 	const int height = view.ViewportHeight();
 	const b2Vec2 origin = view.ScreenToWorld(0, 0);

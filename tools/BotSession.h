@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "framework/input/ProgramStart.h"
+#include "framework/shell/App.h"
 #include "tools/VirtualPad.h"
 
 class Test;
@@ -66,7 +66,7 @@ public:
 private:
 	void OpenWindow(const char* program);
 
-	std::unique_ptr<ProgramStart> start;
+	std::unique_ptr<App> app;
 	// The knight's and the archer's pads, read by their raw numbers.
 	std::array<std::unique_ptr<VirtualPad>, 2> pads;
 	int frames = 0;

@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include "framework/core/SceneContext.h"
 #include "framework/core/Texture.h"
 
 #include <cmath>
@@ -155,8 +156,6 @@ void DebugDraw::DrawPolygonShape(const b2PolygonShape& shape, const b2Transform&
 	DrawPolygon(vertices, shape.m_count, color);
 }
 
-void (*DebugDraw::textListener)(int x, int y, const char* text) = nullptr;
-
 void DebugDraw::DrawString(int x, int y, const char* format, ...)
 {
 	char buffer[TextBufferSize];
@@ -165,9 +164,9 @@ void DebugDraw::DrawString(int x, int y, const char* format, ...)
 	// vsnprintf never writes past the buffer; longer text is cut.
 	vsnprintf(buffer, sizeof(buffer), format, args);
 	va_end(args);
-	if (textListener != nullptr)
+	if (context != nullptr)
 	{
-		textListener(x, y, buffer);
+		context->TextDrawn(x, y, buffer);
 	}
 
 	glMatrixMode(GL_PROJECTION);

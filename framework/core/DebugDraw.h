@@ -2,6 +2,7 @@
 
 #include <box2d/box2d.h>
 
+class SceneContext;
 struct Texture;
 
 // Immediate-mode OpenGL renderer for physics primitives, status text and
@@ -39,7 +40,10 @@ public:
 	// A whole image of size pixels, untinted and unrotated.
 	void DrawImage(const b2Vec2& size, const b2Vec2& position, const b2Vec2& anchor, const b2Vec2& scale);
 
-	// When set, hears every text line as it is drawn (window pixel x, y and
-	// the formatted text); lets tools and tests read the status text.
-	static void (*textListener)(int x, int y, const char* text);
+	// Where the text drawn is told of: the context of the scene (or the
+	// program) drawing it; none until given.
+	void UseContext(const SceneContext* given) { context = given; }
+
+private:
+	const SceneContext* context = nullptr;
 };

@@ -2,6 +2,15 @@
 
 #include "framework/core/Camera.h"
 
+// Hears the text lines a scene or the shell draws, as drawn: window pixel
+// x, y and the formatted text. Lets tools and tests read the status text.
+class TextListener
+{
+public:
+	virtual ~TextListener() = default;
+	virtual void Heard(int x, int y, const char* text) = 0;
+};
+
 // What the program running a scene tells it about where it runs, given to
 // the scene when it is built: a scene asks its context, never the program's
 // parts by name. A scene built with none (a test's, a tool's) gets
@@ -22,6 +31,13 @@ public:
 	// The modifiers (GLUT_ACTIVE_*) held with the key being handled, as it
 	// was recorded.
 	virtual int KeyModifiers() const = 0;
+	// A text line was drawn; nobody hears it by default.
+	virtual void TextDrawn(int x, int y, const char* text) const
+	{
+		(void)x;
+		(void)y;
+		(void)text;
+	}
 
 	// No window, every slot local, live devices, no modifiers.
 	static const SceneContext& Standalone();

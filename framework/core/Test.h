@@ -102,7 +102,11 @@ public:
 
 	// Where the scene runs, given by whoever builds it; Standalone() until
 	// then.
-	void UseContext(const SceneContext& given) { context = &given; }
+	void UseContext(const SceneContext& given)
+	{
+		context = &given;
+		debugDraw.UseContext(context);
+	}
 	const SceneContext& Context() const { return *context; }
 
 protected:

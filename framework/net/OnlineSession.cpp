@@ -12,7 +12,6 @@
 
 #include "framework/input/InputStream.h"
 #include "framework/input/LineWords.h"
-#include "framework/shell/Shell.h"
 
 OnlineSession onlineSession;
 
@@ -49,9 +48,9 @@ double ThreadSeconds()
 
 // The header of an online game's recording: the game scene built afresh
 // from seed, with keyboard play on.
-ReplayLog::Header GameHeader(unsigned seed, Lockstep::Side side)
+ReplayLog::Header GameHeader(const OnlineSession::Options& options, unsigned seed, Lockstep::Side side)
 {
-	ReplayLog::Header header{ContestVersion, 0, View::DefaultWidth, View::DefaultHeight, true};
+	ReplayLog::Header header{options.program, 0, options.width, options.height, true};
 	header.seed = seed;
 	header.side = side;
 	return header;
@@ -105,7 +104,7 @@ void OnlineSession::Call()
 
 ReplayLog::Header OnlineSession::BeginGame(unsigned seed)
 {
-	gameHeader = GameHeader(seed, Lockstep::Side::Host);
+	gameHeader = GameHeader(options, seed, Lockstep::Side::Host);
 	game.RecordInMemory(gameHeader, MaxCatchUpBytes);
 	inputStream.RemoveListener(&game);
 	inputStream.AddListener(&game);
@@ -497,7 +496,7 @@ void OnlineSession::Received(const std::string& packet)
 	}
 	else if (kind == "probe" && phase == Phase::Greeted)
 	{
-		Send("hello " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n");
+		Send("hello " + std::to_string(ProtocolVersion) + " " + options.program.c_str() + "\n");
 	}
 	else if (kind == "welcome" && phase == Phase::Greeted)
 	{
@@ -517,11 +516,11 @@ void OnlineSession::Received(const std::string& packet)
 void OnlineSession::Hello(Caller called, const std::string& version, int protocol)
 {
 	ENetPeer* const caller = called.peer;
-	if (protocol != ProtocolVersion || version != ContestVersion)
+	if (protocol != ProtocolVersion || version != options.program.c_str())
 	{
 		std::fprintf(stderr, "contest: a partner's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same\n",
-			protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
-		const std::string refusal = "refuse " + std::to_string(ProtocolVersion) + " " + ContestVersion + "\n";
+			protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, options.program.c_str());
+		const std::string refusal = "refuse " + std::to_string(ProtocolVersion) + " " + options.program.c_str() + "\n";
 		EnetLink::Send(caller, refusal);
 		TurnAway(caller, "its program is another version");
 		return;
@@ -608,7 +607,7 @@ void OnlineSession::Welcome(LineWords& words)
 	onStart(static_cast<unsigned>(seed));
 	Begin(Lockstep::Side::Partner, static_cast<int>(delay), 0);
 	ChangePhase(Phase::Playing);
-	onShared(GameHeader(static_cast<unsigned>(seed), Lockstep::Side::Partner), {}, 0);
+	onShared(GameHeader(options, static_cast<unsigned>(seed), Lockstep::Side::Partner), {}, 0);
 }
 
 void OnlineSession::HostGame(const std::string& packet)
@@ -629,7 +628,7 @@ void OnlineSession::StartCatchingUp()
 	ReplayLog played;
 	std::istringstream text(joining.text);
 	std::string error;
-	if (played.Parse(text, "the host's game", sceneHost.Count(), &error))
+	if (played.Parse(text, "the host's game", options.sceneCount, &error))
 	{
 		error = HandedOverFault(played, joining.frames);
 	}
@@ -779,7 +778,7 @@ void OnlineSession::Refused(const std::string& version, int protocol)
 	char text[256];
 	std::snprintf(text, sizeof(text),
 		"the host's program (protocol %d, version %s) met this one (protocol %d, version %s): they must be the same",
-		protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, ContestVersion);
+		protocol, LineWords::Quoted(version).c_str(), ProtocolVersion, options.program.c_str());
 	JoinFailed(text);
 }
 
@@ -857,7 +856,7 @@ void OnlineSession::Inputs(const std::string& packet)
 	while (error.empty() && std::getline(lines, text))
 	{
 		InputLine line;
-		if (!ReplayLog::ReadOne(text, sceneHost.Count(), &line, &error))
+		if (!ReplayLog::ReadOne(text, options.sceneCount, &line, &error))
 		{
 			break;
 		}
@@ -896,7 +895,7 @@ void OnlineSession::Digest(const std::string& packet)
 	std::getline(lines, text);
 	InputLine digest;
 	std::string error;
-	if (ReplayLog::ReadOne(text, sceneHost.Count(), &digest, &error))
+	if (ReplayLog::ReadOne(text, options.sceneCount, &digest, &error))
 	{
 		lockstep.ReceiveDigest(digest, &error);
 	}

@@ -57,6 +57,12 @@ public:
 		int delay = 0;
 		// What the player plays on each side, for the screen.
 		std::string fighters[2] = {"the host's fighter", "the partner's fighter"};
+		// This program's version, the number of scenes it has, and the
+		// window size a game's recording starts with.
+		std::string program;
+		int sceneCount = 0;
+		int width = 0;
+		int height = 0;
 	};
 
 	~OnlineSession();

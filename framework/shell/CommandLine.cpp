@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/shell/Shell.h"
+#include "framework/core/SceneHost.h"
 
 namespace
 {
@@ -34,16 +34,16 @@ bool NameMatches(const char* name, const char* prefix, bool whole)
 // The rows a scene name given on the command line stands for: the one whose
 // name it is, or else every one whose name begins with it, without regard
 // to case.
-std::vector<int> ScenesNamed(const char* value)
+std::vector<int> ScenesNamed(const SceneHost& scenes, const char* value)
 {
 	std::vector<int> prefixed;
-	for (int i = 0; i < sceneHost.Count() && *value != '\0'; ++i)
+	for (int i = 0; i < scenes.Count() && *value != '\0'; ++i)
 	{
-		if (NameMatches(sceneHost.Registry()[i].name, value, true))
+		if (NameMatches(scenes.Registry()[i].name, value, true))
 		{
 			return {i};
 		}
-		if (NameMatches(sceneHost.Registry()[i].name, value, false))
+		if (NameMatches(scenes.Registry()[i].name, value, false))
 		{
 			prefixed.push_back(i);
 		}
@@ -53,16 +53,16 @@ std::vector<int> ScenesNamed(const char* value)
 
 // A registry row by number or by name (see ScenesNamed); sets *error when
 // none or more than one fits.
-bool ParseSceneValue(const char* value, int* index, std::string* error)
+bool ParseSceneValue(const SceneHost& scenes, const char* value, int* index, std::string* error)
 {
 	char* end = nullptr;
 	const long number = std::strtol(value, &end, 10);
-	if (*value != '\0' && *end == '\0' && number >= 0 && number < sceneHost.Count())
+	if (*value != '\0' && *end == '\0' && number >= 0 && number < scenes.Count())
 	{
 		*index = static_cast<int>(number);
 		return true;
 	}
-	const std::vector<int> rows = ScenesNamed(value);
+	const std::vector<int> rows = ScenesNamed(scenes, value);
 	if (rows.size() == 1)
 	{
 		*index = rows.front();
@@ -71,13 +71,13 @@ bool ParseSceneValue(const char* value, int* index, std::string* error)
 	if (rows.empty())
 	{
 		*error = std::string("unknown scene \"") + value + "\": give a number from 0 to " +
-			std::to_string(sceneHost.Count() - 1) + " or a name from --list-scenes";
+			std::to_string(scenes.Count() - 1) + " or a name from --list-scenes";
 		return false;
 	}
 	*error = std::string("scene \"") + value + "\" is ambiguous: it could be";
 	for (size_t i = 0; i < rows.size(); ++i)
 	{
-		*error += std::string(i == 0 ? " " : ", ") + "\"" + sceneHost.Registry()[rows[i]].name + "\"";
+		*error += std::string(i == 0 ? " " : ", ") + "\"" + scenes.Registry()[rows[i]].name + "\"";
 	}
 	return false;
 }
@@ -202,105 +202,154 @@ CommandLine Check(CommandLine result)
 	}
 	return result;
 }
+// The online options at argv[*i], as ReadValueOption says.
+bool ReadOnlineOption(int argc, char** argv, int* iAt, CommandLine* result, std::string* error)
+{
+	int& i = *iAt;
+	const char* arg = argv[i];
+	bool missing = false;
+	const char* value = nullptr;
+	if (std::strcmp(arg, "--host") == 0)
+	{
+		result->online = true;
+		result->onlineOptions.host = true;
+		// The value is optional: the next word is it unless an option.
+		if (i + 1 < argc && IsIpv6(argv[i + 1]))
+		{
+			*error = std::string("--host ") + argv[i + 1] +
+					": IPv6 addresses are not supported; give an IPv4 address";
+			return true;
+		}
+		if (i + 1 < argc && argv[i + 1][0] != '-' &&
+			!ParseEndpoint(argv[++i], true, &result->onlineOptions))
+		{
+			*error = std::string("--host takes [[ADDR:]PORT], not \"") + argv[i] + "\"";
+			return true;
+		}
+	}
+	else if ((value = OptionValue("--join", argc, argv, &i, &missing)) != nullptr)
+	{
+		result->online = true;
+		result->joinGiven = true;
+		if (!missing && IsIpv6(value))
+		{
+			*error = std::string("--join ") + value +
+					": IPv6 addresses are not supported; give an IPv4 address or a host name";
+			return true;
+		}
+		if (missing || !ParseEndpoint(value, false, &result->onlineOptions))
+		{
+			*error = std::string("--join needs HOST[:PORT], not \"") + value + "\"";
+			return true;
+		}
+	}
+	else if ((value = OptionValue("--delay", argc, argv, &i, &missing)) != nullptr)
+	{
+		char* end = nullptr;
+		const long frames = std::strtol(value, &end, 10);
+		if (missing || *value == '\0' || *end != '\0' || frames < Lockstep::MinDelay || frames > Lockstep::MaxDelay)
+		{
+			*error = "--delay needs a number of frames from 1 to 15";
+			return true;
+		}
+		result->onlineOptions.delay = static_cast<int>(frames);
+	}
+	else
+	{
+		return false;
+	}
+	return true;
+}
+
+// The options that take a value, at argv[*i]: true when it was one of them
+// (its value read, *i past it), with *error set when the value is wrong.
+bool ReadValueOption(const SceneHost& scenes, int argc, char** argv, int* iAt, CommandLine* result,
+	std::string* error)
+{
+	int& i = *iAt;
+	const char* arg = argv[i];
+	bool missing = false;
+	const char* value = nullptr;
+	if ((value = OptionValue("--scene", argc, argv, &i, &missing)) != nullptr)
+	{
+		if (missing)
+		{
+			*error = "--scene needs a scene number or name (see --list-scenes)";
+			return true;
+		}
+		result->sceneGiven = true;
+		if (!ParseSceneValue(scenes, value, &result->sceneIndex, error))
+		{
+			return true;
+		}
+	}
+	else if ((value = OptionValue("--record", argc, argv, &i, &missing)) != nullptr ||
+		(value = OptionValue("--replay", argc, argv, &i, &missing)) != nullptr)
+	{
+		const bool record = std::strncmp(arg, "--record", 8) == 0;
+		if (missing || *value == '\0')
+		{
+			*error = std::string(record ? "--record" : "--replay") + " needs a file name";
+			return true;
+		}
+		(record ? result->recordPath : result->replayPath) = value;
+	}
+	else
+	{
+		return ReadOnlineOption(argc, argv, iAt, result, error);
+	}
+	return true;
+}
+
+// The options that are a word alone: true when arg is one of them.
+bool ReadFlag(const char* arg, CommandLine* result)
+{
+	if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
+	{
+		result->action = CommandLine::Help;
+	}
+	else if (std::strcmp(arg, "--list-scenes") == 0)
+	{
+		result->action = CommandLine::ListScenes;
+	}
+	else
+	{
+		bool* const flag = std::strcmp(arg, "--keyboard") == 0 ? &result->keyboardPlay
+			: std::strcmp(arg, "--panel") == 0                 ? &result->panelOpen
+			: std::strcmp(arg, "--fast") == 0                  ? &result->fast
+			: std::strcmp(arg, "--rewrite") == 0               ? &result->rewrite
+															   : nullptr;
+		if (flag == nullptr)
+		{
+			return false;
+		}
+		*flag = true;
+	}
+	return true;
+}
 } // namespace
 
-CommandLine ParseCommandLine(int* argc, char** argv)
+CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes)
 {
 	CommandLine result;
 	int kept = 1;
 	for (int i = 1; i < *argc; ++i)
 	{
 		const char* arg = argv[i];
-		bool missing = false;
-		const char* value = nullptr;
-		if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
+		std::string error;
+		if (ReadFlag(arg, &result))
 		{
-			result.action = CommandLine::Help;
+			continue;
 		}
-		else if (std::strcmp(arg, "--keyboard") == 0)
+		if (ReadValueOption(scenes, *argc, argv, &i, &result, &error))
 		{
-			result.keyboardPlay = true;
-		}
-		else if (std::strcmp(arg, "--panel") == 0)
-		{
-			result.panelOpen = true;
-		}
-		else if (std::strcmp(arg, "--list-scenes") == 0)
-		{
-			result.action = CommandLine::ListScenes;
-		}
-		else if (std::strcmp(arg, "--fast") == 0)
-		{
-			result.fast = true;
-		}
-		else if (std::strcmp(arg, "--rewrite") == 0)
-		{
-			result.rewrite = true;
-		}
-		else if ((value = OptionValue("--scene", *argc, argv, &i, &missing)) != nullptr)
-		{
-			if (missing)
-			{
-				return Fail(result, "--scene needs a scene number or name (see --list-scenes)");
-			}
-			std::string error;
-			result.sceneGiven = true;
-			if (!ParseSceneValue(value, &result.sceneIndex, &error))
+			if (!error.empty())
 			{
 				return Fail(result, error);
 			}
+			continue;
 		}
-		else if ((value = OptionValue("--record", *argc, argv, &i, &missing)) != nullptr ||
-			(value = OptionValue("--replay", *argc, argv, &i, &missing)) != nullptr)
-		{
-			const bool record = std::strncmp(arg, "--record", 8) == 0;
-			if (missing || *value == '\0')
-			{
-				return Fail(result, std::string(record ? "--record" : "--replay") + " needs a file name");
-			}
-			(record ? result.recordPath : result.replayPath) = value;
-		}
-		else if (std::strcmp(arg, "--host") == 0)
-		{
-			result.online = true;
-			result.onlineOptions.host = true;
-			// The value is optional: the next word is it unless an option.
-			if (i + 1 < *argc && IsIpv6(argv[i + 1]))
-			{
-				return Fail(result, std::string("--host ") + argv[i + 1] +
-						": IPv6 addresses are not supported; give an IPv4 address");
-			}
-			if (i + 1 < *argc && argv[i + 1][0] != '-' &&
-				!ParseEndpoint(argv[++i], true, &result.onlineOptions))
-			{
-				return Fail(result, std::string("--host takes [[ADDR:]PORT], not \"") + argv[i] + "\"");
-			}
-		}
-		else if ((value = OptionValue("--join", *argc, argv, &i, &missing)) != nullptr)
-		{
-			result.online = true;
-			result.joinGiven = true;
-			if (!missing && IsIpv6(value))
-			{
-				return Fail(result, std::string("--join ") + value +
-						": IPv6 addresses are not supported; give an IPv4 address or a host name");
-			}
-			if (missing || !ParseEndpoint(value, false, &result.onlineOptions))
-			{
-				return Fail(result, std::string("--join needs HOST[:PORT], not \"") + value + "\"");
-			}
-		}
-		else if ((value = OptionValue("--delay", *argc, argv, &i, &missing)) != nullptr)
-		{
-			char* end = nullptr;
-			const long frames = std::strtol(value, &end, 10);
-			if (missing || *value == '\0' || *end != '\0' || frames < Lockstep::MinDelay || frames > Lockstep::MaxDelay)
-			{
-				return Fail(result, "--delay needs a number of frames from 1 to 15");
-			}
-			result.onlineOptions.delay = static_cast<int>(frames);
-		}
-		else if (const WindowOption* option = FindWindowOption(arg))
+		if (const WindowOption* option = FindWindowOption(arg))
 		{
 			argv[kept++] = argv[i];
 			if (option->takesValue)
@@ -324,53 +373,4 @@ CommandLine ParseCommandLine(int* argc, char** argv)
 	*argc = kept;
 	argv[kept] = nullptr;
 	return Check(result);
-}
-
-void PrintUsage(const char* program)
-{
-	std::printf("usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--record FILE | --replay FILE [--fast] "
-				"[--rewrite]]\n"
-				"       [--host [[ADDR:]PORT] | --join HOST[:PORT] [--delay N]] [--list-scenes] [--help]\n"
-				"       [freeglut options]\n"
-				"  --scene NUMBER|NAME  start with this scene instead of the game (row 0); a name in any case,\n"
-				"                       or the start of only one name (--scene revolute, --scene pyr)\n"
-				"  --panel              start with the control panel open (F2 shows and hides it)\n"
-				"  --keyboard           play both fighters from the keyboard (Tab switches it, Enter pauses)\n"
-				"  --record FILE        write the session to FILE, to be played back with --replay; exit\n"
-				"                       status 1 if it could not be written (a full disk); online, the game\n"
-				"                       from its first frame until the first partner leaves, which both\n"
-				"                       machines record alike\n"
-				"  --replay FILE        play the session in FILE back in a window of its size and check that\n"
-				"                       the world comes out the same (exit status 0) or not (1); Escape\n"
-				"                       quits, p pauses, F2 shows the panel; stopped before its end, 3; a\n"
-				"                       file that is no recording, or holds a value no session produces, 2\n"
-				"  --fast               with --replay: as fast as frames can be drawn\n"
-				"  --rewrite            with --replay: write FILE again with this program's digests, once\n"
-				"                       the whole replay ran (keeping its permissions and a link to it)\n"
-				"  --host [[ADDR:]PORT] play the game and wait for a partner to play it online (UDP port %d\n"
-				"                       unless given, on every interface unless ADDR); the host plays the\n"
-				"                       knight and its panel sets the game for both; the panel's Online\n"
-				"                       section shows the link; not with --scene or --join; IPv4 only\n"
-				"  --join HOST[:PORT]   join a host's game as the archer, first catching up with it at full\n"
-				"                       speed (a game of over five minutes starts anew); keeps calling for\n"
-				"                       10 s, then gives up (exit status 2), as when the host is busy or\n"
-				"                       its program is another version; Escape leaves, and both games end\n"
-				"                       on the same frame; each machine takes from the other only what a\n"
-				"                       player there can do, and drops a partner that sends more\n"
-				"  --delay N            frames (1-15) between an input and its effect online; chosen from\n"
-				"                       the measured round trip unless given (the host's choice holds)\n"
-				"  --list-scenes        print the number and name of every scene\n"
-				"  --help               print this text\n"
-				"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
-				"Game pads: up to two, plugged in at any time; the first plays the knight, the second the\n"
-				"archer, and a pad plugged in again gets its fighter back. A pad SDL knows reads by position:\n"
-				"stick or D-pad moves, A/cross swings or shoots, B/circle jumps, X/square raises the shield or\n"
-				"sprints, Start pauses, any face or shoulder button starts the game. Other pads use their raw\n"
-				"buttons 0, 1, 2 and 5. More pads become known through SDL_GAMECONTROLLERCONFIG or a\n"
-				"gamecontrollerdb.txt beside the program.\n"
-				"freeglut's own options are passed on: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
-				"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
-				"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
-				"game draws its arena and figures as outlines. Without an X display: one line, exit status 1.\n",
-		program, OnlineSession::DefaultPort);
 }

@@ -4,6 +4,8 @@
 
 #include "framework/net/OnlineSession.h"
 
+class SceneHost;
+
 // What the command line asks for.
 struct CommandLine
 {
@@ -39,5 +41,4 @@ struct CommandLine
 // windowing library's own options (and their values) in place; any other
 // argument is an error. Scenes are named by the shell's registry: by
 // number, by name in any case, or by the start of only one name.
-CommandLine ParseCommandLine(int* argc, char** argv);
-void PrintUsage(const char* program);
+CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes);

@@ -421,7 +421,7 @@ void ControlPanel::Online()
 		return;
 	}
 	const Lockstep& lockstep = online->GetLockstep();
-	ImGui::Text("Role: %s", online->IsHost() ? "host (knight)" : "partner (archer)");
+	ImGui::Text("Role: %s", onlineRole.c_str());
 	ImGui::Text("Partner: %s", online->IsPlaying() ? online->PartnerName().c_str() : "none");
 	ImGui::Text("Round trip: %.0f ms", online->RoundTripMs());
 	ImGui::Text("Input delay: %d frames", lockstep.Delay());

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/input/PanelChange.h"
@@ -28,7 +29,11 @@ public:
 	bool IsOpen() const { return open; }
 	// An online game: the panel gets a section about it, and on the
 	// partner's machine shows the host's settings without changing them.
-	void ShowOnline(const OnlineSession* session) { online = session; }
+	void ShowOnline(const OnlineSession* session, std::string role)
+	{
+		online = session;
+		onlineRole = std::move(role);
+	}
 	void SetOpen(bool open);
 	// Frees the ImGui context and its GL objects; call while the window
 	// still exists.
@@ -97,4 +102,6 @@ private:
 	std::vector<PanelChange> changes;
 	float lastDrawMilliseconds = 0.0f;
 	const OnlineSession* online = nullptr;
+	// This machine's side and what its player plays.
+	std::string onlineRole;
 };

@@ -3,7 +3,6 @@
 #include <GL/freeglut.h>
 
 #include "framework/input/InputStream.h"
-#include "framework/shell/WindowCallbacks.h"
 
 namespace
 {
@@ -26,14 +25,15 @@ Line MakeLine(Line::Kind kind, int code = 0, int value = 0)
 }
 } // namespace
 
-InputRouter::InputRouter(View& shown, SceneHost& scenes, ControlPanel& sidePanel)
-	: view(shown), host(scenes), panel(sidePanel), modifierQuery(glutGetModifiers)
+InputRouter::InputRouter(View& shown, SceneHost& scenes, ControlPanel& sidePanel, WindowCallbacks& window,
+	InputStream& stream)
+	: view(shown), host(scenes), panel(sidePanel), window(window), stream(stream), modifierQuery(glutGetModifiers)
 {
 }
 
 void InputRouter::Offer(const Line& input)
 {
-	if (inputStream.Offer(input))
+	if (stream.Offer(input))
 	{
 		Apply(input);
 	}
@@ -52,7 +52,7 @@ void InputRouter::MoveView(const b2Vec2& center, float zoom)
 	Line line = MakeLine(Line::View);
 	line.point = host.settings.viewCenter;
 	line.zoom = view.Zoom();
-	inputStream.Offer(line);
+	stream.Offer(line);
 }
 
 void InputRouter::Apply(const Line& input)
@@ -247,7 +247,7 @@ void InputRouter::PanelChanged(const PanelChange& change)
 void InputRouter::SetPanelOpen(bool open)
 {
 	panel.SetOpen(open);
-	windowCallbacks.SetSidePanelWidth(open ? ControlPanel::Width : 0);
+	window.SetSidePanelWidth(open ? ControlPanel::Width : 0);
 	view.Reproject();
 }
 
@@ -301,7 +301,7 @@ void InputRouter::Key(unsigned char key, int x, int y)
 	}
 	// Escape ends the session, which its end line says; while a recording
 	// plays, the keys are the viewer's.
-	if (key == EscapeKey || !inputStream.TakesLiveInputs())
+	if (key == EscapeKey || !stream.TakesLiveInputs())
 	{
 		sessionKeys(key);
 		return;
@@ -369,7 +369,7 @@ void InputRouter::MouseButton(int button, int state, int x, int y)
 	if (state == GLUT_DOWN)
 	{
 		const bool onPanel = panel.Covers(x);
-		target = onPanel ? MouseTarget::Panel : (inputStream.TakesLiveInputs() ? MouseTarget::Scene : MouseTarget::Nothing);
+		target = onPanel ? MouseTarget::Panel : (stream.TakesLiveInputs() ? MouseTarget::Scene : MouseTarget::Nothing);
 		if (!onPanel)
 		{
 			// A click in the scene gives it the keys back.
@@ -398,7 +398,7 @@ void InputRouter::MouseWheel(int direction, int x)
 		panel.MouseWheel(direction);
 		return;
 	}
-	if (!inputStream.TakesLiveInputs())
+	if (!stream.TakesLiveInputs())
 	{
 		return;
 	}
@@ -412,7 +412,7 @@ void InputRouter::MouseMotion(int x, int y)
 		panel.MouseMotion(x, y);
 	}
 	// A drag that began on the panel (a slider) is the panel's alone.
-	if (!PanelHasMouse() && inputStream.TakesLiveInputs())
+	if (!PanelHasMouse() && stream.TakesLiveInputs())
 	{
 		SceneMouseMotion(x, y);
 	}
@@ -433,7 +433,7 @@ void InputRouter::WindowReshaped(int w, int h)
 		Line line = MakeLine(Line::Window);
 		line.width = w;
 		line.height = h;
-		inputStream.Offer(line);
+		stream.Offer(line);
 	}
 	Reshape(w, h);
 }

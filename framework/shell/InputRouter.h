@@ -2,10 +2,16 @@
 
 #include <box2d/box2d.h>
 
+#include <functional>
+#include <utility>
+
 #include "framework/shell/ControlPanel.h"
 #include "framework/input/InputLine.h"
 #include "framework/core/SceneHost.h"
 #include "framework/shell/View.h"
+#include "framework/shell/WindowCallbacks.h"
+
+class InputStream;
 
 // Routes the window's events between the control panel and the scene, turns
 // those meant for the scene into inputs that go through the input stream,
@@ -17,11 +23,11 @@ class InputRouter
 public:
 	// Keys that are the session's, not the scene's: Escape, and every key
 	// while a recording plays (the viewer's).
-	using SessionKeyHandler = void (*)(unsigned char key);
+	using SessionKeyHandler = std::function<void(unsigned char key)>;
 
-	InputRouter(View& view, SceneHost& host, ControlPanel& panel);
+	InputRouter(View& view, SceneHost& host, ControlPanel& panel, WindowCallbacks& window, InputStream& stream);
 
-	void SetSessionKeys(SessionKeyHandler handler) { sessionKeys = handler; }
+	void SetSessionKeys(SessionKeyHandler handler) { sessionKeys = std::move(handler); }
 	// Where the mouse handler reads the keyboard modifiers (freeglut's query
 	// in the program; the bot holds its own).
 	void SetModifierQuery(int (*query)()) { modifierQuery = query; }
@@ -85,6 +91,8 @@ private:
 	View& view;
 	SceneHost& host;
 	ControlPanel& panel;
+	WindowCallbacks& window;
+	InputStream& stream;
 	SessionKeyHandler sessionKeys = [](unsigned char) {};
 	// The modifiers of the key release being carried out.
 	int keyModifiers = 0;

@@ -20,7 +20,7 @@ void View::Reshape(int w, int h)
 	settings.viewCenter = b2Clamp(settings.viewCenter, -reach, reach);
 	viewZoom = b2Clamp(viewZoom, MinViewZoom, MaxViewZoom);
 
-	windowCallbacks.GetViewportArea(&viewportX, &viewportY, &viewportWidth, &viewportHeight);
+	window.GetViewportArea(&viewportX, &viewportY, &viewportWidth, &viewportHeight);
 	if (IsEmpty())
 	{
 		// A minimised window has no aspect ratio; keep the last projection.

@@ -4,6 +4,7 @@
 
 #include "framework/core/Camera.h"
 #include "framework/core/Settings.h"
+#include "framework/shell/WindowCallbacks.h"
 
 // Camera: zoom 1 shows this many world units of height.
 constexpr float ViewHeightAtZoomOne = 50.0f;
@@ -22,7 +23,7 @@ public:
 	static constexpr int DefaultWidth = 640;
 	static constexpr int DefaultHeight = 480;
 
-	explicit View(Settings& settings) : settings(settings) {}
+	View(Settings& settings, const WindowCallbacks& window) : settings(settings), window(window) {}
 
 	// The window became w x h pixels: the drawing area and the projection
 	// follow. The camera is kept within its reach and zoom limits.
@@ -57,6 +58,7 @@ private:
 	bool IsEmpty() const { return viewportWidth <= 0 || viewportHeight <= 0; }
 
 	Settings& settings;
+	const WindowCallbacks& window;
 	int windowWidth = DefaultWidth;
 	int windowHeight = DefaultHeight;
 	float viewZoom = 1.0f;

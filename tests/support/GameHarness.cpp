@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/GameDevices.h"
@@ -36,7 +36,7 @@ void StartGameHarness()
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	// Started as the program starts, and never taken down: the test process
 	// ends with it, as the program does on Escape.
-	new ProgramStart(gameDevices, false, "game harness");
+	TestApp().StartDevices(false, "game harness");
 	if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
@@ -46,39 +46,37 @@ void StartGameHarness()
 	{
 		harnessPads[slot] = std::make_unique<VirtualPad>(VirtualPad::Kind::Raw, "harness pad " + std::to_string(slot));
 	}
-	sceneHost.UseRegistry(sceneEntries);
-	sceneHost.UseDevices(&gameDevices);
-	sceneHost.UseContext(&ShellContext());
+	TestApp().Scenes().UseContext(&TestApp());
 	EnsureGlWindow();
 }
 
 Contest* NewGame()
 {
 	EndGame();
-	sceneHost.settings = Settings();
-	view.SetZoom(1.0f);
+	TestApp().Scenes().settings = Settings();
+	TestApp().GetView().SetZoom(1.0f);
 	KillCount = 0;
 	GodMode = false;
 	input.Reset();
-	sceneHost.Start(0);
-	OnReshape(view.WindowWidth(), view.WindowHeight());
+	TestApp().Scenes().Start(0);
+	TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 	return CurrentGame();
 }
 
 void EndGame()
 {
-	sceneHost.End();
+	TestApp().Scenes().End();
 }
 
 Contest* CurrentGame()
 {
-	return dynamic_cast<Contest*>(sceneHost.Scene());
+	return dynamic_cast<Contest*>(TestApp().Scenes().Scene());
 }
 
 void RunFrame()
 {
-	glutSetWindow(mainWindow);
-	OnDisplay();
+	glutSetWindow(GlWindowFreeglutId());
+	TestApp().Display();
 }
 
 void RunFrames(int count)
@@ -91,7 +89,7 @@ void RunFrames(int count)
 
 void PressKey(unsigned char key)
 {
-	OnKey(key, 0, 0);
+	TestApp().Router().Key(key, 0, 0);
 }
 
 VirtualPad& HarnessPad(int pad)
@@ -111,19 +109,19 @@ void PushAxis(uint8_t pad, uint8_t axis, int16_t value)
 
 FrameStats RunFrameAndRead()
 {
-	glutSetWindow(mainWindow);
+	glutSetWindow(GlWindowFreeglutId());
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	glMatrixMode(GL_MODELVIEW);
 	glLoadIdentity();
-	sceneHost.Scene()->textLine = Test::FirstTextLine;
-	sceneHost.settings.hz = sceneHost.settingsHz;
-	sceneHost.Scene()->Step(&sceneHost.settings);
-	OnReshape(view.WindowWidth(), view.WindowHeight());
+	TestApp().Scenes().Scene()->textLine = Test::FirstTextLine;
+	TestApp().Scenes().settings.hz = TestApp().Scenes().settingsHz;
+	TestApp().Scenes().Scene()->Step(&TestApp().Scenes().settings);
+	TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 
-	std::vector<unsigned char> pixels(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight() * 4);
+	std::vector<unsigned char> pixels(static_cast<size_t>(TestApp().GetView().WindowWidth()) * TestApp().GetView().WindowHeight() * 4);
 	glReadBuffer(GL_BACK);
 	glPixelStorei(GL_PACK_ALIGNMENT, 1);
-	glReadPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+	glReadPixels(0, 0, TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 	size_t coloured = 0;
 	std::set<unsigned int> colours;
 	for (size_t i = 0; i < pixels.size(); i += 4)

@@ -8,11 +8,12 @@
 #include <chrono>
 #include <thread>
 
-#include "framework/shell/Shell.h"
+#include "tests/support/TestApp.h"
 
 namespace
 {
 bool windowOpen = false;
+int window = 0;
 
 // Closes the window after the last test, while the GL driver is still
 // whole: left to freeglut's exit handler, the driver's code generator is
@@ -25,7 +26,7 @@ public:
 		if (windowOpen)
 		{
 			glFinish();
-			glutDestroyWindow(mainWindow);
+			glutDestroyWindow(window);
 			glutExit();
 			windowOpen = false;
 		}
@@ -39,7 +40,7 @@ void EnsureGlWindow()
 {
 	if (windowOpen)
 	{
-		glutSetWindow(mainWindow);
+		glutSetWindow(window);
 		return;
 	}
 	int argc = 1;
@@ -47,11 +48,11 @@ void EnsureGlWindow()
 	char* argv[] = {name, nullptr};
 	glutInit(&argc, argv);
 	glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-	glutInitWindowSize(view.WindowWidth(), view.WindowHeight());
-	mainWindow = glutCreateWindow("contest-test");
+	glutInitWindowSize(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
+	window = glutCreateWindow("contest-test");
 	glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 	glutDisplayFunc([] {});
-	OnReshape(view.WindowWidth(), view.WindowHeight());
+	TestApp().Router().Reshape(TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight());
 	windowOpen = true;
 }
 
@@ -102,19 +103,25 @@ std::vector<unsigned> ReadShownFrame()
 	const Window window = glXGetCurrentDrawable();
 	XSync(display, False);
 	std::vector<unsigned> pixels;
-	XImage* image = XGetImage(display, window, 0, 0, view.WindowWidth(), view.WindowHeight(), AllPlanes, ZPixmap);
+	XImage* image = XGetImage(display, window, 0, 0, TestApp().GetView().WindowWidth(), TestApp().GetView().WindowHeight(), AllPlanes, ZPixmap);
 	if (image == nullptr)
 	{
 		return pixels;
 	}
-	pixels.reserve(static_cast<size_t>(view.WindowWidth()) * view.WindowHeight());
-	for (int row = view.WindowHeight() - 1; row >= 0; --row)
+	pixels.reserve(static_cast<size_t>(TestApp().GetView().WindowWidth()) * TestApp().GetView().WindowHeight());
+	for (int row = TestApp().GetView().WindowHeight() - 1; row >= 0; --row)
 	{
-		for (int column = 0; column < view.WindowWidth(); ++column)
+		for (int column = 0; column < TestApp().GetView().WindowWidth(); ++column)
 		{
 			pixels.push_back(static_cast<unsigned>(XGetPixel(image, column, row)) & 0xFFFFFFu);
 		}
 	}
 	XDestroyImage(image);
 	return pixels;
+}
+
+int GlWindowFreeglutId()
+{
+	EnsureGlWindow();
+	return window;
 }

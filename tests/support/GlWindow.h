@@ -11,6 +11,8 @@ typedef unsigned long Window;
 // the shell's start-up size, and makes it current. Safe to call repeatedly.
 // Needs an X display: the test command runs under xvfb-run.
 void EnsureGlWindow();
+// The window's freeglut id, once open.
+int GlWindowFreeglutId();
 
 // Runs freeglut's event processing once, so reshape and similar callbacks
 // registered by the shell are delivered.

@@ -2,6 +2,7 @@
 
 #include "framework/core/DebugDraw.h"
 #include "framework/core/Test.h"
+#include "tests/support/TestApp.h"
 
 namespace
 {
@@ -11,13 +12,18 @@ TextCapture* current = nullptr;
 TextCapture::TextCapture()
 {
 	current = this;
-	DebugDraw::textListener = &TextCapture::Listen;
+	TestApp().HearText(this);
 }
 
 TextCapture::~TextCapture()
 {
-	DebugDraw::textListener = nullptr;
+	TestApp().HearText(nullptr);
 	current = nullptr;
+}
+
+TextCapture* TextCapture::Current()
+{
+	return current;
 }
 
 int TextCapture::IndexOf(const std::string& prefix) const
@@ -56,17 +62,26 @@ void TextCapture::Clear()
 	entries.clear();
 }
 
-void TextCapture::Listen(int x, int y, const char* text)
+void TextCapture::Heard(int x, int y, const char* text)
+{
+	lines.emplace_back(text);
+	entries.push_back({x, y, text});
+}
+
+void TextCapture::TextDrawn(int x, int y, const char* text) const
 {
 	if (current != nullptr)
 	{
-		current->lines.emplace_back(text);
-		current->entries.push_back({x, y, text});
+		current->Heard(x, y, text);
 	}
 }
 
 void StepScene(Test* scene, Settings& settings, int count)
 {
+	if (current != nullptr)
+	{
+		scene->UseContext(*current);
+	}
 	for (int i = 0; i < count; ++i)
 	{
 		scene->textLine = Test::FirstTextLine;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/SceneContext.h"
 #include "framework/core/Settings.h"
 
 class Test;
@@ -15,8 +16,10 @@ struct CapturedLine
 	std::string text;
 };
 
-// Collects every status line drawn while it exists (one capture at a time).
-class TextCapture
+// Collects every status line drawn while it exists (one capture at a time):
+// by the test app's scenes and shell, and by scenes stepped with StepScene,
+// to which it is the context (a window-less one, as a scene built alone has).
+class TextCapture : public TextListener, public SceneContext
 {
 public:
 	TextCapture();
@@ -36,14 +39,25 @@ public:
 	bool Has(const std::string& text) const;
 	void Clear();
 
+	void Heard(int x, int y, const char* text) override;
+
+	Camera* WindowCamera() const override { return nullptr; }
+	int LocalPadFor(int slot) const override { return slot; }
+	bool DevicesLive() const override { return true; }
+	int KeyModifiers() const override { return 0; }
+	void TextDrawn(int x, int y, const char* text) const override;
+
+	// The capture that exists now; null when none.
+	static TextCapture* Current();
+
 private:
-	static void Listen(int x, int y, const char* text);
 
 	std::vector<std::string> lines;
 	std::vector<CapturedLine> entries;
 };
 
 // Runs count frames of scene as the shell does: text rows from the top,
-// then the scene's step with settings. Needs EnsureGlWindow().
+// then the scene's step with settings; a capture that exists hears its
+// text. Needs EnsureGlWindow().
 void StepScene(Test* scene, Settings& settings, int count = 1);
 void StepScene(Test* scene, Settings* settings, int count = 1);

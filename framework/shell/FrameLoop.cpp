@@ -1,0 +1,205 @@
+#include "framework/shell/FrameLoop.h"
+
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/core/SceneHost.h"
+#include "framework/input/InputStream.h"
+#include "framework/net/OnlineSession.h"
+#include "framework/session/Replay.h"
+#include "framework/shell/ControlPanel.h"
+#include "framework/shell/InputRouter.h"
+#include "framework/shell/View.h"
+
+namespace
+{
+// How long lockstep may wait for the partner before the screen says so.
+constexpr std::chrono::milliseconds PartnerWaitShown(250);
+// While waiting, the frame is tried again this soon: the partner's inputs
+// may come at any moment, and the frame runs as soon as they do.
+constexpr int PartnerPollMs = 1;
+// Online, frames start on a grid of frame periods rather than a period
+// after each frame ends: both machines then keep one pace whatever their
+// frames cost, and the partner's inputs are there before they are needed.
+constexpr std::chrono::microseconds LockstepPeriod(1000000 / 60);
+// A partner catching up runs frames for this long before the network is
+// serviced again.
+constexpr std::chrono::milliseconds CatchUpSlice(20);
+} // namespace
+
+FrameLoop::FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router, ControlPanel& panel, View& view,
+	OnlineSession& online, Replay& replay, const SceneContext& context)
+	: scenes(scenes), stream(stream), router(router), panel(panel), view(view), online(online), replay(replay)
+{
+	shellText.UseContext(&context);
+}
+
+FrameLoop::Result FrameLoop::RunFrame(bool shown)
+{
+	// Held by the viewer, or the session is over (the window manager closed
+	// the window): nothing to run.
+	if (replay.IsHeld() || scenes.Scene() == nullptr)
+	{
+		return Result::Idle;
+	}
+	frameWaits = !stream.FrameReady();
+	if (frameWaits)
+	{
+		WaitForPartner();
+		return Result::Waiting;
+	}
+	waitingSince = Clock::time_point();
+	waitShown.clear();
+	stream.BeginFrame(*scenes.Scene());
+	while (const InputLine* line = stream.Next(InputChannel::Shell))
+	{
+		router.Apply(*line);
+	}
+	if (stream.EndsBeforeStep(*scenes.Scene()))
+	{
+		return Result::SessionOver;
+	}
+
+	if (!shown)
+	{
+		glEnable(GL_SCISSOR_TEST);
+		glScissor(0, 0, 0, 0);
+	}
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	glMatrixMode(GL_MODELVIEW);
+	glLoadIdentity();
+	StepScene();
+	std::vector<PanelChange> changes;
+	if (panel.IsOpen())
+	{
+		changes = panel.Draw(scenes.Registry(), scenes.Count(), scenes.Index(), scenes.settings, scenes.settingsHz,
+			*scenes.Scene());
+	}
+	if (shown)
+	{
+		glutSwapBuffers();
+	}
+	glDisable(GL_SCISSOR_TEST);
+	stream.EndFrame(*scenes.Scene());
+	// A replay's panel only shows: the recording's changes are the ones
+	// that count.
+	for (const PanelChange& change : changes)
+	{
+		router.PanelChanged(change);
+	}
+	online.FrameEnded();
+	return Result::Ran;
+}
+
+// The scene's step with the settings; a scene that moved the camera
+// through them gets its picture projected anew.
+void FrameLoop::StepScene()
+{
+	Test& scene = *scenes.Scene();
+	scene.textLine = Test::FirstTextLine;
+	Settings& settings = scenes.settings;
+	settings.hz = scenes.settingsHz;
+	const b2Vec2 oldCenter = settings.viewCenter;
+	scene.Step(&settings);
+	if (online.IsOpen())
+	{
+		shellText.DrawString(5, scene.textLine, "%s", online.StatusLine().c_str());
+		scene.textLine += Test::TextLineStep;
+	}
+	if (oldCenter.x != settings.viewCenter.x || oldCenter.y != settings.viewCenter.y)
+	{
+		view.Reproject();
+	}
+}
+
+FrameLoop::Result FrameLoop::CatchUp()
+{
+	const Clock::time_point until = Clock::now() + CatchUpSlice;
+	while (online.IsCatchingUp())
+	{
+		const bool last = Clock::now() >= until;
+		const Result result = RunFrame(last);
+		if (last || result == Result::SessionOver)
+		{
+			return result;
+		}
+	}
+	return Result::Ran;
+}
+
+int FrameLoop::NextTickMs()
+{
+	const Clock::time_point now = Clock::now();
+	if (frameWaits)
+	{
+		return PartnerPollMs;
+	}
+	if (online.IsCatchingUp())
+	{
+		return 0;
+	}
+	if (!online.IsPlaying())
+	{
+		gridTick = now;
+		return FramePeriodMs;
+	}
+	// A frame late on the grid runs at once, without a burst to catch up.
+	gridTick = std::max(gridTick + LockstepPeriod, now);
+	return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(gridTick - now).count());
+}
+
+// The frame cannot run yet: the last picture stays, and after a moment it
+// says why, drawn straight onto it, and again whenever that changes.
+void FrameLoop::WaitForPartner()
+{
+	const Clock::time_point now = Clock::now();
+	if (waitingSince == Clock::time_point())
+	{
+		waitingSince = now;
+	}
+	const std::string line = online.WaitLine();
+	if (line == waitShown || now - waitingSince < PartnerWaitShown)
+	{
+		return;
+	}
+	DrawOverLastPicture(line);
+	waitShown = line;
+}
+
+void FrameLoop::DrawOverLastPicture(const std::string& line)
+{
+	// The back buffer still holds the last picture (or, where a swap flips
+	// the buffers, the one before it): it goes to the front again under the
+	// line. Drawing on the front alone shows nothing else where the front
+	// buffer is the driver's own copy, as with software rendering.
+	glDrawBuffer(GL_FRONT);
+	glReadBuffer(GL_BACK);
+	glPushAttrib(GL_ENABLE_BIT);
+	glDisable(GL_TEXTURE_2D);
+	glDisable(GL_BLEND);
+	glDisable(GL_DEPTH_TEST);
+	glMatrixMode(GL_PROJECTION);
+	glPushMatrix();
+	glLoadIdentity();
+	glMatrixMode(GL_MODELVIEW);
+	glPushMatrix();
+	glLoadIdentity();
+	// The window's lower left corner.
+	glRasterPos2f(-1.0f, -1.0f);
+	glCopyPixels(0, 0, view.WindowWidth(), view.WindowHeight(), GL_COLOR);
+	glPopMatrix();
+	glMatrixMode(GL_PROJECTION);
+	glPopMatrix();
+	glMatrixMode(GL_MODELVIEW);
+	// The line goes on a band of its own over the picture's first line.
+	glEnable(GL_SCISSOR_TEST);
+	glScissor(0, view.WindowHeight() - Test::FirstTextLine - Test::TextLineStep / 4, view.WindowWidth(),
+		Test::TextLineStep + Test::TextLineStep / 4);
+	glClear(GL_COLOR_BUFFER_BIT);
+	glPopAttrib();
+	shellText.DrawString(5, Test::FirstTextLine, "%s", line.c_str());
+	glFlush();
+	glDrawBuffer(GL_BACK);
+}
