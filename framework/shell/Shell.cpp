@@ -15,7 +15,8 @@
 #include "framework/core/DebugDraw.h"
 #include "framework/input/InputStream.h"
 #include "framework/net/OnlineSession.h"
-#include "framework/session/Replay.h"
+#include "framework/session/ReplayPlayer.h"
+#include "framework/session/ReplayRecorder.h"
 #include "framework/shell/WindowCallbacks.h"
 
 #ifndef CONTEST_VERSION
@@ -35,6 +36,11 @@ constexpr int TitleBufferSize = 32;
 constexpr unsigned char EscapeKey = 27;
 constexpr int RecordingFailedStatus = 1;
 
+// The session's recording (--record, or an online game) and the recording
+// it plays back (--replay).
+ReplayRecorder recorder;
+ReplayPlayer player;
+
 // A recording's signal to stop, set by its handler and acted on by the
 // frame loop, where the file can be finished safely.
 volatile std::sig_atomic_t stopSignal = 0;
@@ -50,12 +56,12 @@ void OnStopSignal(int signal)
 int EndSession(int status)
 {
 	inputStream.EndSession(*sceneHost.Scene());
-	if (replay.Played())
+	if (player.Played())
 	{
-		replay.Report(stdout);
-		status = replay.ExitStatus();
+		player.Check().Report(stdout);
+		status = player.Check().ExitStatus();
 	}
-	return replay.WriteFailed() ? RecordingFailedStatus : status;
+	return recorder.WriteFailed() ? RecordingFailedStatus : status;
 }
 
 // Ends the session and takes down what needs the window while it is still
@@ -102,9 +108,9 @@ void SessionKey(unsigned char key)
 		Quit(0);
 	}
 	// Only a replay: a partner catching up is not held by it.
-	if (key == 'p' && replay.IsPlaying())
+	if (key == 'p' && player.IsPlaying())
 	{
-		replay.ToggleHeld();
+		player.ToggleHeld();
 	}
 }
 
@@ -140,7 +146,7 @@ class ShellSceneContext : public SceneContext
 public:
 	Camera* WindowCamera() const override { return &view; }
 	int LocalPadFor(int slot) const override { return inputStream.LocalPadFor(slot); }
-	bool DevicesLive() const override { return !replay.IsPlaying(); }
+	bool DevicesLive() const override { return !player.IsPlaying(); }
 	int KeyModifiers() const override { return inputRouter.KeyModifiers(); }
 };
 
@@ -243,7 +249,7 @@ void RunFrame(bool shown)
 {
 	// Held by the viewer, or the session is over (the window manager closed
 	// the window): nothing to run.
-	if (replay.IsHeld() || sceneHost.Scene() == nullptr)
+	if (player.IsHeld() || sceneHost.Scene() == nullptr)
 	{
 		return;
 	}
@@ -262,7 +268,7 @@ void RunFrame(bool shown)
 	}
 	if (inputStream.EndsBeforeStep(*sceneHost.Scene()))
 	{
-		Quit(replay.ExitStatus());
+		Quit(player.Check().ExitStatus());
 	}
 
 	if (!shown)
@@ -334,22 +340,22 @@ void RecordOnlineGame(const ReplayLog::Header& header, const std::vector<InputLi
 	}
 	onlineRecorded = true;
 	std::string error;
-	if (!replay.RecordAfter(onlineRecordPath, header, before, frames, &error))
+	if (!recorder.RecordAfter(onlineRecordPath, header, before, frames, &error))
 	{
 		std::fprintf(stderr, "contest: %s\n", error.c_str());
 		return;
 	}
-	inputStream.AddListener(&replay);
+	inputStream.AddListener(&recorder);
 }
 
 // The recording of an online game ends with it, on the same frame on both
 // machines when a player left by Escape.
 void EndOnlineRecording()
 {
-	if (replay.GetMode() == Replay::Mode::Recording)
+	if (recorder.IsRecording())
 	{
-		replay.SessionEnds(*sceneHost.Scene());
-		inputStream.RemoveListener(&replay);
+		recorder.SessionEnds(*sceneHost.Scene());
+		inputStream.RemoveListener(&recorder);
 	}
 }
 
@@ -426,8 +432,8 @@ bool StartReplay(const CommandLine& commandLine, const char* program, int* row, 
 		*keyboardPlay = log.header.keyboardPlay;
 		std::srand(log.header.seed);
 		view.SetWindowSize(log.header.width, log.header.height);
-		replay.Play(std::move(log), commandLine.replayPath, commandLine.rewrite, ContestVersion);
-		inputStream.SetSource(&replay);
+		player.Play(std::move(log), commandLine.replayPath, commandLine.rewrite, ContestVersion);
+		inputStream.SetSource(&player);
 	}
 	std::string error;
 	// An online game is recorded once it starts.
@@ -620,11 +626,11 @@ void OnReshape(int w, int h)
 bool StartRecording(const std::string& path, int row, bool keyboardPlay, std::string* error)
 {
 	const ReplayLog::Header header{ContestVersion, row, view.WindowWidth(), view.WindowHeight(), keyboardPlay};
-	if (!replay.Record(path, header, error))
+	if (!recorder.Record(path, header, error))
 	{
 		return false;
 	}
-	inputStream.AddListener(&replay);
+	inputStream.AddListener(&recorder);
 	return true;
 }
 
