@@ -206,6 +206,8 @@ TEST(DigestCheck, TheFirstOfSeveralDifferencesIsReportedAndFailsTheReplay)
 	check.Ended(200);
 	EXPECT_EQ(check.Checked(), 2);
 	EXPECT_EQ(check.Differences(), 2);
+	EXPECT_EQ(check.FirstDifferenceFrame(), 120);
+	EXPECT_NE(check.FirstDifference().find("recorded 0000000000000002"), std::string::npos);
 	EXPECT_EQ(ReportOf(check), "replay r: 2 of 2 digests differ; the first at frame 120 (digest after the frame: "
 							   "recorded 0000000000000002, replayed 0000000000000003)\n");
 	EXPECT_EQ(check.ExitStatus(), 1);

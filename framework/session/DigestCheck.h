@@ -39,7 +39,6 @@ public:
 	int FirstDifferenceFrame() const { return differences > 0 ? firstFrame : -1; }
 	// What the first difference was; empty while there is none.
 	const std::string& FirstDifference() const { return first; }
-	bool HasEnded() const { return ended; }
 
 	// Writes how the replay went to out, in one line.
 	void Report(std::FILE* out) const;

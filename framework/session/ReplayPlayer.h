@@ -40,7 +40,6 @@ public:
 	// giving.
 	void CatchUp(ReplayLog log, int frames);
 
-	Purpose GetPurpose() const { return purpose; }
 	// The log being played.
 	const ReplayLog& Log() const { return log; }
 	// The digests compared so far, and how the replay ended.
