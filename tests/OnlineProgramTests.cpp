@@ -27,7 +27,7 @@
 #include "framework/session/Lockstep.h"
 #include "framework/net/OnlineSession.h"
 #include "framework/input/PadEvent.h"
-#include "framework/session/Replay.h"
+#include "framework/session/ReplayPlayer.h"
 #include "tests/support/TestApp.h"
 #include "game/GameDevices.h"
 #include "scenes/Pyramid.h"
@@ -329,7 +329,7 @@ TEST(Lockstep, ACatchUpPlaysTheSharedInputsToItsFrameAndLockstepGoesOnFromThere)
 	Line drawing = Change(PanelChange::Setting, "drawShapes", true);
 	drawing.frame = 3;
 	game.lines = {view, window, key, drawing};
-	Replay catchUp;
+	ReplayPlayer catchUp;
 	catchUp.CatchUp(game, 3);
 	InputStream stream;
 	Transcript heard;

@@ -5,14 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "framework/input/PadEvent.h"
-#include "framework/session/Replay.h"
 #include "framework/session/ReplayLog.h"
 #include "framework/core/Settings.h"
 
@@ -109,37 +107,6 @@ TEST(ReplayLog, EveryLineReadsBackExactlyAsItWasWritten)
 	EXPECT_EQ(back.lines[5].value, -32768);
 	EXPECT_EQ(back.lines[9].digest, 0xFFFFFFFFFFFFFFFFull);
 	EXPECT_TRUE(back.IsComplete());
-}
-
-// The host keeps its game in memory for a partner to catch up with: what a
-// partner reads is what was heard, and a game that outgrows the bound is
-// let go whole rather than sent in part.
-TEST(ReplayLog, AGameKeptInMemoryReadsBackAndIsLetGoOnceItOutgrowsItsBound)
-{
-	ReplayLog::Header header{"test", 0, 640, 480, true, 77, ReplayLog::Side::Host};
-	Replay game;
-	game.RecordInMemory(header, 400);
-	for (int key = 'a'; key <= 'e'; ++key)
-	{
-		Line line = Make(0, Line::Key);
-		line.code = key;
-		game.Heard(line);
-	}
-	ReplayLog back;
-	std::istringstream kept(game.Kept());
-	std::string error;
-	ASSERT_TRUE(back.Parse(kept, "kept", Rows, &error)) << error;
-	EXPECT_EQ(back.header.seed, 77u);
-	ASSERT_EQ(back.lines.size(), 5u);
-	EXPECT_EQ(back.lines[4].code, 'e');
-	EXPECT_EQ(back.lines[4].frame, 1);
-
-	for (int i = 0; i < 40 && game.GetMode() == Replay::Mode::Recording; ++i)
-	{
-		game.Heard(Make(0, Line::Key));
-	}
-	EXPECT_EQ(game.GetMode(), Replay::Mode::Off);
-	EXPECT_TRUE(game.Kept().empty());
 }
 
 TEST(ReplayLog, AFileThatIsNotARecordingIsRefusedWithItsLineNamed)

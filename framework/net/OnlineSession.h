@@ -10,7 +10,8 @@
 #include "framework/net/EnetLink.h"
 #include "framework/input/LineWords.h"
 #include "framework/session/Lockstep.h"
-#include "framework/session/Replay.h"
+#include "framework/session/ReplayPlayer.h"
+#include "framework/session/ReplayRecorder.h"
 #include "framework/session/ReplayLog.h"
 
 // One game played by two machines over the network: the host plays its game
@@ -231,7 +232,7 @@ private:
 	SharedCall onShared;
 	// The host's game from its first frame, while it is short enough to be
 	// caught up with.
-	Replay game;
+	ReplayRecorder game;
 	ReplayLog::Header gameHeader;
 	int welcomeDelay = 0;
 	// The host: the frame its partner catches up to, and how far it has
@@ -247,7 +248,7 @@ private:
 		std::size_t bytes = 0;
 		std::string text;
 	} joining;
-	Replay catchUp;
+	ReplayPlayer catchUp;
 	std::chrono::steady_clock::time_point catchUpStarted;
 	std::chrono::steady_clock::time_point progressSentAt;
 	std::function<void()> onPartnerLeft;

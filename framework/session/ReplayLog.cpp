@@ -3,27 +3,21 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cinttypes>
-#include <cmath>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "framework/input/LineWords.h"
-#include "framework/input/PadEvent.h"
-#include "framework/core/Settings.h"
+#include "framework/session/ReplayLineFormat.h"
 
 namespace
 {
 using Line = InputLine;
 
 constexpr const char* Magic = "contest-replay";
-// Version 1 stamped a session's end with the last frame that ran, while an
-// input handled after that frame carried the next one; its end is read as
-// the next frame's, which is how later versions write it.
-constexpr int FirstFormatVersion = 1;
+constexpr int FirstFormatVersion = ReplayLineFormat::FirstFormatVersion;
 // Version 3 adds the seed and the side to the header of a game played
 // online; a session played on one machine keeps version 2's header, which
 // programs from before online play still read.
@@ -31,167 +25,11 @@ constexpr int AloneFormatVersion = 2;
 constexpr const char* SideNames[] = {"", "host", "partner"};
 // The longest line the recorder writes is about 100 bytes.
 constexpr size_t MaxLineLength = 512;
-// Sides of the largest monitors sold.
-constexpr int MaxWindowSide = 8192;
-constexpr int MaxKeyCode = 255;
-constexpr int MaxSpecialKey = 1023;
-// Shift, Ctrl and Alt, as freeglut reports them.
-constexpr int MaxModifiers = 7;
-// The scenes' own panel items are switches and sliders well inside this.
-constexpr float MaxItemValue = 1.0e6f;
-
-// How one argument of a line is written and read.
-enum class ArgType
-{
-	// A whole number from min to max, in an int field of the line.
-	Whole,
-	// A finite number from min to max, written exactly in hexadecimal.
-	Real,
-	// Sixteen hexadecimal digits.
-	Digest,
-	// axis, press or release.
-	PadAction,
-	// A panel change: its own table below.
-	Change,
-};
-
-struct Arg
-{
-	const char* what;
-	ArgType type;
-	double min;
-	double max;
-	int Line::*whole;
-	float* (*real)(Line*);
-};
-
-constexpr Arg WholeArg(const char* what, int Line::*field, double min, double max)
-{
-	return {what, ArgType::Whole, min, max, field, nullptr};
-}
-
-constexpr Arg RealArg(const char* what, float* (*field)(Line*), double min, double max)
-{
-	return {what, ArgType::Real, min, max, nullptr, field};
-}
-
-constexpr Arg OfType(const char* what, ArgType type)
-{
-	return {what, type, 0.0, 0.0, nullptr, nullptr};
-}
-
-float* PointX(Line* line)
-{
-	return &line->point.x;
-}
-
-float* PointY(Line* line)
-{
-	return &line->point.y;
-}
-
-float* Zoom(Line* line)
-{
-	return &line->zoom;
-}
-
-constexpr int MaxArgs = 4;
-
-// Every kind of line: its name in the file and its arguments in order. A
-// kind is written and read from its row alone.
-struct KindRow
-{
-	Line::Kind kind;
-	const char* name;
-	int argCount;
-	Arg args[MaxArgs];
-};
-
-constexpr Arg KeyArg = WholeArg("key", &Line::code, 0, MaxKeyCode);
-constexpr Arg XArg = RealArg("x", PointX, -MaxWorldCoordinate, MaxWorldCoordinate);
-constexpr Arg YArg = RealArg("y", PointY, -MaxWorldCoordinate, MaxWorldCoordinate);
-constexpr Arg DigestArg = OfType("digest", ArgType::Digest);
-
-const KindRow KindRows[] = {
-	{Line::Key, "key", 1, {KeyArg}},
-	{Line::KeyUp, "keyup", 2, {KeyArg, WholeArg("modifiers", &Line::value, 0, MaxModifiers)}},
-	{Line::Special, "special", 1, {WholeArg("special key", &Line::code, 0, MaxSpecialKey)}},
-	{Line::MouseDown, "down", 2, {XArg, YArg}},
-	{Line::ShiftMouseDown, "shiftdown", 2, {XArg, YArg}},
-	{Line::MouseUp, "up", 2, {XArg, YArg}},
-	{Line::MouseMove, "move", 2, {XArg, YArg}},
-	{Line::View, "view", 3,
-		{RealArg("x", PointX, -MaxViewReach, MaxViewReach), RealArg("y", PointY, -MaxViewReach, MaxViewReach),
-			RealArg("zoom", Zoom, MinViewZoom, MaxViewZoom)}},
-	{Line::Window, "window", 2,
-		{WholeArg("width", &Line::width, 1, MaxWindowSide), WholeArg("height", &Line::height, 1, MaxWindowSide)}},
-	{Line::Pad, "pad", 4,
-		{OfType("pad event", ArgType::PadAction), WholeArg("pad", &Line::pad, 0, PadSlots - 1),
-			WholeArg("axis or button", &Line::element, 0, MaxPadElement),
-			WholeArg("value", &Line::value, INT16_MIN, INT16_MAX)}},
-	{Line::Change, "change", 1, {OfType("change", ArgType::Change)}},
-	{Line::Release, "release", 0, {}},
-	{Line::RestartDigest, "digest restart", 1, {DigestArg}},
-	{Line::FrameDigest, "digest frame", 1, {DigestArg}},
-	{Line::End, "end", 1, {DigestArg}},
-};
-
-const KindRow* RowOf(Line::Kind kind)
-{
-	for (const KindRow& row : KindRows)
-	{
-		if (row.kind == kind)
-		{
-			return &row;
-		}
-	}
-	return nullptr;
-}
-
-const char* const PadActionNames[] = {"axis", "press", "release"};
-
-// What a panel change names besides its kind, and the value it carries.
-enum class ChangeValue
-{
-	None,
-	SceneRow,
-	// Whole, inside the named setting's range.
-	Setting,
-	Hz,
-	Switch,
-	Item,
-};
-
-struct ChangeRow
-{
-	PanelChange::Kind kind;
-	const char* name;
-	// The change names a setting or a scene item before its value.
-	bool keyed;
-	ChangeValue value;
-};
-
-const ChangeRow ChangeRows[] = {
-	{PanelChange::Scene, "scene", false, ChangeValue::SceneRow},
-	{PanelChange::Restart, "restart", false, ChangeValue::None},
-	{PanelChange::Setting, "setting", true, ChangeValue::Setting},
-	{PanelChange::Hz, "hz", false, ChangeValue::Hz},
-	{PanelChange::Pause, "pause", false, ChangeValue::Switch},
-	{PanelChange::StepOnce, "step", false, ChangeValue::None},
-	{PanelChange::SceneItem, "item", true, ChangeValue::Item},
-};
-
-const ChangeRow* RowOf(PanelChange::Kind kind)
-{
-	for (const ChangeRow& row : ChangeRows)
-	{
-		if (row.kind == kind)
-		{
-			return &row;
-		}
-	}
-	return nullptr;
-}
+constexpr int MaxWindowSide = ReplayLineFormat::MaxWindowSide;
+// The header's lines in their order; a game played on one machine has the
+// first AloneFields.
+const char* const HeaderFields[] = {Magic, "program", "scene", "window", "keyboard", "seed", "online"};
+constexpr int AloneFields = 5;
 
 // Comments and blank lines may stand anywhere.
 bool IsBlank(const std::string& text)
@@ -225,208 +63,91 @@ std::string CheckBytes(std::string* text)
 	return "";
 }
 
-void ReadChange(LineWords& words, int rowCount, PanelChange* change)
+
+// The next line of the header that is not blank, which must be field's:
+// false, with the reason, when it is missing or its bytes are wrong.
+bool NextHeaderLine(std::istream& in, int* number, const char* field, std::string* text, std::string* reason)
 {
-	const std::string name = words.Word("change");
-	const ChangeRow* found = nullptr;
-	for (const ChangeRow& row : ChangeRows)
+	do
 	{
-		found = name == row.name ? &row : found;
-	}
-	if (found == nullptr)
-	{
-		words.Fail("no change " + LineWords::Quoted(name));
-		return;
-	}
-	change->kind = found->kind;
-	const SettingField* field = nullptr;
-	if (found->keyed)
-	{
-		change->key = words.Word(found->value == ChangeValue::Setting ? "setting" : "item");
-		field = FindSettingField(change->key.c_str());
-		if (found->value == ChangeValue::Setting && field == nullptr)
+		if (!std::getline(in, *text))
 		{
-			words.Fail("no setting " + LineWords::Quoted(change->key));
-			return;
+			*reason = std::string("the header ends before its \"") + field + "\" line";
+			return false;
 		}
-	}
-	switch (found->value)
-	{
-	case ChangeValue::None:
-		break;
-	case ChangeValue::SceneRow:
-		change->value = static_cast<float>(words.Integer("scene row", 0, rowCount - 1));
-		break;
-	case ChangeValue::Setting:
-		change->value = words.Real("value", field->min, field->max);
-		if (change->value != std::trunc(change->value))
+		++*number;
+		*reason = CheckBytes(text);
+		if (!reason->empty())
 		{
-			words.Fail("value must be a whole number");
+			return false;
 		}
-		break;
-	case ChangeValue::Hz:
-		change->value = words.Real("value", MinHz, MaxHz);
-		break;
-	case ChangeValue::Switch:
-		change->value = words.Real("value", 0.0, 1.0);
-		if (change->value != 0.0f && change->value != 1.0f)
-		{
-			words.Fail("value must be 0 or 1");
-		}
-		break;
-	case ChangeValue::Item:
-		change->value = words.Real("value", -MaxItemValue, MaxItemValue);
-		break;
-	}
+	} while (IsBlank(*text));
+	return true;
 }
 
-void ReadArg(LineWords& words, const Arg& arg, int rowCount, Line* line)
+// Reads the value of the header's field-th line, text, whose first word
+// words has read.
+void ReadHeaderValue(LineWords& words, int field, const std::string& text, int rowCount, ReplayLog::Header* header,
+	int* version)
 {
-	switch (arg.type)
+	switch (field)
 	{
-	case ArgType::Whole:
-		line->*arg.whole = static_cast<int>(words.Integer(arg.what, static_cast<long>(arg.min),
-			static_cast<long>(arg.max)));
+	case 0:
+		*version = static_cast<int>(words.Integer("format version", FirstFormatVersion, ReplayLog::FormatVersion));
 		break;
-	case ArgType::Real:
-		*arg.real(line) = words.Real(arg.what, arg.min, arg.max);
-		break;
-	case ArgType::Digest:
-		line->digest = words.Digest(arg.what);
-		break;
-	case ArgType::PadAction:
+	case 1:
 	{
-		const std::string name = words.Word(arg.what);
-		line->code = -1;
-		for (int action = 0; action < static_cast<int>(std::size(PadActionNames)); ++action)
+		// The rest of the line, as it stands.
+		const std::string name = HeaderFields[field];
+		header->program = text.substr(text.find(name) + name.size());
+		header->program.erase(0, header->program.find_first_not_of(" \t"));
+		break;
+	}
+	case 2:
+		header->scene = static_cast<int>(words.Integer("scene row", 0, rowCount - 1));
+		break;
+	case 3:
+		header->width = static_cast<int>(words.Integer("width", 1, MaxWindowSide));
+		header->height = static_cast<int>(words.Integer("height", 1, MaxWindowSide));
+		break;
+	case 4:
+		header->keyboardPlay = words.Integer("keyboard", 0, 1) != 0;
+		break;
+	case 5:
+		header->seed = static_cast<unsigned>(words.Integer("seed", 0, UINT32_MAX));
+		break;
+	default:
+	{
+		const std::string side = words.Word("side");
+		header->side = side == SideNames[1] ? ReplayLog::Side::Host : ReplayLog::Side::Partner;
+		if (side != SideNames[1] && side != SideNames[2])
 		{
-			line->code = name == PadActionNames[action] ? action : line->code;
+			words.Fail("the side must be host or partner, not " + LineWords::Quoted(side));
 		}
-		if (line->code < 0)
-		{
-			words.Fail("no pad event " + LineWords::Quoted(name));
-		}
-		break;
 	}
-	case ArgType::Change:
-		ReadChange(words, rowCount, &line->change);
-		break;
 	}
-}
-
-// A line whose frame, taken as the present format means it, comes no
-// earlier than lastFrame.
-bool ReadLine(LineWords& words, int rowCount, int version, int lastFrame, Line* line)
-{
-	const std::string frame = words.Word("frame");
-	LineWords frameWord(frame);
-	line->frame = static_cast<int>(frameWord.Integer("frame", 0, INT32_MAX));
-	if (!frameWord.Error().empty())
-	{
-		words.Fail(frameWord.Error());
-		return false;
-	}
-	std::string name = words.Word("event");
-	if (name == "digest")
-	{
-		name += " " + words.Word("digest's moment");
-	}
-	const KindRow* found = nullptr;
-	for (const KindRow& row : KindRows)
-	{
-		found = name == row.name ? &row : found;
-	}
-	if (found == nullptr)
-	{
-		words.Fail("no event " + LineWords::Quoted(name));
-		return false;
-	}
-	line->kind = found->kind;
-	for (int i = 0; i < found->argCount && words.Error().empty(); ++i)
-	{
-		ReadArg(words, found->args[i], rowCount, line);
-	}
-	if (words.Error().empty() && !words.Done())
-	{
-		words.Fail("more words than a " + LineWords::Quoted(name) + " line takes");
-	}
-	if (line->kind == Line::End && version == FirstFormatVersion)
-	{
-		++line->frame;
-	}
-	if (line->frame < lastFrame)
-	{
-		words.Fail("frame must not go back before " + std::to_string(lastFrame) + ", not " + LineWords::Quoted(frame));
-	}
-	return words.Error().empty();
 }
 
 bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* header, int* version,
 	std::string* reason)
 {
+	constexpr int ProgramField = 1;
 	std::string text;
-	const char* const fields[] = {Magic, "program", "scene", "window", "keyboard", "seed", "online"};
-	constexpr int AloneFields = 5;
-	for (int i = 0; i < (*version > AloneFormatVersion ? 7 : AloneFields); ++i)
+	for (int i = 0; i < (*version > AloneFormatVersion ? static_cast<int>(std::size(HeaderFields)) : AloneFields); ++i)
 	{
-		const char* const field = fields[i];
-		do
+		const char* const field = HeaderFields[i];
+		if (!NextHeaderLine(in, number, field, &text, reason))
 		{
-			if (!std::getline(in, text))
-			{
-				*reason = std::string("the header ends before its \"") + field + "\" line";
-				return false;
-			}
-			++*number;
-			*reason = CheckBytes(&text);
-			if (!reason->empty())
-			{
-				return false;
-			}
-		} while (IsBlank(text));
+			return false;
+		}
 		LineWords words(text);
 		if (words.Word("header") != field)
 		{
 			*reason = std::string("expected the header's \"") + field + "\" line";
 			return false;
 		}
-		if (field == fields[0])
-		{
-			*version = static_cast<int>(words.Integer("format version", FirstFormatVersion, ReplayLog::FormatVersion));
-		}
-		else if (field == fields[1])
-		{
-			header->program = text.substr(text.find(field) + std::string(field).size());
-			header->program.erase(0, header->program.find_first_not_of(" \t"));
-			continue;
-		}
-		else if (field == fields[2])
-		{
-			header->scene = static_cast<int>(words.Integer("scene row", 0, rowCount - 1));
-		}
-		else if (field == fields[3])
-		{
-			header->width = static_cast<int>(words.Integer("width", 1, MaxWindowSide));
-			header->height = static_cast<int>(words.Integer("height", 1, MaxWindowSide));
-		}
-		else if (field == fields[4])
-		{
-			header->keyboardPlay = words.Integer("keyboard", 0, 1) != 0;
-		}
-		else if (field == fields[5])
-		{
-			header->seed = static_cast<unsigned>(words.Integer("seed", 0, UINT32_MAX));
-		}
-		else
-		{
-			const std::string side = words.Word("side");
-			header->side = side == SideNames[1] ? ReplayLog::Side::Host : ReplayLog::Side::Partner;
-			if (side != SideNames[1] && side != SideNames[2])
-			{
-				words.Fail("the side must be host or partner, not " + LineWords::Quoted(side));
-			}
-		}
-		if (words.Error().empty() && !words.Done())
+		ReadHeaderValue(words, i, text, rowCount, header, version);
+		if (i != ProgramField && words.Error().empty() && !words.Done())
 		{
 			words.Fail("more words than the line takes");
 		}
@@ -437,58 +158,6 @@ bool ReadHeader(std::istream& in, int* number, int rowCount, ReplayLog::Header* 
 		}
 	}
 	return true;
-}
-
-std::string Hex(uint64_t value)
-{
-	char text[20];
-	std::snprintf(text, sizeof(text), "%016" PRIx64, value);
-	return text;
-}
-
-// Exact: hexadecimal floating point reads back bit for bit.
-std::string Real(float value)
-{
-	char text[40];
-	std::snprintf(text, sizeof(text), "%a", static_cast<double>(value));
-	return text;
-}
-
-std::string FormatChange(const PanelChange& change)
-{
-	const ChangeRow* row = RowOf(change.kind);
-	std::string text = row->name;
-	if (row->keyed)
-	{
-		text += " " + change.key;
-	}
-	if (row->value == ChangeValue::SceneRow)
-	{
-		text += " " + std::to_string(static_cast<int>(change.value));
-	}
-	else if (row->value != ChangeValue::None)
-	{
-		text += " " + Real(change.value);
-	}
-	return text;
-}
-
-std::string FormatArg(const Arg& arg, Line line)
-{
-	switch (arg.type)
-	{
-	case ArgType::Whole:
-		return std::to_string(line.*arg.whole);
-	case ArgType::Real:
-		return Real(*arg.real(&line));
-	case ArgType::Digest:
-		return Hex(line.digest);
-	case ArgType::PadAction:
-		return PadActionNames[line.code];
-	case ArgType::Change:
-		return FormatChange(line.change);
-	}
-	return "";
 }
 
 // Names what path is when it is not a file a recording can be read from.
@@ -564,7 +233,7 @@ bool ReplayLog::Parse(std::istream& in, const std::string& name, int rowCount, s
 		LineWords words(text);
 		words.Fail(reason);
 		Line line;
-		if (!words.Error().empty() || !ReadLine(words, rowCount, version, lastFrame, &line))
+		if (!words.Error().empty() || !ReplayLineFormat::Read(words, rowCount, version, lastFrame, &line))
 		{
 			*error = name + ":" + std::to_string(number) + ": " + words.Error();
 			return false;
@@ -588,7 +257,7 @@ bool ReplayLog::ReadOne(const std::string& text, int rowCount, Line* line, std::
 	}
 	if (words.Error().empty())
 	{
-		ReadLine(words, rowCount, FormatVersion, 0, line);
+		ReplayLineFormat::Read(words, rowCount, FormatVersion, 0, line);
 	}
 	*error = words.Error();
 	return error->empty();
@@ -620,13 +289,8 @@ std::string ReplayLog::FormatHeader(const Header& header)
 	return text;
 }
 
+
 std::string ReplayLog::Format(const Line& line)
 {
-	const KindRow* row = RowOf(line.kind);
-	std::string text = std::to_string(line.frame) + " " + row->name;
-	for (int i = 0; i < row->argCount; ++i)
-	{
-		text += " " + FormatArg(row->args[i], line);
-	}
-	return text + "\n";
+	return ReplayLineFormat::Format(line);
 }

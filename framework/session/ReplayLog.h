@@ -69,6 +69,13 @@ public:
 	// One line of text, ending in a newline.
 	static std::string Format(const Line& line);
 
+	// A line the world is checked against as it is played: a digest or
+	// the end.
+	static bool IsCheck(Line::Kind kind)
+	{
+		return kind == Line::RestartDigest || kind == Line::FrameDigest || kind == Line::End;
+	}
+
 	// The session ended properly: the last line is its End.
 	bool IsComplete() const { return !lines.empty() && lines.back().kind == Line::End; }
 

@@ -67,7 +67,7 @@ bool DisplayOpens(const std::string& name)
 App::App(const SceneEntry* registry, InputDevices& devices, ProgramText text)
 	: devices(devices), text(text), stream(inputStream), scenes(), view(scenes.settings, callbacks),
 	  router(view, scenes, panel, callbacks, stream), online(onlineSession),
-	  frames(scenes, stream, router, panel, view, online, replay, *this), onlineRecording(replay, stream)
+	  frames(scenes, stream, router, panel, view, online, player, *this), onlineRecording(recorder, stream)
 {
 	scenes.UseRegistry(registry);
 	scenes.UseDevices(&devices);
@@ -188,12 +188,12 @@ int App::End(int status)
 	if (scenes.Scene() != nullptr)
 	{
 		stream.EndSession(*scenes.Scene());
-		if (replay.Played())
+		if (player.Played())
 		{
-			replay.Report(stdout);
-			status = replay.ExitStatus();
+			player.Check().Report(stdout);
+			status = player.Check().ExitStatus();
 		}
-		status = replay.WriteFailed() ? RecordingFailedStatus : status;
+		status = recorder.WriteFailed() ? RecordingFailedStatus : status;
 		scenes.End();
 		panel.Shutdown();
 	}
@@ -270,9 +270,9 @@ void App::SessionKey(unsigned char key)
 		return;
 	}
 	// Only a replay: a partner catching up is not held by it.
-	if (key == 'p' && replay.IsPlaying())
+	if (key == 'p' && player.IsPlaying())
 	{
-		replay.ToggleHeld();
+		player.ToggleHeld();
 	}
 }
 
@@ -280,7 +280,7 @@ void App::Display()
 {
 	if (frames.RunFrame(true) == FrameLoop::Result::SessionOver)
 	{
-		Quit(replay.ExitStatus());
+		Quit(player.Check().ExitStatus());
 	}
 }
 
@@ -312,7 +312,7 @@ void App::Tick()
 	{
 		if (frames.CatchUp() == FrameLoop::Result::SessionOver)
 		{
-			Quit(replay.ExitStatus());
+			Quit(player.Check().ExitStatus());
 			return;
 		}
 	}
@@ -353,11 +353,11 @@ void App::FastIdle()
 bool App::StartRecording(const std::string& path, int row, bool keyboardPlay, std::string* error)
 {
 	const ReplayLog::Header header{ContestVersion, row, view.WindowWidth(), view.WindowHeight(), keyboardPlay};
-	if (!replay.Record(path, header, error))
+	if (!recorder.Record(path, header, error))
 	{
 		return false;
 	}
-	stream.AddListener(&replay);
+	stream.AddListener(&recorder);
 	return true;
 }
 
@@ -381,8 +381,8 @@ bool App::StartReplay(const CommandLine& commandLine, const char* program, int* 
 		*keyboardPlay = log.header.keyboardPlay;
 		std::srand(log.header.seed);
 		view.SetWindowSize(log.header.width, log.header.height);
-		replay.Play(std::move(log), commandLine.replayPath, commandLine.rewrite, ContestVersion);
-		stream.SetSource(&replay);
+		player.Play(std::move(log), commandLine.replayPath, commandLine.rewrite, ContestVersion);
+		stream.SetSource(&player);
 	}
 	// An online game is recorded once it starts.
 	if (!commandLine.recordPath.empty() && !commandLine.online &&

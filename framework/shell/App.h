@@ -8,7 +8,8 @@
 #include "framework/input/InputStream.h"
 #include "framework/input/ProgramStart.h"
 #include "framework/net/OnlineSession.h"
-#include "framework/session/Replay.h"
+#include "framework/session/ReplayPlayer.h"
+#include "framework/session/ReplayRecorder.h"
 #include "framework/shell/CommandLine.h"
 #include "framework/shell/ControlPanel.h"
 #include "framework/shell/FrameLoop.h"
@@ -82,14 +83,15 @@ public:
 	InputRouter& Router() override { return router; }
 	InputStream& Stream() { return stream; }
 	OnlineSession& Online() { return online; }
-	Replay& GetReplay() { return replay; }
+	ReplayRecorder& Recorder() { return recorder; }
+	ReplayPlayer& Player() { return player; }
 	FrameLoop& Frames() { return frames; }
 	WindowCallbacks& Callbacks() { return callbacks; }
 
 	// What a scene asks of the program it runs in.
 	Camera* WindowCamera() const override;
 	int LocalPadFor(int slot) const override { return stream.LocalPadFor(slot); }
-	bool DevicesLive() const override { return !replay.IsPlaying(); }
+	bool DevicesLive() const override { return !player.IsPlaying(); }
 	int KeyModifiers() const override { return router.KeyModifiers(); }
 	void TextDrawn(int x, int y, const char* line) const override;
 	// Who hears the text drawn from now on; null: nobody.
@@ -120,7 +122,8 @@ private:
 	View view;
 	ControlPanel panel;
 	InputRouter router;
-	Replay replay;
+	ReplayRecorder recorder;
+	ReplayPlayer player;
 	OnlineSession& online;
 	FrameLoop frames;
 	std::unique_ptr<ProgramStart> start;

@@ -8,7 +8,7 @@
 #include "framework/core/SceneHost.h"
 #include "framework/input/InputStream.h"
 #include "framework/net/OnlineSession.h"
-#include "framework/session/Replay.h"
+#include "framework/session/ReplayPlayer.h"
 #include "framework/shell/ControlPanel.h"
 #include "framework/shell/InputRouter.h"
 #include "framework/shell/View.h"
@@ -30,8 +30,8 @@ constexpr std::chrono::milliseconds CatchUpSlice(20);
 } // namespace
 
 FrameLoop::FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router, ControlPanel& panel, View& view,
-	OnlineSession& online, Replay& replay, const SceneContext& context)
-	: scenes(scenes), stream(stream), router(router), panel(panel), view(view), online(online), replay(replay)
+	OnlineSession& online, ReplayPlayer& player, const SceneContext& context)
+	: scenes(scenes), stream(stream), router(router), panel(panel), view(view), online(online), player(player)
 {
 	shellText.UseContext(&context);
 }
@@ -40,7 +40,7 @@ FrameLoop::Result FrameLoop::RunFrame(bool shown)
 {
 	// Held by the viewer, or the session is over (the window manager closed
 	// the window): nothing to run.
-	if (replay.IsHeld() || scenes.Scene() == nullptr)
+	if (player.IsHeld() || scenes.Scene() == nullptr)
 	{
 		return Result::Idle;
 	}
@@ -56,6 +56,11 @@ FrameLoop::Result FrameLoop::RunFrame(bool shown)
 	while (const InputLine* line = stream.Next(InputChannel::Shell))
 	{
 		router.Apply(*line);
+		// A recorded Escape ended the session, and the scene with it.
+		if (scenes.Scene() == nullptr)
+		{
+			return Result::Idle;
+		}
 	}
 	if (stream.EndsBeforeStep(*scenes.Scene()))
 	{

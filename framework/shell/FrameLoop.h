@@ -10,7 +10,7 @@ class SceneContext;
 class InputRouter;
 class InputStream;
 class OnlineSession;
-class Replay;
+class ReplayPlayer;
 class SceneHost;
 class View;
 
@@ -38,7 +38,7 @@ public:
 
 	// The shell's own text is told of to context.
 	FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router, ControlPanel& panel, View& view,
-		OnlineSession& online, Replay& replay, const SceneContext& context);
+		OnlineSession& online, ReplayPlayer& player, const SceneContext& context);
 
 	// One frame. A frame not shown is drawn nowhere and never swapped in:
 	// drawing is most of a frame's cost, and a partner catching up shows
@@ -67,7 +67,7 @@ private:
 	ControlPanel& panel;
 	View& view;
 	OnlineSession& online;
-	Replay& replay;
+	ReplayPlayer& player;
 	// The shell's own lines over the scene: where an online game stands.
 	DebugDraw shellText;
 	Clock::time_point gridTick;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "framework/input/InputStream.h"
-#include "framework/session/Replay.h"
+#include "framework/session/ReplayRecorder.h"
 
 void OnlineRecording::GameStarts(const ReplayLog::Header& header, const std::vector<InputLine>& before, int frames)
 {
@@ -28,7 +28,7 @@ void OnlineRecording::GameStarts(const ReplayLog::Header& header, const std::vec
 
 void OnlineRecording::GameEnds(const Test& scene)
 {
-	if (recorder.GetMode() == Replay::Mode::Recording)
+	if (recorder.IsRecording())
 	{
 		recorder.SessionEnds(scene);
 		stream.RemoveListener(&recorder);

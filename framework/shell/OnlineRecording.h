@@ -7,7 +7,7 @@
 #include "framework/session/ReplayLog.h"
 
 class InputStream;
-class Replay;
+class ReplayRecorder;
 class Test;
 
 // The recording of an online game (--record with --host or --join): the
@@ -18,7 +18,7 @@ class Test;
 class OnlineRecording
 {
 public:
-	OnlineRecording(Replay& recorder, InputStream& stream) : recorder(recorder), stream(stream) {}
+	OnlineRecording(ReplayRecorder& recorder, InputStream& stream) : recorder(recorder), stream(stream) {}
 
 	// Where the game is to be written; empty: it is not.
 	void WriteTo(const std::string& file) { path = file; }
@@ -29,7 +29,7 @@ public:
 	void GameEnds(const Test& scene);
 
 private:
-	Replay& recorder;
+	ReplayRecorder& recorder;
 	InputStream& stream;
 	std::string path;
 	bool recorded = false;

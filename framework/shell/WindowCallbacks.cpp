@@ -30,7 +30,12 @@ void OnIdle()
 
 void OnClose()
 {
-	program->WindowClosed();
+	// freeglut closes what is left of its windows at exit, after the
+	// program has gone.
+	if (program != nullptr)
+	{
+		program->WindowClosed();
+	}
 }
 
 void OnReshape(int w, int h)
