@@ -175,7 +175,7 @@ void OpenWindow(char* program)
 int RunGame(const Options& options, char* program)
 {
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
-	const ProgramStart start(gameDevices, false, program);
+	const ProgramStart start(gameDevices, inputStream, false, program);
 	// Slots 0 and 1, in the order they are plugged in.
 	VirtualPad knightPad(VirtualPad::Kind::Raw, "bench pad");
 	VirtualPad archerPad(VirtualPad::Kind::Raw, "bench pad");

@@ -44,7 +44,7 @@ BotSession::BotSession(const Setup& setup, const char* program)
 	{
 		throw std::runtime_error(error);
 	}
-	start = std::make_unique<ProgramStart>(gameDevices, setup.keyboardPlay, program);
+	start = std::make_unique<ProgramStart>(gameDevices, inputStream, setup.keyboardPlay, program);
 	if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0)
 	{
 		throw std::runtime_error("SDL did not start");

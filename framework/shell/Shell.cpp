@@ -679,7 +679,7 @@ int RunShell(int argc, char** argv, const SceneEntry* registry, InputDevices& de
 	{
 		return 2;
 	}
-	const ProgramStart start(devices, keyboardPlay, argv[0]);
+	const ProgramStart start(devices, inputStream, keyboardPlay, argv[0]);
 	if (commandLine.online && !StartOnline(commandLine, devices, argv[0], &row))
 	{
 		return 1;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/input/InputStream.h"
 #include "framework/shell/Shell.h"
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
@@ -36,7 +37,7 @@ void StartGameHarness()
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	// Started as the program starts, and never taken down: the test process
 	// ends with it, as the program does on Escape.
-	new ProgramStart(gameDevices, false, "game harness");
+	new ProgramStart(gameDevices, inputStream, false, "game harness");
 	if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0)
 	{
 		throw std::runtime_error("SDL did not start");
