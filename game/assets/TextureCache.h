@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+struct SDL_Surface;
+
 #include "framework/core/Texture.h"
 
 // Turns an image name into an OpenGL texture, loading "Textures/<name>.png"
@@ -39,6 +41,11 @@ private:
 		}
 	};
 	static FileState StateOf(const std::string& path);
+	// The image of name in a layout the upload takes (RGB or RGBA bytes);
+	// null when it failed to load now or failed before and has not changed.
+	SDL_Surface* LoadSurface(const std::string& name);
+	// A texture made of surface's pixels, with mipmaps, left bound.
+	static Texture Upload(SDL_Surface* surface);
 
 	std::map<std::string, Texture> textures;
 	std::map<std::string, FileState> failures;
