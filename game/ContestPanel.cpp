@@ -61,8 +61,9 @@ std::vector<PanelItem> ContestPanel::ItemsOf(const Contest& contest, const Scene
 	const bool swapPads = contest.SwapsPads();
 	const Knight& knight = *contest.GetKnight();
 	const Archer& archer = *contest.GetArcher();
+	const std::string wave = started ? std::to_string(contest.GetWaveSize()) : "not started";
 	return {
-		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, started ? std::to_string(contest.GetWaveSize()) : "not started"),
+		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, wave),
 		Item(PanelItem::Value, "defeated", "Zombies defeated", 0.0f, 1.0f, std::to_string(started ? KillCount : 0)),
 		HarmBar("Knight harm", knight.hurt, knight.Has(DyingFlag)),
 		HarmBar("Archer harm", archer.hurt, archer.Has(DyingFlag)),

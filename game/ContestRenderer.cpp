@@ -204,7 +204,8 @@ Sprite MaceSprite(const Proj& mace)
 		d = sprite.position - BodyPosition(knight->fixture);
 	}
 	sprite.scale.x = ContestRenderer::PixelScale * facing;
-	sprite.angle = std::atan2(d.y, d.x) - (facing == 1.0f ? ContestRenderer::QuarterPi : ContestRenderer::ThreeQuarterPi);
+	const float turn = facing == 1.0f ? ContestRenderer::QuarterPi : ContestRenderer::ThreeQuarterPi;
+	sprite.angle = std::atan2(d.y, d.x) - turn;
 	return sprite;
 }
 

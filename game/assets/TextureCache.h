@@ -3,9 +3,9 @@
 #include <map>
 #include <string>
 
-struct SDL_Surface;
-
 #include "framework/core/Texture.h"
+
+struct SDL_Surface;
 
 // Turns an image name into an OpenGL texture, loading "Textures/<name>.png"
 // on the first request and keeping it for the rest of the run. Must be used
