@@ -2,34 +2,25 @@
 
 #include <GL/freeglut.h>
 
-#include <chrono>
-#include <cstring>
 #include <string>
 #include <utility>
 
+#include "game/ContestKeys.h"
+#include "game/ContestPanel.h"
 #include "game/GameGlobals.h"
-#include "game/GamePads.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
+#include "game/PadControls.h"
 #include "game/WaveSpawner.h"
-#include "game/assets/MixerVolume.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
 #include "game/objects/Other.h"
 
 namespace
 {
-constexpr int WaveKeyFactor = 10;
 constexpr unsigned char TabKey = '\t';
-// The operator keys, which keyboard play suspends: its letters are the
-// players' now.
-constexpr const char* OperatorLetters = "aklmseh";
-constexpr uint32_t SingleWaveSize = 1;
-constexpr uint32_t HordeWaveSize = 1000;
 constexpr float KnightStartX = 120.0f;
 constexpr float ArcherStartX = 136.0f;
-// How long a pad's plug-in or pull-out stays on screen.
-constexpr std::chrono::seconds PadNoticeTime(3);
 
 struct FigureStart
 {
@@ -140,7 +131,7 @@ void Contest::Step(Settings* settings)
 	profile.contacts = timer.GetMilliseconds();
 
 	DecideOutcome();
-	ShakePads();
+	padFeedback.Shake(*knight, *archer, swapPads, Context());
 	timer.Reset();
 	Draw();
 	profile.drawing = timer.GetMilliseconds();
@@ -157,34 +148,13 @@ void Contest::Step(Settings* settings)
 
 void Contest::DrawPadNotice()
 {
-	if (gamePads.Notice().empty() || std::chrono::steady_clock::now() - gamePads.NoticeTime() > PadNoticeTime)
+	const std::string notice = PadFeedback::Notice();
+	if (notice.empty())
 	{
 		return;
 	}
-	debugDraw.DrawString(5, textLine, "%s", gamePads.Notice().c_str());
+	debugDraw.DrawString(5, textLine, "%s", notice.c_str());
 	textLine += TextLineStep;
-}
-
-void Contest::ShakePads()
-{
-	const Felt now[] = {{knight->hurt, knight->Has(DyingFlag)}, {archer->hurt, archer->Has(DyingFlag)}};
-	for (int f = 0; f < 2; ++f)
-	{
-		// The knight's pad is slot 0 unless the pads are swapped; online,
-		// only this machine's own fighter has a pad here. A replay shakes
-		// nobody's hands.
-		const int slot = Context().LocalPadFor((f == 0) != swapPads ? 0 : 1);
-		const bool shaking = Context().DevicesLive() && slot >= 0;
-		if (shaking && now[f].down && !felt[f].down)
-		{
-			gamePads.Rumble(slot, GamePads::Pulse::Down);
-		}
-		else if (shaking && now[f].hurt > felt[f].hurt)
-		{
-			gamePads.Rumble(slot, GamePads::Pulse::Hit);
-		}
-		felt[f] = now[f];
-	}
 }
 
 void Contest::DrawStatus(int pauseLine)
@@ -206,35 +176,11 @@ void Contest::DrawStatus(int pauseLine)
 
 void Contest::DrawHelp()
 {
-	const auto line = [this](const std::string& text) {
-		debugDraw.DrawString(5, textLine, "%s", text.c_str());
+	for (const std::string& line : ContestKeys::HelpLines(keyboardPad.IsEnabled()))
+	{
+		debugDraw.DrawString(5, textLine, "%s", line.c_str());
 		textLine += TextLineStep;
-	};
-	line("Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies");
-	line("Pads: stick or D-pad moves; A/cross swing or shoot, B/circle jump, X/square shield or sprint, Start pause");
-	// No spawn tile sees where the fighters stand, so nothing comes to them.
-	line("The wave waits in the upper caves: climb the slopes to meet it");
-	if (!keyboardPad.IsEnabled())
-	{
-		line("Tab: play both fighters from the keyboard");
-		return;
 	}
-	const char* const names[] = {"Knight", "Archer"};
-	for (int pad = 0; pad < 2; ++pad)
-	{
-		std::string keys = std::string(names[pad]) + ":";
-		for (int i = 0; i < KeyboardPad::bindingCount; ++i)
-		{
-			const KeyboardPad::Binding& binding = KeyboardPad::bindings[i];
-			if (binding.pad == pad)
-			{
-				keys += " " + KeyboardPad::KeyName(binding) + " " + binding.action + ",";
-			}
-		}
-		keys.pop_back();
-		line(keys);
-	}
-	line("Tab: keyboard play off (pads only)");
 }
 
 void Contest::TakeWaveKeys()
@@ -259,10 +205,7 @@ void Contest::ReadPads()
 
 void Contest::TogglePause()
 {
-	const PadState& pad0 = input.pads[0];
-	const PadState& pad1 = input.pads[1];
-	if ((pad0.buttons[PauseButton] && pad0.changed[PauseButton]) ||
-		(pad1.buttons[PauseButton] && pad1.changed[PauseButton]))
+	if (PadControls::PausePressed(input))
 	{
 		paused = !paused;
 	}
@@ -272,20 +215,7 @@ void Contest::WaitForStart()
 {
 	camera.Snap(*knight, *archer);
 
-	bool start = false;
-	for (int b = 0; b < StartButtons; ++b)
-	{
-		for (PadState& pad : input.pads)
-		{
-			start = start || pad.buttons[b] != 0;
-		}
-		// A button held through the start must be pressed again to act.
-		for (PadState& pad : input.pads)
-		{
-			pad.buttons[b] = 0;
-		}
-	}
-	if (start)
+	if (PadControls::TakeStart(input))
 	{
 		waveSize = PadStartWaveSize;
 		Start();
@@ -300,24 +230,8 @@ void Contest::Start()
 
 void Contest::FillControls()
 {
-	const PadState& knightPad = input.pads[swapPads ? 1 : 0];
-	const PadState& archerPad = input.pads[swapPads ? 0 : 1];
-	const std::pair<ControlState*, const PadState*> fighters[] = {
-		{&knightControl, &knightPad}, {&archerControl, &archerPad}};
-	for (const auto& [control, pad] : fighters)
-	{
-		control->stick.Set(pad->axes[0], pad->axes[1]);
-		for (int b = 0; b < FighterButtons; ++b)
-		{
-			control->held[b] = pad->buttons[b] != 0;
-			control->changed[b] = pad->changed[b] != 0;
-		}
-		const float length = control->stick.Length();
-		if (length > MaxStickLength)
-		{
-			control->stick *= MaxStickLength / length;
-		}
-	}
+	PadControls::Fill(knightControl, input.pads[swapPads ? 1 : 0]);
+	PadControls::Fill(archerControl, input.pads[swapPads ? 0 : 1]);
 }
 
 void Contest::MoveCamera(Settings* settings)
@@ -410,67 +324,9 @@ void Contest::StepOnce(Settings*)
 	stepOnce = true;
 }
 
-namespace
-{
-PanelItem Item(PanelItem::Kind kind, const char* key, const char* label, float value, float max = 1.0f,
-	std::string text = "")
-{
-	PanelItem item;
-	item.kind = kind;
-	item.key = key;
-	item.label = label;
-	item.value = value;
-	item.max = max;
-	item.text = std::move(text);
-	return item;
-}
-
-PanelItem HarmBar(const char* label, float hurt, bool down)
-{
-	return Item(PanelItem::Bar, label, label, hurt, 1.0f, down ? "down" : std::to_string(static_cast<int>(100 * hurt)) + "%");
-}
-// An item only this machine has: its rumble, what it shows and sounds.
-PanelItem Local(PanelItem item)
-{
-	item.local = true;
-	return item;
-}
-// What plays a pad slot's fighter: the other machine's player online, else
-// the pad plugged in, else keyboard play's keys, else nothing.
-PanelItem SlotItem(const SceneContext& context, int slot, const char* fighter)
-{
-	const int local = context.LocalPadFor(slot);
-	const std::string name = local >= 0 ? gamePads.SlotName(local) : "";
-	const std::string key = "pad" + std::to_string(slot);
-	const std::string label = "Pad " + std::to_string(slot) + " (" + fighter + ")";
-	return Item(PanelItem::Value, key.c_str(), label.c_str(), 0.0f, 1.0f,
-		local < 0 ? "the online partner"
-			: !name.empty() ? name
-			: keyboardPad.IsEnabled() ? "keyboard"
-									  : "none");
-}
-} // namespace
-
 void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 {
-	const float maxVolume = static_cast<float>(MixerVolume::MaxVolume);
-	*items = {
-		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, IsStarted() ? std::to_string(waveSize) : "not started"),
-		Item(PanelItem::Value, "defeated", "Zombies defeated", 0.0f, 1.0f, std::to_string(IsStarted() ? KillCount : 0)),
-		HarmBar("Knight harm", knight->hurt, knight->Has(DyingFlag)),
-		HarmBar("Archer harm", archer->hurt, archer->Has(DyingFlag)),
-		Item(PanelItem::Switch, "noHarm", "No-harm mode", GodMode ? 1.0f : 0.0f),
-		SlotItem(Context(), 0, swapPads ? "archer" : "knight"),
-		SlotItem(Context(), 1, swapPads ? "knight" : "archer"),
-		Item(PanelItem::Switch, "swapPads", "Swap pads", swapPads ? 1.0f : 0.0f),
-		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
-		Local(Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f)),
-		Local(Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", physicsOverlay ? 1.0f : 0.0f)),
-		Local(Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume)),
-		Local(Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f)),
-		Local(Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume)),
-		Local(Item(PanelItem::Switch, "effectsMute", "Mute effects", mixerVolume.EffectsMuted() ? 1.0f : 0.0f)),
-	};
+	*items = ContestPanel::ItemsOf(*this, Context());
 }
 
 void Contest::SetPanelItem(const std::string& key, float value)
@@ -484,33 +340,13 @@ void Contest::SetPanelItem(const std::string& key, float value)
 	{
 		swapPads = on;
 	}
-	else if (key == "keyboardPlay")
-	{
-		keyboardPad.SetEnabled(on);
-	}
-	else if (key == "rumble")
-	{
-		gamePads.SetRumble(on);
-	}
 	else if (key == "physicsOverlay")
 	{
 		physicsOverlay = on;
 	}
-	else if (key == "musicVolume")
+	else
 	{
-		mixerVolume.SetMusic(static_cast<int>(value));
-	}
-	else if (key == "musicMute")
-	{
-		mixerVolume.MuteMusic(on);
-	}
-	else if (key == "effectsVolume")
-	{
-		mixerVolume.SetEffects(static_cast<int>(value));
-	}
-	else if (key == "effectsMute")
-	{
-		mixerVolume.MuteEffects(on);
+		ContestPanel::SetDeviceItem(key, value);
 	}
 }
 
@@ -545,25 +381,14 @@ void Contest::Keyboard(unsigned char key)
 	{
 		return;
 	}
-	if (keyboardPad.IsEnabled() && key != 0 && std::strchr(OperatorLetters, key) != nullptr)
+	if (keyboardPad.IsEnabled() && ContestKeys::IsOperatorLetter(key))
 	{
 		return;
 	}
-	if (key >= '1' && key <= '9')
+	if (const std::optional<uint32_t> size = ContestKeys::WaveOf(key))
 	{
-		RequestWave(static_cast<uint32_t>(WaveKeyFactor * (key - '0')));
+		RequestWave(*size);
 		return;
-	}
-	switch (key)
-	{
-	case 'e':
-		RequestWave(SingleWaveSize);
-		return;
-	case 'h':
-		RequestWave(HordeWaveSize);
-		return;
-	default:
-		break;
 	}
 	// A wave key earlier in the same frame has started the game for the
 	// keys after it.

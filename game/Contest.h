@@ -8,6 +8,7 @@
 #include "game/ContestCamera.h"
 #include "game/ContestRenderer.h"
 #include "game/ControlState.h"
+#include "game/PadFeedback.h"
 #include "game/arena/Ground.h"
 #include "game/assets/GameSounds.h"
 #include "game/objects/GameWorld.h"
@@ -106,6 +107,8 @@ public:
 	const ContestCamera& GetCamera() const { return camera; }
 	const GameSounds& GetSounds() const { return sounds; }
 	const ContestRenderer& GetRenderer() const { return renderer; }
+	// Outlines the physics bodies over the sprites.
+	bool ShowsPhysicsOverlay() const { return physicsOverlay; }
 	const FrameProfile& GetProfile() const { return profile; }
 
 private:
@@ -132,9 +135,6 @@ private:
 	void DrawStatus(int pauseLine);
 	// The last pad plugged in or pulled out, for a few seconds.
 	void DrawPadNotice();
-	// A short shake of a fighter's pad when it takes a hit, a long one when
-	// it goes down.
-	void ShakePads();
 	// The operator letters: down a fighter, no-harm mode, pause, pad swap.
 	void OperatorKey(unsigned char key);
 	// The game's progress, switches and every object's kind, flags and
@@ -164,14 +164,7 @@ private:
 	FrameProfile profile;
 	ContestRenderer renderer;
 
-	// Each fighter's harm and fall as the last frame left them, knight
-	// first: a change is what shakes its pad.
-	struct Felt
-	{
-		float hurt = 0.0f;
-		bool down = false;
-	};
-	Felt felt[2];
+	PadFeedback padFeedback;
 
 	// The next paused frame runs as an unpaused one.
 	bool stepOnce = false;

@@ -154,6 +154,103 @@ bool ContestRenderer::InView(const b2Vec2& p, const b2Vec2& lower, const b2Vec2&
 		p.y - CullMargin <= upper.y;
 }
 
+namespace
+{
+using Sprite = ContestRenderer::Sprite;
+
+int ArcherSprites(const Archer& archer, Sprite out[2])
+{
+	out[0] = FighterSprite(archer, ArcherFrame, archer.hurt, archer.fade);
+	if (!archer.bowBody->IsEnabled())
+	{
+		return 1;
+	}
+	Sprite& bow = out[1];
+	bow = Sprite();
+	bow.frame = BowFrame;
+	bow.angle = archer.bowBody->GetAngle() + ContestRenderer::ThreeQuarterPi;
+	bow.position = archer.bowBody->GetPosition();
+	bow.cullPoint = bow.position;
+	return 2;
+}
+
+// A zombie reddens while it charges and fades with its health.
+Sprite ZombieSprite(const Zombie& zombie)
+{
+	Sprite sprite;
+	sprite.frame = ZombieFrame;
+	sprite.color = b2Color(1.0f, 1.0f - zombie.charge, 1.0f - zombie.charge);
+	sprite.alpha = zombie.health;
+	sprite.cullPoint = BodyPosition(zombie.fixture);
+	sprite.position = sprite.cullPoint + b2Vec2(0.0f, zombie.bob);
+	return sprite;
+}
+
+// The ball points away from the knight that swings it; a mace whose knight
+// is gone points the way a right-facing one would.
+Sprite MaceSprite(const Proj& mace)
+{
+	Sprite sprite;
+	sprite.frame = MaceFrame;
+	sprite.anchor = MaceAnchor;
+	sprite.position = BodyPosition(mace.fixture);
+	sprite.cullPoint = sprite.position;
+	float facing = 1.0f;
+	b2Vec2 d(1.0f, 0.0f);
+	const Agent* knight = mace.owner.Get(*GameWorldInstance);
+	if (knight != nullptr)
+	{
+		facing = knight->facing;
+		d = sprite.position - BodyPosition(knight->fixture);
+	}
+	sprite.scale.x = ContestRenderer::PixelScale * facing;
+	const float turn = facing == 1.0f ? ContestRenderer::QuarterPi : ContestRenderer::ThreeQuarterPi;
+	sprite.angle = std::atan2(d.y, d.x) - turn;
+	return sprite;
+}
+
+Sprite FireballSprite(const Proj& fireball)
+{
+	Sprite sprite;
+	sprite.frame = FireballFrame;
+	sprite.position = BodyPosition(fireball.fixture);
+	sprite.cullPoint = sprite.position;
+	return sprite;
+}
+
+// The knight keeps the shield's body enabled only while it blocks: none
+// otherwise.
+int ShieldSprites(const Shield& shield, Sprite out[2])
+{
+	const b2Body* body = shield.fixture->GetBody();
+	if (!body->IsEnabled())
+	{
+		return 0;
+	}
+	Sprite& sprite = out[0];
+	sprite = Sprite();
+	sprite.frame = ShieldFrame;
+	sprite.scale.y = ContestRenderer::PixelScale * shield.facing;
+	sprite.angle = body->GetAngle();
+	sprite.position = body->GetPosition();
+	sprite.cullPoint = sprite.position;
+	return 1;
+}
+
+Sprite ArrowSprite(const Proj& arrow)
+{
+	const b2Body* body = arrow.fixture->GetBody();
+	const b2Vec2 v = body->GetLinearVelocity();
+	Sprite sprite;
+	sprite.frame = ArrowFrame;
+	sprite.anchor = ArrowAnchor;
+	sprite.angle = std::atan2(v.y, v.x) - ContestRenderer::QuarterPi;
+	sprite.position = body->GetPosition();
+	sprite.cullPoint = sprite.position;
+	return sprite;
+}
+} // namespace
+
 int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 {
 	switch (object.kind)
@@ -171,99 +268,21 @@ int ContestRenderer::SpritesOf(const GameObject& object, Sprite out[2])
 		return 1;
 	}
 	case KindArcher:
-	{
-		const Archer& archer = static_cast<const Archer&>(object);
-		out[0] = FighterSprite(archer, ArcherFrame, archer.hurt, archer.fade);
-		if (!archer.bowBody->IsEnabled())
-		{
-			return 1;
-		}
-		Sprite& bow = out[1];
-		bow = Sprite();
-		bow.frame = BowFrame;
-		bow.angle = archer.bowBody->GetAngle() + ThreeQuarterPi;
-		bow.position = archer.bowBody->GetPosition();
-		bow.cullPoint = bow.position;
-		return 2;
-	}
+		return ArcherSprites(static_cast<const Archer&>(object), out);
 	case KindZombie:
-	{
-		// A zombie reddens while it charges and fades with its health.
-		const Zombie& zombie = static_cast<const Zombie&>(object);
-		Sprite& sprite = out[0];
-		sprite = Sprite();
-		sprite.frame = ZombieFrame;
-		sprite.color = b2Color(1.0f, 1.0f - zombie.charge, 1.0f - zombie.charge);
-		sprite.alpha = zombie.health;
-		sprite.cullPoint = BodyPosition(zombie.fixture);
-		sprite.position = sprite.cullPoint + b2Vec2(0.0f, zombie.bob);
+		out[0] = ZombieSprite(static_cast<const Zombie&>(object));
 		return 1;
-	}
 	case KindMace:
-	{
-		const Proj& mace = static_cast<const Proj&>(object);
-		Sprite& sprite = out[0];
-		sprite = Sprite();
-		sprite.frame = MaceFrame;
-		sprite.anchor = MaceAnchor;
-		sprite.position = BodyPosition(mace.fixture);
-		sprite.cullPoint = sprite.position;
-		// The ball points away from the knight that swings it; a mace whose
-		// knight is gone points the way a right-facing one would.
-		float facing = 1.0f;
-		b2Vec2 d(1.0f, 0.0f);
-		const Agent* knight = mace.owner.Get(*GameWorldInstance);
-		if (knight != nullptr)
-		{
-			facing = knight->facing;
-			d = sprite.position - BodyPosition(knight->fixture);
-		}
-		sprite.scale.x = PixelScale * facing;
-		sprite.angle = std::atan2(d.y, d.x) - (facing == 1.0f ? QuarterPi : ThreeQuarterPi);
+		out[0] = MaceSprite(static_cast<const Proj&>(object));
 		return 1;
-	}
 	case KindFireball:
-	{
-		const Proj& fireball = static_cast<const Proj&>(object);
-		Sprite& sprite = out[0];
-		sprite = Sprite();
-		sprite.frame = FireballFrame;
-		sprite.position = BodyPosition(fireball.fixture);
-		sprite.cullPoint = sprite.position;
+		out[0] = FireballSprite(static_cast<const Proj&>(object));
 		return 1;
-	}
 	case KindShield:
-	{
-		const Shield& shield = static_cast<const Shield&>(object);
-		const b2Body* body = shield.fixture->GetBody();
-		// The knight keeps the shield's body enabled only while it blocks.
-		if (!body->IsEnabled())
-		{
-			return 0;
-		}
-		Sprite& sprite = out[0];
-		sprite = Sprite();
-		sprite.frame = ShieldFrame;
-		sprite.scale.y = PixelScale * shield.facing;
-		sprite.angle = body->GetAngle();
-		sprite.position = body->GetPosition();
-		sprite.cullPoint = sprite.position;
-		return 1;
-	}
+		return ShieldSprites(static_cast<const Shield&>(object), out);
 	case KindArrow:
-	{
-		const Proj& arrow = static_cast<const Proj&>(object);
-		const b2Body* body = arrow.fixture->GetBody();
-		const b2Vec2 v = body->GetLinearVelocity();
-		Sprite& sprite = out[0];
-		sprite = Sprite();
-		sprite.frame = ArrowFrame;
-		sprite.anchor = ArrowAnchor;
-		sprite.angle = std::atan2(v.y, v.x) - QuarterPi;
-		sprite.position = body->GetPosition();
-		sprite.cullPoint = sprite.position;
+		out[0] = ArrowSprite(static_cast<const Proj&>(object));
 		return 1;
-	}
 	default:
 		return 0;
 	}

@@ -14,9 +14,11 @@ constexpr unsigned char TabKey = '\t';
 constexpr const char* SharedLetters = "ehlm";
 } // namespace
 
-void GameDevices::Start(bool keyboardPlay)
+void GameDevices::Start(bool keyboardPlay, InputStream& stream)
 {
+	keyboardPad.UseStream(stream);
 	keyboardPad.SetEnabled(keyboardPlay);
+	input.UseStream(stream);
 	input.Init();
 }
 

@@ -7,8 +7,9 @@
 class GameDevices : public InputDevices
 {
 public:
-	// Keyboard play as given, then SDL's pads (plugged in now or later).
-	void Start(bool keyboardPlay) override;
+	// Keyboard play as given, then SDL's pads (plugged in now or later),
+	// both reading through stream.
+	void Start(bool keyboardPlay, InputStream& stream) override;
 	// Keyboard play lets go of its keys, then every pad reading and queued
 	// event is forgotten.
 	void ReleaseAll() override;

@@ -66,7 +66,7 @@ void Input::Read()
 	queued.clear();
 	const auto offer = [this](const PadEvent& event) {
 		// A replay plays the recorded pads, never the live ones.
-		if (inputStream.Offer(PadLine(event)))
+		if (stream->Offer(PadLine(event)))
 		{
 			HandleEvent(event);
 		}
@@ -77,7 +77,7 @@ void Input::Read()
 	}
 	lettingGo.clear();
 	devices.Poll(offer);
-	while (const InputLine* line = inputStream.Next(InputChannel::Pads))
+	while (const InputLine* line = stream->Next(InputChannel::Pads))
 	{
 		HandleEvent(EventOf(*line));
 	}

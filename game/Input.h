@@ -6,6 +6,7 @@
 #include "framework/input/PadEvent.h"
 
 class GamePads;
+class InputStream;
 
 constexpr int MaxPads = PadSlots;
 constexpr int AxesPerPad = 20;
@@ -37,6 +38,10 @@ public:
 
 	explicit Input(GamePads& devices);
 
+	// The stream the pads' events are offered to and a replay's come from;
+	// it must be given before the first Read and outlive the reading.
+	void UseStream(InputStream& stream) { this->stream = &stream; }
+
 	// Starts the pads' devices: 0 when they started (pads may come later),
 	// 1 when there can be none.
 	int Init();
@@ -64,6 +69,7 @@ public:
 
 private:
 	GamePads& devices;
+	InputStream* stream = nullptr;
 	std::vector<PadEvent> queued;
 	// Events standing for a player who has gone, offered like a pad's own.
 	std::vector<PadEvent> lettingGo;

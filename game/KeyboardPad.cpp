@@ -159,26 +159,26 @@ void KeyboardPad::Poll()
 
 bool KeyboardPad::FocusLost()
 {
-	if (inputStream.TakesLiveInputs() && window.FocusLost())
+	if (stream->TakesLiveInputs() && window.FocusLost())
 	{
-		if (inputStream.IsLive())
+		if (stream->IsLive())
 		{
 			InputLine line;
 			line.kind = InputLine::Release;
-			return inputStream.Offer(line);
+			return stream->Offer(line);
 		}
 		// Online, a machine lets go of its own fighter's keys only: the
 		// partner's fighter is the partner's to release. The releases act
 		// when they reach both machines.
 		for (int pad = 0; pad < PadSlots; ++pad)
 		{
-			if (inputStream.LocalPadFor(pad) == 0)
+			if (stream->LocalPadFor(pad) == 0)
 			{
 				LetGoOf(pad);
 			}
 		}
 	}
-	return !inputStream.IsLive() && inputStream.Next(InputChannel::Release) != nullptr;
+	return !stream->IsLive() && stream->Next(InputChannel::Release) != nullptr;
 }
 
 void KeyboardPad::ReleaseAll()
@@ -199,7 +199,7 @@ void KeyboardPad::LetGoOf(int pad)
 		InputLine release;
 		release.kind = InputLine::KeyUp;
 		release.code = key;
-		if (inputStream.Offer(release))
+		if (stream->Offer(release))
 		{
 			KeyUp(key);
 		}

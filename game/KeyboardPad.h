@@ -11,12 +11,17 @@
 // direction key is the stick pushed all the way). The left hand plays the knight (pad 0), the right hand
 // the archer (pad 1).
 class Input;
+class InputStream;
 
 class KeyboardPad
 {
 public:
 	// Sends its events to pads.
 	explicit KeyboardPad(Input& pads) : pads(pads) {}
+	// The stream its releases are offered to and a replay's focus losses
+	// come from; it must be given before the first Poll or LetGoOf and
+	// outlive them.
+	void UseStream(InputStream& stream) { this->stream = &stream; }
 
 	struct Binding
 	{
@@ -85,6 +90,7 @@ private:
 	bool FocusLost();
 
 	Input& pads;
+	InputStream* stream = nullptr;
 	bool enabled = false;
 	// Bindings whose keys are down, by their lower-case key.
 	KeySet heldKeys;

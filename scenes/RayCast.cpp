@@ -83,53 +83,50 @@ void RayCast::Step(Settings* settings)
 
 	const b2Vec2 p1 = RayOrigin;
 	const b2Vec2 p2 = p1 + RayLength * b2Vec2(cosf(angle), sinf(angle));
-
-	if (mode == Closest || mode == Any)
+	if (mode == Closest)
 	{
-		b2Vec2 point;
-		b2Vec2 normal;
-		bool hit;
-		if (mode == Closest)
-		{
-			RayCastClosestCallback callback;
-			world->RayCast(&callback, p1, p2);
-			hit = callback.hit;
-			point = callback.point;
-			normal = callback.normal;
-		}
-		else
-		{
-			RayCastAnyCallback callback;
-			world->RayCast(&callback, p1, p2);
-			hit = callback.hit;
-			point = callback.point;
-			normal = callback.normal;
-		}
-		hitCount = hit ? 1 : 0;
-		if (hit)
-		{
-			DrawHit(point, normal);
-			debugDraw.DrawSegment(p1, point, RayColor);
-		}
-		else
-		{
-			debugDraw.DrawSegment(p1, p2, RayColor);
-		}
+		CastForOne<RayCastClosestCallback>(p1, p2);
+	}
+	else if (mode == Any)
+	{
+		CastForOne<RayCastAnyCallback>(p1, p2);
 	}
 	else
 	{
-		RayCastMultipleCallback callback;
-		world->RayCast(&callback, p1, p2);
-		hitCount = callback.count;
-		debugDraw.DrawSegment(p1, p2, RayColor);
-		for (int i = 0; i < callback.count; ++i)
-		{
-			DrawHit(callback.points[i], callback.normals[i]);
-		}
+		CastForAll(p1, p2);
 	}
 
 	if (advance)
 	{
 		angle += TurnPerStep;
+	}
+}
+
+template <typename Callback>
+void RayCast::CastForOne(const b2Vec2& p1, const b2Vec2& p2)
+{
+	Callback callback;
+	world->RayCast(&callback, p1, p2);
+	hitCount = callback.hit ? 1 : 0;
+	if (callback.hit)
+	{
+		DrawHit(callback.point, callback.normal);
+		debugDraw.DrawSegment(p1, callback.point, RayColor);
+	}
+	else
+	{
+		debugDraw.DrawSegment(p1, p2, RayColor);
+	}
+}
+
+void RayCast::CastForAll(const b2Vec2& p1, const b2Vec2& p2)
+{
+	RayCastMultipleCallback callback;
+	world->RayCast(&callback, p1, p2);
+	hitCount = callback.count;
+	debugDraw.DrawSegment(p1, p2, RayColor);
+	for (int i = 0; i < callback.count; ++i)
+	{
+		DrawHit(callback.points[i], callback.normals[i]);
 	}
 }

@@ -64,6 +64,12 @@ public:
 
 private:
 	void DrawHit(const b2Vec2& point, const b2Vec2& normal);
+	// Casts from p1 to p2 with a callback that keeps one crossing, and
+	// draws the ray up to it with its normal.
+	template <typename Callback>
+	void CastForOne(const b2Vec2& p1, const b2Vec2& p2);
+	// Casts for every crossing up to MaxHits and draws the whole ray.
+	void CastForAll(const b2Vec2& p1, const b2Vec2& p2);
 
 	ShapePrototypes prototypes;
 	DroppedBodies bodies;

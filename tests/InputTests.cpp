@@ -1,6 +1,7 @@
 // Game-pad state: dead zone, presses and releases, and events that do not fit.
 #include <gtest/gtest.h>
 
+#include "framework/input/InputStream.h"
 #include "game/GamePads.h"
 #include "game/Input.h"
 
@@ -15,6 +16,28 @@ PadEvent ButtonEvent(int pad, int button, bool down)
 {
 	return PadEvent::Button(pad, button, down);
 }
+
+// Hears what goes in; once giving, gives one pad line.
+class OnePadLine : public InputSource
+{
+public:
+	void Heard(const InputLine& input) override { heard.push_back(input); }
+	void SceneRestarts(const ::Test&) override {}
+	void FrameBegins(const ::Test&) override {}
+	void FrameEnds(const ::Test&) override {}
+	void SessionEnds(const ::Test&) override {}
+	const InputLine* Next(InputChannel channel) override
+	{
+		return giving && channel == InputChannel::Pads && !given++ ? &line : nullptr;
+	}
+	bool EndsBeforeStep(const ::Test&) override { return false; }
+	bool IsGiving() const override { return giving; }
+
+	bool giving = false;
+	int given = 0;
+	InputLine line;
+	std::vector<InputLine> heard;
+};
 
 TEST(InputTest, AxesReadInThousandthsWithADeadZoneBelowFourThousand)
 {
@@ -85,5 +108,34 @@ TEST(InputTest, EventsForMissingPadsAxesOrButtonsAreDropped)
 	pads.HandleEvent(ButtonEvent(1, 19, true));
 	EXPECT_FLOAT_EQ(pads.pads[1].axes[19], -30.0f);
 	EXPECT_EQ(pads.pads[1].buttons[19], 1);
+}
+TEST(InputTest, ReadingGoesThroughTheStreamItWasGivenAndNoOther)
+{
+	InputStream stream;
+	OnePadLine source;
+	stream.SetSource(&source);
+	stream.AddListener(&source);
+	GamePads devices;
+	Input pads(devices);
+	pads.UseStream(stream);
+
+	// Live: a let-go is offered to the stream, heard, and carried out.
+	pads.HandleEvent(ButtonEvent(0, 2, true));
+	pads.LetGoOf(0);
+	pads.Read();
+	ASSERT_EQ(source.heard.size(), 1u);
+	EXPECT_EQ(source.heard[0].kind, InputLine::Pad);
+	EXPECT_EQ(source.heard[0].element, 2);
+	EXPECT_EQ(pads.pads[0].buttons[2], 0);
+
+	// Played back: the stream's pad line is what the pads read.
+	source.giving = true;
+	source.line.kind = InputLine::Pad;
+	source.line.code = static_cast<int>(PadAction::Press);
+	source.line.pad = 1;
+	source.line.element = 3;
+	pads.Read();
+	EXPECT_EQ(pads.pads[1].buttons[3], 1);
+	EXPECT_EQ(pads.pads[1].changed[3], 1);
 }
 } // namespace

@@ -1,6 +1,7 @@
 // Keyboard play turns keys into the events a pad would send.
 #include <gtest/gtest.h>
 
+#include "framework/input/InputStream.h"
 #include "game/GamePads.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
@@ -10,7 +11,12 @@ namespace
 class KeyboardPadTest : public ::testing::Test
 {
 protected:
-	void SetUp() override { keys.SetEnabled(true); }
+	void SetUp() override
+	{
+		pads.UseStream(stream);
+		keys.UseStream(stream);
+		keys.SetEnabled(true);
+	}
 
 	// One game frame's worth of input, as the game step reads it: whether
 	// any button changed.
@@ -31,7 +37,8 @@ protected:
 		return false;
 	}
 
-	// No pads plugged in: the keys are all there is.
+	// No pads plugged in: the keys are all there is, and they are live.
+	InputStream stream;
 	GamePads devices;
 	Input pads{devices};
 	KeyboardPad keys{pads};

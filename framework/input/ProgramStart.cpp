@@ -11,9 +11,10 @@ constexpr int AudioChannels = 2;
 constexpr int AudioChunkSize = 4096;
 } // namespace
 
-ProgramStart::ProgramStart(InputDevices& started, bool keyboardPlay, const char* program) : devices(started)
+ProgramStart::ProgramStart(InputDevices& started, InputStream& stream, bool keyboardPlay, const char* program)
+	: devices(started)
 {
-	devices.Start(keyboardPlay);
+	devices.Start(keyboardPlay, stream);
 	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, AudioChannels, AudioChunkSize) != -1;
 	if (!audioOpen)
 	{

@@ -2,6 +2,8 @@
 
 #include <string>
 
+class InputStream;
+
 // The input devices a program of scenes drives beside the window: the
 // game's pads and keyboard play. The framework starts, resets and stops
 // them; what they are is the program's to say.
@@ -9,8 +11,9 @@ class InputDevices
 {
 public:
 	virtual ~InputDevices() = default;
-	// Opens the devices; keyboard play on or off.
-	virtual void Start(bool keyboardPlay) = 0;
+	// Opens the devices; keyboard play on or off. The devices offer what
+	// they read to stream, and take a replay's readings from it, until Stop.
+	virtual void Start(bool keyboardPlay, InputStream& stream) = 0;
 	// Lets go of everything held (buttons, sticks, keys): a scene switch
 	// carries nothing over.
 	virtual void ReleaseAll() = 0;
@@ -51,9 +54,10 @@ public:
 class ProgramStart
 {
 public:
-	// Without an audio device the scenes run silent, and program says so on
-	// stderr under its name.
-	ProgramStart(InputDevices& devices, bool keyboardPlay, const char* program);
+	// The devices read through stream, which must outlive this. Without an
+	// audio device the scenes run silent, and program says so on stderr
+	// under its name.
+	ProgramStart(InputDevices& devices, InputStream& stream, bool keyboardPlay, const char* program);
 	~ProgramStart();
 	ProgramStart(const ProgramStart&) = delete;
 	ProgramStart& operator=(const ProgramStart&) = delete;

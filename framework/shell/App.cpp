@@ -169,7 +169,7 @@ void App::Begin(int row, bool keyboardPlay, const char* program)
 
 void App::StartDevices(bool keyboardPlay, const char* program)
 {
-	start = std::make_unique<ProgramStart>(devices, keyboardPlay, program);
+	start = std::make_unique<ProgramStart>(devices, stream, keyboardPlay, program);
 }
 
 void App::StartScene(int row)

@@ -82,31 +82,43 @@ Texture TextureCache::GetTexture(const std::string& name)
 	{
 		return found->second;
 	}
+	SDL_Surface* surface = LoadSurface(name);
+	if (surface == nullptr)
+	{
+		return Texture();
+	}
+	const Texture texture = Upload(surface);
+	textures[name] = texture;
+	SDL_FreeSurface(surface);
+	return texture;
+}
 
+SDL_Surface* TextureCache::LoadSurface(const std::string& name)
+{
 	const std::string path = "Textures/" + name + ".png";
 	const auto failed = failures.find(name);
 	if (failed != failures.end() && failed->second == StateOf(path))
 	{
-		return Texture();
+		return nullptr;
 	}
 	SDL_Surface* surface = IMG_Load(path.c_str());
 	if (surface == nullptr)
 	{
 		ReportLoadFailure(path, IMG_GetError());
 		failures[name] = StateOf(path);
-		return Texture();
+		return nullptr;
 	}
-
 	const int bytesPerPixel = surface->format->BytesPerPixel;
 	if (bytesPerPixel != 3 && bytesPerPixel != 4)
 	{
 		printf("warning: the image is not truecolor..  this will probably break\n");
 		surface = ToRgba(surface);
-		if (surface == nullptr)
-		{
-			return Texture();
-		}
 	}
+	return surface;
+}
+
+Texture TextureCache::Upload(SDL_Surface* surface)
+{
 	const bool redFirst = surface->format->Rmask == RedInLowestByte;
 	GLenum format = GL_RGB;
 	if (surface->format->BytesPerPixel == 4)
@@ -131,8 +143,5 @@ Texture TextureCache::GetTexture(const std::string& name)
 		GL_UNSIGNED_BYTE, surface->pixels);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-
-	textures[name] = texture;
-	SDL_FreeSurface(surface);
 	return texture;
 }

@@ -5,6 +5,8 @@
 
 #include "framework/core/Texture.h"
 
+struct SDL_Surface;
+
 // Turns an image name into an OpenGL texture, loading "Textures/<name>.png"
 // on the first request and keeping it for the rest of the run. Must be used
 // on the thread that owns the GL context.
@@ -39,6 +41,11 @@ private:
 		}
 	};
 	static FileState StateOf(const std::string& path);
+	// The image of name in a layout the upload takes (RGB or RGBA bytes);
+	// null when it failed to load now or failed before and has not changed.
+	SDL_Surface* LoadSurface(const std::string& name);
+	// A texture made of surface's pixels, with mipmaps, left bound.
+	static Texture Upload(SDL_Surface* surface);
 
 	std::map<std::string, Texture> textures;
 	std::map<std::string, FileState> failures;

@@ -36,12 +36,37 @@ Archer::Archer()
 
 void Archer::Update()
 {
-	b2Body* body = fixture->GetBody();
 	if (!SufferHarm(hurt, fade, bowBody))
 	{
 		return;
 	}
+	SetPace();
+	Move(control->stick.x, bowDown);
+	StartJump();
+	EndFrame();
 
+	const bool fireHeld = control->held[FireButton];
+	const bool fireChanged = control->changed[FireButton];
+	TakeStance(fireHeld, fireChanged);
+	const b2Vec2 a = Aim();
+	if (groundTimer <= 0)
+	{
+		bowDown = true;
+	}
+	RaiseBow(a);
+	if (!fireHeld && fireChanged)
+	{
+		Release();
+	}
+	ShowQuickShotBow();
+
+	CountDown(holdTimer);
+	CountDown(bowShowTimer);
+	CountDown(sprintCooldown);
+}
+
+void Archer::SetPace()
+{
 	moveScale = 1.0f;
 	maxSpeed = WalkSpeed;
 	if (control->held[SprintButton])
@@ -50,25 +75,24 @@ void Archer::Update()
 		moveScale = SprintScale;
 		maxSpeed = SprintSpeed;
 	}
+}
 
-	Move(control->stick.x, bowDown);
-	StartJump();
-	EndFrame();
-
-	const bool fireHeld = control->held[FireButton];
-	const bool fireChanged = control->changed[FireButton];
+void Archer::TakeStance(bool fireHeld, bool fireChanged)
+{
 	if (fireHeld && fireChanged)
 	{
 		holdTimer = TimerFrames;
 	}
-
 	if (fireHeld && bowDown && !drawLatch && holdTimer <= 0 && groundTimer > 0 && sprintCooldown <= 0)
 	{
 		bowDown = false;
 		aimGiven = false;
 		drawLatch = true;
 	}
+}
 
+b2Vec2 Archer::Aim()
+{
 	b2Vec2 a(control->stick.x, -control->stick.y);
 	if (a.Length() > 1.0f)
 	{
@@ -86,59 +110,58 @@ void Archer::Update()
 			bowDown = true;
 		}
 	}
+	return a;
+}
 
-	if (groundTimer <= 0)
-	{
-		bowDown = true;
-	}
-
+void Archer::RaiseBow(b2Vec2 a)
+{
 	bowBody->SetEnabled(false);
 	if (!bowDown)
 	{
 		a.Normalize();
 		const b2Vec2 offset = BowDistance * a;
 		bowBody->SetEnabled(true);
-		bowBody->SetTransform(body->GetPosition() + offset, std::atan2(offset.y, offset.x));
+		bowBody->SetTransform(fixture->GetBody()->GetPosition() + offset, std::atan2(offset.y, offset.x));
 		bowShowTimer = 0;
 	}
+}
 
-	if (!fireHeld && fireChanged)
+void Archer::Release()
+{
+	b2Body* body = fixture->GetBody();
+	if (!bowDown)
 	{
-		if (!bowDown)
+		if (!aimGiven || body->GetLinearVelocity().Length() > AimedShotSpeed)
 		{
-			if (!aimGiven || body->GetLinearVelocity().Length() > AimedShotSpeed)
-			{
-				bowDown = true;
-			}
-			if (!bowDown && !drawLatch && sprintCooldown <= 0)
-			{
-				GameWorldInstance->PlaySound(GameSounds::Arrow);
-				bowBody->SetEnabled(true);
-				aim.Normalize();
-				Shoot(aim);
-			}
+			bowDown = true;
 		}
-		else if (!drawLatch && sprintCooldown <= 0)
+		if (!bowDown && !drawLatch && sprintCooldown <= 0)
 		{
 			GameWorldInstance->PlaySound(GameSounds::Arrow);
-			b2Vec2 d(facing, 1.0f);
-			d.Normalize();
-			Shoot(d);
-			bowShowTimer = TimerFrames;
-			bowOffset = BowDistance * d;
+			bowBody->SetEnabled(true);
+			aim.Normalize();
+			Shoot(aim);
 		}
-		drawLatch = false;
 	}
+	else if (!drawLatch && sprintCooldown <= 0)
+	{
+		GameWorldInstance->PlaySound(GameSounds::Arrow);
+		b2Vec2 d(facing, 1.0f);
+		d.Normalize();
+		Shoot(d);
+		bowShowTimer = TimerFrames;
+		bowOffset = BowDistance * d;
+	}
+	drawLatch = false;
+}
 
+void Archer::ShowQuickShotBow()
+{
 	if (bowShowTimer > 0)
 	{
 		bowBody->SetEnabled(true);
-		bowBody->SetTransform(body->GetPosition() + bowOffset, std::atan2(bowOffset.y, bowOffset.x));
+		bowBody->SetTransform(fixture->GetBody()->GetPosition() + bowOffset, std::atan2(bowOffset.y, bowOffset.x));
 	}
-
-	CountDown(holdTimer);
-	CountDown(bowShowTimer);
-	CountDown(sprintCooldown);
 }
 
 void Archer::Shoot(b2Vec2 dir)

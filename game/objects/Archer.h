@@ -45,4 +45,21 @@ public:
 	b2Body* bowBody = nullptr;
 	float hurt = 0.0f;
 	float fade = 1.0f;
+
+private:
+	// Walking pace, or sprinting while the sprint button is held.
+	void SetPace();
+	// A fresh press of fire starts the hold timer; a hold past it, on the
+	// ground and not just after a sprint, takes the aiming stance.
+	void TakeStance(bool fireHeld, bool fireChanged);
+	// The stick's direction (y up) when it is deflected, else the last
+	// one; letting go of the stick after aiming lowers the bow.
+	b2Vec2 Aim();
+	// In the stance the bow stands BowDistance out along a.
+	void RaiseBow(b2Vec2 a);
+	// Fire let go: an aimed shot from the stance (unless running too fast
+	// or not aimed), else a quick shot upwards on the facing side.
+	void Release();
+	// The bow stays shown for a while after a quick shot.
+	void ShowQuickShotBow();
 };

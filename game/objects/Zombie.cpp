@@ -60,30 +60,13 @@ void Zombie::Update()
 {
 	if (Has(DyingFlag))
 	{
-		health -= FadeRate;
-		if (health <= 0.0f)
-		{
-			flags |= DeadFlag;
-		}
+		FadeOut();
 		return;
 	}
-
-	if (Has(HitFlag))
+	if (TakeHits())
 	{
-		health -= damage;
-		GameWorldInstance->PlaySound(GameSounds::EnemyHit);
-		if (health <= 0.0f && !Has(DyingFlag))
-		{
-			GameWorldInstance->PlaySound(GameSounds::EnemyDeath);
-			flags &= ~HitFlag;
-			flags |= DyingFlag;
-			++KillCount;
-			health = 1.0f;
-			return;
-		}
+		return;
 	}
-	flags &= ~HitFlag;
-	damage = 0.0f;
 
 	b2Body* body = fixture->GetBody();
 	const b2Vec2 position = body->GetPosition();
@@ -97,14 +80,57 @@ void Zombie::Update()
 
 	MyRayCastClosestCallback ray;
 	const bool inSight = Sees(ray);
+	const b2Body& targetBody = *chased->fixture->GetBody();
+	Charge(position, targetBody);
+	if (inSight)
+	{
+		Pursue(ray, position, targetBody);
+	}
 
-	b2Body* targetBody = chased->fixture->GetBody();
+	if (reverseCooldown > 0)
+	{
+		--reverseCooldown;
+	}
+}
+
+void Zombie::FadeOut()
+{
+	health -= FadeRate;
+	if (health <= 0.0f)
+	{
+		flags |= DeadFlag;
+	}
+}
+
+bool Zombie::TakeHits()
+{
+	if (Has(HitFlag))
+	{
+		health -= damage;
+		GameWorldInstance->PlaySound(GameSounds::EnemyHit);
+		if (health <= 0.0f && !Has(DyingFlag))
+		{
+			GameWorldInstance->PlaySound(GameSounds::EnemyDeath);
+			flags &= ~HitFlag;
+			flags |= DyingFlag;
+			++KillCount;
+			health = 1.0f;
+			return true;
+		}
+	}
+	flags &= ~HitFlag;
+	damage = 0.0f;
+	return false;
+}
+
+void Zombie::Charge(b2Vec2 position, const b2Body& targetBody)
+{
 	if (charging)
 	{
 		charge += ChargeRate;
 		if (charge >= 1.0f)
 		{
-			const b2Vec2 leadPoint = targetBody->GetPosition() + targetBody->GetLinearVelocity();
+			const b2Vec2 leadPoint = targetBody.GetPosition() + targetBody.GetLinearVelocity();
 			Attack(leadPoint - position);
 			charging = false;
 			GameWorldInstance->PlaySound(GameSounds::Fireball);
@@ -114,45 +140,46 @@ void Zombie::Update()
 	{
 		charge -= ChargeDecay;
 	}
+}
 
-	if (inSight)
+void Zombie::Pursue(const MyRayCastClosestCallback& ray, b2Vec2 position, const b2Body& targetBody)
+{
+	if (RunOut(laughTimer))
 	{
-		if (RunOut(laughTimer))
-		{
-			GameWorldInstance->PlaySound(GameSounds::GhostFix);
-			laughTimer = DrawPeriod();
-		}
-		if (RunOut(orbitTimer))
-		{
-			orbitLeft = !orbitLeft;
-			orbitTimer = DrawPeriod();
-		}
-		if (charge <= 0.0f)
-		{
-			charging = true;
-		}
-		evading = ray.shieldSeen;
-		if (!charging)
-		{
-			b2Vec2 d = targetBody->GetPosition() - position;
-			d.Normalize();
-			if (evading)
-			{
-				d = orbitLeft ? b2Vec2(-d.y, d.x) : b2Vec2(d.y, -d.x);
-			}
-			b2Vec2 correction = SteerSpeed * d - body->GetLinearVelocity();
-			if (correction.Length() > MaxCorrection)
-			{
-				correction *= MaxCorrection / correction.Length();
-			}
-			body->ApplyLinearImpulse(correction, b2Vec2(0.0f, 0.0f), true);
-		}
+		GameWorldInstance->PlaySound(GameSounds::GhostFix);
+		laughTimer = DrawPeriod();
 	}
+	if (RunOut(orbitTimer))
+	{
+		orbitLeft = !orbitLeft;
+		orbitTimer = DrawPeriod();
+	}
+	if (charge <= 0.0f)
+	{
+		charging = true;
+	}
+	evading = ray.shieldSeen;
+	if (!charging)
+	{
+		Steer(position, targetBody);
+	}
+}
 
-	if (reverseCooldown > 0)
+void Zombie::Steer(b2Vec2 position, const b2Body& targetBody)
+{
+	b2Body* body = fixture->GetBody();
+	b2Vec2 d = targetBody.GetPosition() - position;
+	d.Normalize();
+	if (evading)
 	{
-		--reverseCooldown;
+		d = orbitLeft ? b2Vec2(-d.y, d.x) : b2Vec2(d.y, -d.x);
 	}
+	b2Vec2 correction = SteerSpeed * d - body->GetLinearVelocity();
+	if (correction.Length() > MaxCorrection)
+	{
+		correction *= MaxCorrection / correction.Length();
+	}
+	body->ApplyLinearImpulse(correction, b2Vec2(0.0f, 0.0f), true);
 }
 
 void Zombie::OnContact(b2Contact* contact, b2Fixture*, b2Fixture* other)

@@ -71,6 +71,18 @@ public:
 	int32_t hidingEdge = -1;
 
 private:
+	// Defeated: fades, and is dead once its health has run out.
+	void FadeOut();
+	// The frame's hits take their damage; true when they just defeated it.
+	bool TakeHits();
+	// Charges up while charging and throws a fireball at where the target
+	// will be in a second once charged; otherwise the charge ebbs.
+	void Charge(b2Vec2 position, const b2Body& targetBody);
+	// The target in sight: laughs and turns its orbit now and then, starts
+	// charging once the last charge has ebbed, and otherwise steers in.
+	void Pursue(const MyRayCastClosestCallback& ray, b2Vec2 position, const b2Body& targetBody);
+	// Towards the target, or round it while a raised shield is in the way.
+	void Steer(b2Vec2 position, const b2Body& targetBody);
 	// The nearer of two fighters that are not down, else the one that is
 	// not down, else targetA; a gone fighter counts as more down than a
 	// dying one. Null when both are gone.

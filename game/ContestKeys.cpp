@@ -1,0 +1,67 @@
+#include "game/ContestKeys.h"
+
+#include <cstring>
+
+#include "game/KeyboardPad.h"
+
+namespace
+{
+constexpr uint32_t WaveKeyFactor = 10;
+constexpr const char* OperatorLetters = "aklmseh";
+constexpr uint32_t SingleWaveSize = 1;
+constexpr uint32_t HordeWaveSize = 1000;
+} // namespace
+
+std::optional<uint32_t> ContestKeys::WaveOf(unsigned char key)
+{
+	if (key >= '1' && key <= '9')
+	{
+		return WaveKeyFactor * static_cast<uint32_t>(key - '0');
+	}
+	switch (key)
+	{
+	case 'e':
+		return SingleWaveSize;
+	case 'h':
+		return HordeWaveSize;
+	default:
+		return std::nullopt;
+	}
+}
+
+bool ContestKeys::IsOperatorLetter(unsigned char key)
+{
+	return key != 0 && std::strchr(OperatorLetters, key) != nullptr;
+}
+
+std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay)
+{
+	std::vector<std::string> lines = {
+		"Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies",
+		"Pads: stick or D-pad moves; A/cross swing or shoot, B/circle jump, X/square shield or sprint, Start pause",
+		// No spawn tile sees where the fighters stand, so nothing comes to them.
+		"The wave waits in the upper caves: climb the slopes to meet it",
+	};
+	if (!keyboardPlay)
+	{
+		lines.push_back("Tab: play both fighters from the keyboard");
+		return lines;
+	}
+	const char* const names[] = {"Knight", "Archer"};
+	for (int pad = 0; pad < 2; ++pad)
+	{
+		std::string keys = std::string(names[pad]) + ":";
+		for (int i = 0; i < KeyboardPad::bindingCount; ++i)
+		{
+			const KeyboardPad::Binding& binding = KeyboardPad::bindings[i];
+			if (binding.pad == pad)
+			{
+				keys += " " + KeyboardPad::KeyName(binding) + " " + binding.action + ",";
+			}
+		}
+		keys.pop_back();
+		lines.push_back(keys);
+	}
+	lines.push_back("Tab: keyboard play off (pads only)");
+	return lines;
+}
