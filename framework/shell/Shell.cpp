@@ -293,6 +293,7 @@ void RunFrame(bool shown)
 		inputRouter.PanelChanged(change);
 	}
 	onlineSession.FrameEnded();
+	onlineSession.DeliverNotices();
 }
 
 // A partner that joined a game under way plays the host's frames so far as
@@ -365,8 +366,12 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 	{
 		options.fighters[pad] = devices.FighterOn(pad);
 	}
+	options.program = ContestVersion;
+	options.scenes = sceneHost.Count();
+	options.width = View::DefaultWidth;
+	options.height = View::DefaultHeight;
 	onlineSession.GetLockstep().UseRules(TravelRules(&devices));
-	if (!onlineSession.Open(options, &error))
+	if (!onlineSession.Open(options, inputStream, &error))
 	{
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
@@ -381,23 +386,32 @@ bool StartOnline(const CommandLine& commandLine, InputDevices& devices, const ch
 		devices.SetKeyboardPlay(true);
 		RecordOnlineGame(header, {}, 0);
 	}
-	onlineSession.OnStart([&devices](unsigned seed) {
-		// A game recorded so far ends before the scene is built anew.
-		EndOnlineRecording();
-		std::srand(seed);
-		sceneHost.settings = Settings();
-		sceneHost.settingsHz = Settings().hz;
-		sceneHost.Switch(0);
-		// Both players can use the keys or a pad from the start; Tab
-		// switches keyboard play for both.
-		devices.SetKeyboardPlay(true);
-	});
-	onlineSession.OnShared(RecordOnlineGame);
-	onlineSession.OnPartnerLeft([&devices] {
-		EndOnlineRecording();
-		// The other player's fighter lets go of what it held, through the
-		// input stream: the game kept for the next partner holds it too.
-		devices.LetGoOf(TravelRules::PadOf(onlineSession.IsHost() ? Lockstep::Side::Partner : Lockstep::Side::Host));
+	onlineSession.OnNotice([&devices](const OnlineSession::Notice& notice) {
+		switch (notice.kind)
+		{
+		case OnlineSession::Notice::Kind::GameStarts:
+			// A game recorded so far ends before the scene is built anew.
+			EndOnlineRecording();
+			std::srand(notice.seed);
+			sceneHost.settings = Settings();
+			sceneHost.settingsHz = Settings().hz;
+			sceneHost.Switch(0);
+			// Both players can use the keys or a pad from the start; Tab
+			// switches keyboard play for both.
+			devices.SetKeyboardPlay(true);
+			break;
+		case OnlineSession::Notice::Kind::GameShared:
+			RecordOnlineGame(notice.header, notice.before, notice.frames);
+			break;
+		case OnlineSession::Notice::Kind::PartnerLeft:
+			EndOnlineRecording();
+			// The other player's fighter lets go of what it held, through
+			// the input stream: the game kept for the next partner holds
+			// it too.
+			devices.LetGoOf(
+				TravelRules::PadOf(onlineSession.IsHost() ? Lockstep::Side::Partner : Lockstep::Side::Host));
+			break;
+		}
 	});
 	onlineSession.GetLockstep().UseKeyMap([&devices](unsigned char key) { return devices.SecondPlayerKey(key); });
 	inputStream.SetSource(&onlineSession.GetLockstep());
@@ -535,6 +549,7 @@ void OnTimer(int)
 		return;
 	}
 	onlineSession.Service();
+	onlineSession.DeliverNotices();
 	if (onlineSession.FailedStatus() != 0)
 	{
 		Quit(onlineSession.FailedStatus());
