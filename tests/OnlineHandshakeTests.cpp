@@ -64,6 +64,40 @@ std::string Told(const std::string& lie, const std::string& welcome)
 	return told;
 }
 
+// A caller that says hello, tells lie in reply to the welcome and waits
+// to be dropped: false when it was not within 10 s.
+bool LieUntilDropped(const ENetAddress& address, const char* lie)
+{
+	ENetHost* client = enet_host_create(nullptr, 1, 1, 0, 0);
+	ENetPeer* peer = enet_host_connect(client, &address, 1, 0);
+	bool dropped = false;
+	ENetEvent event;
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	while (!dropped && std::chrono::steady_clock::now() < deadline)
+	{
+		if (enet_host_service(client, &event, 50) <= 0)
+		{
+			continue;
+		}
+		if (event.type == ENET_EVENT_TYPE_RECEIVE)
+		{
+			const std::string text(reinterpret_cast<char*>(event.packet->data), event.packet->dataLength);
+			enet_packet_destroy(event.packet);
+			const std::string reply = text.rfind("probe", 0) == 0
+				? "hello " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + "\n"
+				: text.rfind("welcome", 0) == 0 ? Told(lie, text)
+												: "";
+			if (!reply.empty())
+			{
+				enet_peer_send(peer, 0, enet_packet_create(reply.data(), reply.size(), ENET_PACKET_FLAG_RELIABLE));
+			}
+		}
+		dropped = event.type == ENET_EVENT_TYPE_DISCONNECT;
+	}
+	enet_host_destroy(client);
+	return dropped;
+}
+
 // A caller that speaks the protocol, then lies: the host drops it with a
 // line on stderr and takes the next partner. Random datagrams at its port
 // change nothing.
@@ -99,34 +133,7 @@ TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 		"progress 99999999\n"};
 	for (const char* lie : lies)
 	{
-		ENetHost* client = enet_host_create(nullptr, 1, 1, 0, 0);
-		ENetPeer* peer = enet_host_connect(client, &address, 1, 0);
-		bool dropped = false;
-		ENetEvent event;
-		const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-		while (!dropped && std::chrono::steady_clock::now() < deadline)
-		{
-			if (enet_host_service(client, &event, 50) <= 0)
-			{
-				continue;
-			}
-			if (event.type == ENET_EVENT_TYPE_RECEIVE)
-			{
-				const std::string text(reinterpret_cast<char*>(event.packet->data), event.packet->dataLength);
-				enet_packet_destroy(event.packet);
-				const std::string reply = text.rfind("probe", 0) == 0
-					? "hello " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + "\n"
-					: text.rfind("welcome", 0) == 0 ? Told(lie, text)
-													: "";
-				if (!reply.empty())
-				{
-					enet_peer_send(peer, 0, enet_packet_create(reply.data(), reply.size(), ENET_PACKET_FLAG_RELIABLE));
-				}
-			}
-			dropped = event.type == ENET_EVENT_TYPE_DISCONNECT;
-		}
-		EXPECT_TRUE(dropped) << lie;
-		enet_host_destroy(client);
+		EXPECT_TRUE(LieUntilDropped(address, lie)) << lie;
 	}
 	enet_deinitialize();
 	const std::string errors = host.ErrorOutput();

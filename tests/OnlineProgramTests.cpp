@@ -193,6 +193,69 @@ constexpr int GameSeconds = 240;
 // when one is given, until the host leaves with Escape: both games end on
 // the same frame with every digest equal, both recordings are the same but
 // for the side, and the recording plays offline to the same world.
+// Both sides ended lockstep after the same frame, and every digest
+// matched from the frame the partner caught up to: errors are each side's
+// standard error.
+void ExpectTheSameEnd(const std::vector<std::string>& errors, int played, int caughtUp)
+{
+	int lastFrames[2];
+	for (int side = 0; side < 2; ++side)
+	{
+		const std::size_t summary = errors[side].find("left the game after frame ");
+		lastFrames[side] = NumberAfter(errors[side], "after frame ", summary);
+		ASSERT_GT(lastFrames[side], 0) << errors[side];
+		EXPECT_EQ(errors[side].find("differ"), std::string::npos) << errors[side];
+		EXPECT_GE(NumberAfter(errors[side], " (", summary), (played - caughtUp) / DigestPeriod - 1)
+			<< errors[side];
+		std::cout << errors[side];
+	}
+	EXPECT_EQ(lastFrames[0], lastFrames[1]);
+}
+
+// The recordings are the same but for the side, with both fighters in them.
+void ExpectTheSameRecording(const std::string recordings[2])
+{
+	std::vector<std::string> lines[] = {ReadLines(recordings[0]), ReadLines(recordings[1])};
+	ASSERT_EQ(lines[0].size(), lines[1].size());
+	std::vector<std::string> differing;
+	for (std::size_t i = 0; i < lines[0].size(); ++i)
+	{
+		if (lines[0][i] != lines[1][i])
+		{
+			differing.push_back(lines[0][i] + " / " + lines[1][i]);
+		}
+	}
+	EXPECT_EQ(differing, std::vector<std::string>{"online host / online partner"});
+	const std::string text = std::accumulate(lines[0].begin(), lines[0].end(), std::string(),
+		[](std::string all, const std::string& line) { return all + line + "\n"; });
+	EXPECT_NE(text.find(" pad press 0 0 0\n"), std::string::npos);
+	EXPECT_NE(text.find(" pad press 1 0 0\n"), std::string::npos);
+	ASSERT_FALSE(lines[0].empty());
+	EXPECT_NE(lines[0].back().find(" end "), std::string::npos) << lines[0].back();
+}
+
+// South starts the game; then each walks about, swinging or shooting,
+// until the host's recording has frames frames or the time is up: the
+// frames it has.
+int Play(Player& host, Player& partner, const std::string& recording, int frames)
+{
+	host.Press(0);
+	const auto deadline =
+		std::chrono::steady_clock::now() + std::chrono::seconds(GameSeconds);
+	for (int step = 0; RecordedFrames(recording) < frames && std::chrono::steady_clock::now() < deadline;
+		 ++step)
+	{
+		const std::string way = std::to_string(step % 4 < 2 ? 24000 : -24000);
+		for (Player* player : {&host, &partner})
+		{
+			player->Say("move 0 " + std::to_string(step % 2) + " " + way);
+			player->Say("press 0 0 " + std::to_string(step % 2));
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(150));
+	}
+	return RecordedFrames(recording);
+}
+
 class OnlineGame : public testing::TestWithParam<bool>
 {
 };
@@ -221,22 +284,7 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 	ASSERT_TRUE(host.Plug("Knight Pad") && partner.Plug("Archer Pad"));
 	ASSERT_TRUE(WaitForText(partner.Program(), "caught up", 60.0)) << partner.Program().ErrorOutput();
 
-	// South starts the game; then each walks about, swinging or shooting.
-	host.Press(0);
-	const auto deadline =
-		std::chrono::steady_clock::now() + std::chrono::seconds(GameSeconds);
-	for (int step = 0; RecordedFrames(recordings[0]) < frames && std::chrono::steady_clock::now() < deadline;
-		 ++step)
-	{
-		const std::string way = std::to_string(step % 4 < 2 ? 24000 : -24000);
-		for (Player* player : {&host, &partner})
-		{
-			player->Say("move 0 " + std::to_string(step % 2) + " " + way);
-			player->Say("press 0 0 " + std::to_string(step % 2));
-		}
-		std::this_thread::sleep_for(std::chrono::milliseconds(150));
-	}
-	const int played = RecordedFrames(recordings[0]);
+	const int played = Play(host, partner, recordings[0], frames);
 	ASSERT_GE(played, frames);
 	host.Program().SendKey(hostWindow, XK_Escape);
 	ASSERT_EQ(host.Program().WaitForExit(30.0), 0) << host.Program().ErrorOutput();
@@ -248,38 +296,10 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 	// Both ended lockstep after the same frame, every digest matched from
 	// the frame the partner caught up to.
 	const int caughtUp = std::max(NumberAfter(partner.Program().ErrorOutput(), "catching up with the host's game: "), 0);
-	int lastFrames[2];
-	const std::string errors[] = {host.Program().ErrorOutput(), partner.Program().ErrorOutput()};
-	for (int side = 0; side < 2; ++side)
-	{
-		const std::size_t summary = errors[side].find("left the game after frame ");
-		lastFrames[side] = NumberAfter(errors[side], "after frame ", summary);
-		ASSERT_GT(lastFrames[side], 0) << errors[side];
-		EXPECT_EQ(errors[side].find("differ"), std::string::npos) << errors[side];
-		EXPECT_GE(NumberAfter(errors[side], " (", summary), (played - caughtUp) / DigestPeriod - 1)
-			<< errors[side];
-		std::cout << errors[side];
-	}
-	EXPECT_EQ(lastFrames[0], lastFrames[1]);
+	ExpectTheSameEnd({host.Program().ErrorOutput(), partner.Program().ErrorOutput()}, played, caughtUp);
 
 	// The same recording but for the side, with both fighters in it.
-	std::vector<std::string> lines[] = {ReadLines(recordings[0]), ReadLines(recordings[1])};
-	ASSERT_EQ(lines[0].size(), lines[1].size());
-	std::vector<std::string> differing;
-	for (std::size_t i = 0; i < lines[0].size(); ++i)
-	{
-		if (lines[0][i] != lines[1][i])
-		{
-			differing.push_back(lines[0][i] + " / " + lines[1][i]);
-		}
-	}
-	EXPECT_EQ(differing, std::vector<std::string>{"online host / online partner"});
-	const std::string text = std::accumulate(lines[0].begin(), lines[0].end(), std::string(),
-		[](std::string all, const std::string& line) { return all + line + "\n"; });
-	EXPECT_NE(text.find(" pad press 0 0 0\n"), std::string::npos);
-	EXPECT_NE(text.find(" pad press 1 0 0\n"), std::string::npos);
-	ASSERT_FALSE(lines[0].empty());
-	EXPECT_NE(lines[0].back().find(" end "), std::string::npos) << lines[0].back();
+	ExpectTheSameRecording(recordings);
 
 	RunningProgram offline({"--replay", recordings[1], "--fast"});
 	EXPECT_EQ(offline.WaitForExit(240.0), 0) << offline.Output() << offline.ErrorOutput();

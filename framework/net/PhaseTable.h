@@ -10,6 +10,7 @@
 class PhaseTable
 {
 public:
+	// The host's phases come first (IsHost depends on it).
 	enum class Phase
 	{
 		// The host: listening for callers (alone, or after a partner went);
