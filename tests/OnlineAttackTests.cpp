@@ -90,8 +90,8 @@ const std::string Joined = "connect 127.0.0.1:$PORT\n"
 						   "expect probe\n"
 						   "send reliable hello $PROTOCOL $VERSION\\n\n"
 						   "expect welcome\n"
-						   "set D ${$3+$2}\n"
-						   "set A ${$3+$2-1}\n";
+						   "set D ${$3+1+$2}\n"
+						   "set A ${$3+$2}\n";
 
 struct Lie
 {

@@ -89,7 +89,7 @@ TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 	}
 	ASSERT_TRUE(game->IsStarted());
 	// The end finishes the app's recording, which hears nothing after it.
-	inputStream.EndSession(*TestApp().Scenes().Scene());
+	TestApp().Stream().EndSession(*TestApp().Scenes().Scene());
 	keyboardPad.SetEnabled(false);
 	EndGame();
 

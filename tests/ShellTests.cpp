@@ -316,11 +316,11 @@ TEST_F(ShellTest, AFrameWaitingForThePartnerKeepsTheLastPictureUnderItsLine)
 	Lockstep held;
 	held.Start(Lockstep::Side::Host, 1);
 	held.Hold(true);
-	inputStream.SetSource(&held);
+	TestApp().Stream().SetSource(&held);
 	TestApp().Display();
 	std::this_thread::sleep_for(std::chrono::milliseconds(300));
 	TestApp().Display();
-	inputStream.SetSource(nullptr);
+	TestApp().Stream().SetSource(nullptr);
 	EXPECT_EQ(Scene().steps, 1);
 
 	const int w = TestApp().GetView().WindowWidth();

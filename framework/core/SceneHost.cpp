@@ -37,13 +37,13 @@ void SceneHost::Switch(int row)
 	{
 		devices->ReleaseAll();
 	}
-	inputStream.SceneRestarts(*currentScene);
+	stream.SceneRestarts(*currentScene);
 	Start((row % sceneCount + sceneCount) % sceneCount);
 }
 
 void SceneHost::Restart()
 {
-	inputStream.SceneRestarts(*currentScene);
+	stream.SceneRestarts(*currentScene);
 	Build(*currentEntry);
 }
 

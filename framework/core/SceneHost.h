@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "framework/input/InputStream.h"
+
 #include "framework/input/ProgramStart.h"
 #include "framework/core/Settings.h"
 #include "framework/core/Test.h"
@@ -11,6 +13,9 @@
 class SceneHost
 {
 public:
+	// Restarts are told to stream.
+	explicit SceneHost(InputStream& stream) : stream(stream) {}
+
 	// Takes the rows offered, ending with a row whose create is null.
 	void UseRegistry(const SceneEntry* registry);
 	// The devices to let go of at a switch; none in some tools.
@@ -43,6 +48,7 @@ public:
 	float settingsHz = 60.0f;
 
 private:
+	InputStream& stream;
 	const SceneEntry* sceneRegistry = nullptr;
 	int sceneCount = 0;
 	int sceneIndex = 0;

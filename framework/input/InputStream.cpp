@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-InputStream inputStream;
-
 bool IsOnChannel(InputLine::Kind kind, InputChannel channel)
 {
 	using Line = InputLine;

@@ -136,4 +136,3 @@ private:
 	std::vector<InputListener*> listeners;
 };
 
-extern InputStream inputStream;

@@ -51,6 +51,11 @@ public:
 	// The peer is told at once, with nothing more sent: the program ends.
 	static void LetGoNow(ENetPeer* peer) { enet_peer_disconnect_now(peer, 0); }
 	static bool IsConnected(const ENetPeer* peer) { return peer->state == ENET_PEER_STATE_CONNECTED; }
+	// ENet's smoothed round trip to peer; 0 without one.
+	static float RoundTripMs(const ENetPeer* peer)
+	{
+		return peer != nullptr ? static_cast<float>(peer->roundTripTime) : 0.0f;
+	}
 	void Flush();
 
 	static std::string AddressOf(const ENetPeer* peer);

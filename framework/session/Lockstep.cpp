@@ -7,7 +7,7 @@
 
 using Line = InputLine;
 
-void Lockstep::Start(Side playing, int frames, int first)
+void Lockstep::Start(Side playing, int frames, int played)
 {
 	std::function<unsigned char(unsigned char)> keyMap = std::move(secondPlayerKey);
 	const TravelRules kept = rules;
@@ -18,17 +18,25 @@ void Lockstep::Start(Side playing, int frames, int first)
 	keeping = keepingGame;
 	side = playing;
 	delay = frames;
-	running = true;
-	firstFrame = first;
-	frame = first;
+	state = State::Running;
+	firstFrame = played + 1;
+	frame = firstFrame;
 	// Nobody's input can act before the delay has passed.
-	expected = first + delay;
+	expected = firstFrame + delay;
 	lastMade = expected - 1;
+}
+
+void Lockstep::Hold(bool hold)
+{
+	if (IsRunning())
+	{
+		state = hold ? State::Held : State::Running;
+	}
 }
 
 void Lockstep::Stop()
 {
-	running = false;
+	state = State::Stopped;
 	local.clear();
 	remote.clear();
 	unacknowledged.clear();
@@ -38,7 +46,6 @@ void Lockstep::Stop()
 
 int Lockstep::Finish()
 {
-	leaving = true;
 	// The batches up to the last one made are on their way. A partner who
 	// left first may have ended the game sooner.
 	lastFrame = lastFrame < 0 ? lastMade : std::min(lastFrame, lastMade);
@@ -89,7 +96,7 @@ std::vector<Line> Lockstep::TakeDigests()
 
 bool Lockstep::ReceiveDigest(const Line& digest, std::string* error)
 {
-	if (digest.kind != Line::FrameDigest || digest.frame % DigestPeriod != DigestPeriod - 1 ||
+	if (digest.kind != Line::FrameDigest || !DigestDue(digest.frame) ||
 		digest.frame > frame + MaxLead ||
 		partnerDigests.size() >= MaxLead / DigestPeriod)
 	{
@@ -136,7 +143,7 @@ bool Lockstep::Receive(const Batch& batch, std::string* error)
 
 bool Lockstep::Admits(const Line& input)
 {
-	if (running || !keeping)
+	if (IsRunning() || !keeping)
 	{
 		return true;
 	}
@@ -165,7 +172,7 @@ bool Lockstep::AsTravelling(const Line& input, Line* scheduled) const
 	}
 	if (input.kind == Line::Pad)
 	{
-		// Only the local pad 0's slot plays, as this machine's fighter.
+		// Only the first local pad plays, as this machine's slot.
 		if (input.pad != 0)
 		{
 			return false;
@@ -229,7 +236,7 @@ bool Lockstep::FrameReady()
 	{
 		return false;
 	}
-	const bool ready = !held && (frame < firstFrame + delay || remote.count(frame) != 0);
+	const bool ready = state != State::Held && (frame < firstFrame + delay || remote.count(frame) != 0);
 	if (!ready && !waiting)
 	{
 		++framesWaited;
@@ -241,7 +248,7 @@ bool Lockstep::FrameReady()
 void Lockstep::FrameBegins(const Test&)
 {
 	current.clear();
-	if (!running)
+	if (!IsRunning())
 	{
 		return;
 	}
@@ -278,11 +285,11 @@ const Line* Lockstep::Next(InputChannel channel)
 void Lockstep::FrameEnds(const Test& scene)
 {
 	aloneFrame.clear();
-	if (!running)
+	if (!IsRunning())
 	{
 		return;
 	}
-	if ((frame + 1) % DigestPeriod == 0)
+	if (DigestDue(frame))
 	{
 		Line digest;
 		digest.kind = Line::FrameDigest;

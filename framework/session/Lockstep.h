@@ -10,6 +10,7 @@
 
 #include "framework/input/InputStream.h"
 #include "framework/session/ReplayLog.h"
+#include "framework/session/SessionFrames.h"
 #include "framework/session/TravelRules.h"
 
 // Two programs playing one session, each running the whole world: every
@@ -18,8 +19,10 @@
 // players' inputs for it are there. The camera and the window stay each
 // machine's own.
 //
-// The host plays pad 0's slot, the partner pad 1's; on each machine the
-// local pad 0 plays that machine's own slot.
+// Each side plays its own pad slot (TravelRules::PadOf); on each machine the
+// first local pad plays that machine's slot. Frames count from 1, as every
+// session's do (SessionFrames.h): the first frame lockstep runs follows the
+// frames both machines have already played alike.
 class Lockstep : public InputSource
 {
 public:
@@ -37,18 +40,16 @@ public:
 	static constexpr int MaxLead = 600;
 	static constexpr int MinDelay = 1;
 	static constexpr int MaxDelay = 15;
-	// Frames between two digests each side sends to check the other.
-	static constexpr int DigestPeriod = 60;
 	// A partner whose digest of a frame has not come this many frames
 	// after it sends none.
 	static constexpr int DigestGrace = 4 * DigestPeriod;
 
-	// Lockstep from frame first: 0 for a freshly built scene, or the frames
-	// both machines have already played alike. The partner's keys go
-	// through secondPlayerKey before they travel.
-	void Start(Side side, int delay, int first = 0);
+	// Lockstep after played frames both machines have already played alike
+	// (0 for a freshly built scene): the first frame it runs is played + 1.
+	// The partner's keys go through secondPlayerKey before they travel.
+	void Start(Side side, int delay, int played = 0);
 	void UseKeyMap(std::function<unsigned char(unsigned char)> map) { secondPlayerKey = std::move(map); }
-	// What may travel; without the game's devices no key plays a fighter.
+	// What may travel; without the program's devices no key plays for a player.
 	void UseRules(const TravelRules& given) { rules = given; }
 	const TravelRules& Rules() const { return rules; }
 	// A host waiting for a partner keeps its game for the partner to catch
@@ -57,7 +58,7 @@ public:
 	// No frame runs while held: the host waits so while its partner
 	// catches up, and both then start from the same frame at about the
 	// same time.
-	void Hold(bool hold) { held = hold; }
+	void Hold(bool hold);
 	// Lockstep ends: the live inputs take over, nothing more travels.
 	void Stop();
 	// This machine leaves the game: no input made from now on travels, and
@@ -68,12 +69,12 @@ public:
 	// The partner leaves after frame last: false, with the reason, when
 	// batches beyond it came or it lies further ahead than any may.
 	bool PartnerFinishes(int last, std::string* error);
-	bool IsLeaving() const { return leaving; }
 	// Either side left and the last frame both play has run.
 	bool IsOver() const { return lastFrame >= 0 && frame > lastFrame; }
 	// Every batch up to the partner's last frame is here.
 	bool HasAllFromPartner() const { return lastFrame >= 0 && expected > lastFrame; }
-	bool IsRunning() const { return running; }
+	// Running, or held: lockstep gives the frames.
+	bool IsRunning() const { return state != State::Stopped; }
 	Side GetSide() const { return side; }
 	int Delay() const { return delay; }
 	// The frame running, or next to run, and the first lockstep ran.
@@ -118,8 +119,8 @@ public:
 	bool FrameReady() override;
 	const InputLine* Next(InputChannel channel) override;
 	bool EndsBeforeStep(const Test&) override { return false; }
-	bool IsGiving() const override { return running; }
-	bool TakesLiveInputs() const override { return running; }
+	bool IsGiving() const override { return IsRunning(); }
+	bool TakesLiveInputs() const override { return IsRunning(); }
 	int LocalPadFor(int pad) const override { return pad == OwnPad() ? 0 : -1; }
 	void Heard(const InputLine&) override {}
 	void SceneRestarts(const Test&) override {}
@@ -128,23 +129,30 @@ public:
 	void SessionEnds(const Test&) override {}
 
 private:
+	// Whether lockstep gives the frames, and whether they may run.
+	enum class State
+	{
+		Stopped,
+		Held,
+		Running,
+	};
+
 	void CompareDigests(int at);
 	// A local input that cannot travel: why, on stderr once.
 	void Refuse(const InputLine& input, const std::string& why);
 	int OwnPad() const { return TravelRules::PadOf(side); }
 	// A local input as it travels: the partner's keys made the second
-	// player's, a release under Ctrl naming its letter, the local pad 0
+	// player's, a release under Ctrl naming its letter, the first local pad
 	// this machine's own slot. False for a pad that plays nothing here.
 	bool AsTravelling(const InputLine& input, InputLine* scheduled) const;
 
-	bool running = false;
+	State state = State::Stopped;
 	Side side = Side::Host;
 	int delay = MinDelay;
 	// The first frame lockstep ran, and the one running or next to run.
 	int firstFrame = 0;
 	int frame = 0;
 	bool waiting = false;
-	bool held = false;
 	int framesWaited = 0;
 	// Each player's inputs by the frame they act in.
 	std::map<int, std::vector<InputLine>> local;
@@ -165,7 +173,6 @@ private:
 	std::set<std::string> refusalsSaid;
 	// The last frame of the game when either side has left; -1 until then.
 	int lastFrame = -1;
-	bool leaving = false;
 	std::function<unsigned char(unsigned char)> secondPlayerKey;
 	TravelRules rules;
 	bool keeping = false;

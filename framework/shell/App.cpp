@@ -65,8 +65,8 @@ bool DisplayOpens(const std::string& name)
 } // namespace
 
 App::App(const SceneEntry* registry, InputDevices& devices, ProgramText text)
-	: devices(devices), text(text), stream(inputStream), scenes(), view(scenes.settings, callbacks),
-	  router(view, scenes, panel, callbacks, stream), online(onlineSession),
+	: devices(devices), text(text), scenes(stream), view(scenes.settings, callbacks),
+	  router(view, scenes, panel, callbacks, stream),
 	  frames(scenes, stream, router, panel, view, online, player, *this), onlineRecording(recorder, stream)
 {
 	scenes.UseRegistry(registry);
@@ -298,6 +298,7 @@ void App::Tick()
 		return;
 	}
 	online.Service();
+	online.DeliverNotices();
 	if (online.FailedStatus() != 0 || online.HasLeft())
 	{
 		Quit(online.FailedStatus());
@@ -407,11 +408,11 @@ bool App::StartOnline(const CommandLine& commandLine, const char* program, int* 
 		options.fighters[pad] = devices.FighterOn(pad);
 	}
 	options.program = ContestVersion;
-	options.sceneCount = scenes.Count();
+	options.scenes = scenes.Count();
 	options.width = View::DefaultWidth;
 	options.height = View::DefaultHeight;
 	online.GetLockstep().UseRules(TravelRules(&devices));
-	if (!online.Open(options, &error))
+	if (!online.Open(options, stream, &error))
 	{
 		std::fprintf(stderr, "%s: %s\n", program, error.c_str());
 		return false;
@@ -427,27 +428,36 @@ bool App::StartOnline(const CommandLine& commandLine, const char* program, int* 
 		devices.SetKeyboardPlay(true);
 		onlineRecording.GameStarts(header, {}, 0);
 	}
-	online.OnStart([this](unsigned seed) {
+	online.OnNotice([this](const OnlineSession::Notice& notice) { Noticed(notice); });
+	online.GetLockstep().UseKeyMap([this](unsigned char key) { return devices.SecondPlayerKey(key); });
+	stream.SetSource(&online.GetLockstep());
+	return true;
+}
+
+// What the online session tells between frames.
+void App::Noticed(const OnlineSession::Notice& notice)
+{
+	switch (notice.kind)
+	{
+	case OnlineSession::Notice::Kind::GameStarts:
 		// A game recorded so far ends before the scene is built anew.
 		onlineRecording.GameEnds(*scenes.Scene());
-		std::srand(seed);
+		std::srand(notice.seed);
 		scenes.settings = Settings();
 		scenes.settingsHz = Settings().hz;
 		scenes.Switch(0);
 		// Both players can use the keys or a pad from the start; Tab
 		// switches keyboard play for both.
 		devices.SetKeyboardPlay(true);
-	});
-	online.OnShared([this](const ReplayLog::Header& header, const std::vector<InputLine>& before, int played) {
-		onlineRecording.GameStarts(header, before, played);
-	});
-	online.OnPartnerLeft([this] {
+		break;
+	case OnlineSession::Notice::Kind::GameShared:
+		onlineRecording.GameStarts(notice.header, notice.before, notice.frames);
+		break;
+	case OnlineSession::Notice::Kind::PartnerLeft:
 		onlineRecording.GameEnds(*scenes.Scene());
 		// The other player's fighter lets go of what it held, through the
 		// input stream: the game kept for the next partner holds it too.
 		devices.LetGoOf(TravelRules::PadOf(online.IsHost() ? Lockstep::Side::Partner : Lockstep::Side::Host));
-	});
-	online.GetLockstep().UseKeyMap([this](unsigned char key) { return devices.SecondPlayerKey(key); });
-	stream.SetSource(&online.GetLockstep());
-	return true;
+		break;
+	}
 }

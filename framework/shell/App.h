@@ -108,6 +108,7 @@ private:
 	// False, said on stderr, when the file cannot be read or written.
 	bool StartReplay(const CommandLine& commandLine, const char* program, int* row, bool* keyboardPlay);
 	bool StartOnline(const CommandLine& commandLine, const char* program, int* row);
+	void Noticed(const OnlineSession::Notice& notice);
 	// Escape ends the session; while a replay plays, 'p' holds it.
 	void SessionKey(unsigned char key);
 	// Ends the session and leaves the event loop with this exit status.
@@ -116,7 +117,7 @@ private:
 
 	InputDevices& devices;
 	ProgramText text;
-	InputStream& stream;
+	InputStream stream;
 	SceneHost scenes;
 	WindowCallbacks callbacks;
 	View view;
@@ -124,7 +125,7 @@ private:
 	InputRouter router;
 	ReplayRecorder recorder;
 	ReplayPlayer player;
-	OnlineSession& online;
+	OnlineSession online;
 	FrameLoop frames;
 	std::unique_ptr<ProgramStart> start;
 	int window = 0;

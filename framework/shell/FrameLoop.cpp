@@ -95,6 +95,7 @@ FrameLoop::Result FrameLoop::RunFrame(bool shown)
 		router.PanelChanged(change);
 	}
 	online.FrameEnded();
+	online.DeliverNotices();
 	return Result::Ran;
 }
 

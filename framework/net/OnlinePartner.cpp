@@ -1,0 +1,153 @@
+// The partner's side of an online session: the call, the welcome, the
+// host's game received and caught up with, and a join that comes to
+// nothing.
+#include <cstdio>
+#include <memory>
+
+#include "framework/input/LineWords.h"
+#include "framework/net/OnlineSession.h"
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+using Kind = WireMessage::Kind;
+
+} // namespace
+
+void OnlineSession::Call()
+{
+	// Each try is short; the join's budget bounds them all.
+	peer = link.Call(partnerAddress);
+}
+
+void OnlineSession::Welcome(const WireMessage& welcome)
+{
+	const unsigned seed = static_cast<unsigned>(welcome.numbers[0]);
+	const int delay = static_cast<int>(welcome.numbers[1]);
+	const int frames = static_cast<int>(welcome.numbers[2]);
+	partnerName = options.address + ":" + std::to_string(options.port);
+	std::fprintf(stderr, "contest: joined %s; input delay %s\n", partnerName.c_str(), Frames(delay).c_str());
+	if (options.delay != 0 && options.delay != delay)
+	{
+		std::fprintf(stderr, "contest: the host sets the input delay: --delay %d gives way to its %s\n",
+			options.delay, Frames(delay).c_str());
+	}
+	joining.Announce(delay, frames, static_cast<std::size_t>(welcome.numbers[3]));
+	if (joining.Bytes() != 0)
+	{
+		ChangePhase(Phase::PartnerReceiving);
+		return;
+	}
+	Notice start(Notice::Kind::GameStarts);
+	start.seed = seed;
+	Notify(start, [this, seed, delay] {
+		Begin(Lockstep::Side::Partner, delay, 0);
+		ChangePhase(Phase::PartnerPlaying);
+		Notice shared(Notice::Kind::GameShared);
+		shared.header = GameHeader(seed, Lockstep::Side::Partner);
+		Notify(shared);
+	});
+}
+
+void OnlineSession::GamePiece(const std::string& text)
+{
+	std::string error;
+	if (!joining.Add(text, &error))
+	{
+		Drop("a bad packet (" + error + ")");
+		return;
+	}
+	if (!joining.IsComplete())
+	{
+		return;
+	}
+	ReplayLog played;
+	if (!joining.Take(options.scenes, lockstep.Rules(), &played, &error))
+	{
+		Drop("a bad packet (" + error + ")");
+		return;
+	}
+	std::fprintf(stderr, "contest: catching up with the host's game: %s\n", Frames(joining.Frames()).c_str());
+	Notice start(Notice::Kind::GameStarts);
+	start.seed = played.header.seed;
+	// The game is built before its catch-up begins.
+	auto kept = std::make_shared<ReplayLog>(std::move(played));
+	Notify(start, [this, kept] { StartCatchingUp(std::move(*kept)); });
+}
+
+void OnlineSession::StartCatchingUp(ReplayLog played)
+{
+	catchUp.CatchUp(std::move(played), joining.Frames());
+	catchUpStarted = Clock::now();
+	ChangePhase(Phase::PartnerCatchingUp);
+	stream->SetSource(&catchUp);
+	if (joining.Frames() == 0)
+	{
+		CaughtUp();
+	}
+}
+
+void OnlineSession::CatchUpEnded()
+{
+	// Replay names a digest by the frame it follows, as lockstep does.
+	const int parted = catchUp.FirstMismatchFrame();
+	if (parted >= 0)
+	{
+		Send(WireMessage::Of(Kind::Parted, {parted}));
+		Drop("the two games differ from frame " + std::to_string(parted) + " on");
+	}
+	else if (!catchUp.IsGiving())
+	{
+		CaughtUp();
+	}
+}
+
+void OnlineSession::CaughtUp()
+{
+	StopCatchingUp();
+	const double seconds = std::chrono::duration<double>(Clock::now() - catchUpStarted).count();
+	std::fprintf(stderr, "contest: caught up in %.1f s\n", seconds);
+	Begin(Lockstep::Side::Partner, joining.Delay(), joining.Frames());
+	ChangePhase(Phase::PartnerPlaying);
+	// The host goes on as soon as it hears, a little before this machine's
+	// inputs reach it: as at a new game's start, it runs a trip ahead.
+	Send(WireMessage::Of(Kind::Ready));
+	link.Flush();
+	Notice shared(Notice::Kind::GameShared);
+	shared.header = catchUp.Log().header;
+	shared.header.side = Lockstep::Side::Partner;
+	shared.before = catchUp.Log().lines;
+	shared.frames = joining.Frames();
+	Notify(shared);
+}
+
+void OnlineSession::StopCatchingUp()
+{
+	joining.Clear();
+	if (phase == Phase::PartnerCatchingUp)
+	{
+		stream->SetSource(&lockstep);
+	}
+}
+
+void OnlineSession::Refused(const WireMessage& refusal)
+{
+	char text[256];
+	std::snprintf(text, sizeof(text),
+		"the host's program (protocol %ld, version %s) met this one (protocol %d, version %s): they must be the same",
+		refusal.numbers[0], LineWords::Quoted(refusal.version).c_str(), ProtocolVersion, options.program.c_str());
+	JoinFailed(text);
+}
+
+void OnlineSession::JoinFailed(const std::string& reason)
+{
+	std::fprintf(stderr, "contest: could not join %s:%u: %s\n", options.address.c_str(),
+		static_cast<unsigned>(options.port), reason.c_str());
+	StopCatchingUp();
+	ChangePhase(Phase::PartnerRefused);
+	if (peer != nullptr)
+	{
+		EnetLink::LetGo(peer);
+		peer = nullptr;
+	}
+}
