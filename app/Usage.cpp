@@ -45,4 +45,5 @@ const char* const ContestUsage =
 	"freeglut's own options are passed on: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
 	"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
 	"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
-	"game draws its arena and figures as outlines. Without an X display: one line, exit status 1.\n";
+	"game draws its arena and figures as outlines. Without an X display: one line, exit status 1.\n"
+	"With CONTEST_NET_LOG set, online play writes every change of its phase to standard error.\n";

@@ -37,26 +37,6 @@ public:
 	b2Fixture* fixture;
 };
 
-void AddProfile(b2Profile& max, b2Profile& total, const b2Profile& p)
-{
-	max.step = b2Max(max.step, p.step);
-	max.collide = b2Max(max.collide, p.collide);
-	max.solve = b2Max(max.solve, p.solve);
-	max.solveInit = b2Max(max.solveInit, p.solveInit);
-	max.solveVelocity = b2Max(max.solveVelocity, p.solveVelocity);
-	max.solvePosition = b2Max(max.solvePosition, p.solvePosition);
-	max.solveTOI = b2Max(max.solveTOI, p.solveTOI);
-	max.broadphase = b2Max(max.broadphase, p.broadphase);
-
-	total.step += p.step;
-	total.collide += p.collide;
-	total.solve += p.solve;
-	total.solveInit += p.solveInit;
-	total.solveVelocity += p.solveVelocity;
-	total.solvePosition += p.solvePosition;
-	total.solveTOI += p.solveTOI;
-	total.broadphase += p.broadphase;
-}
 } // namespace
 
 void DestructionListener::SayGoodbye(b2Joint* joint)
@@ -84,9 +64,7 @@ Test::Test()
 	  bombSpawnPoint(0.0f, 0.0f),
 	  bombSpawning(false),
 	  mouseWorld(0.0f, 0.0f),
-	  stepCount(0),
-	  maxProfile{},
-	  totalProfile{}
+	  stepCount(0)
 {
 	destructionListener.test = this;
 	world->SetDestructionListener(&destructionListener);
@@ -226,7 +204,7 @@ void Test::Step(Settings* settings)
 	{
 		++stepCount;
 	}
-	AddProfile(maxProfile, totalProfile, world->GetProfile());
+	profile.Add(world->GetProfile());
 
 	if (drawWorld)
 	{
@@ -267,46 +245,7 @@ void Test::DrawStatistics()
 
 void Test::DrawProfile()
 {
-	const b2Profile& p = world->GetProfile();
-	b2Profile average{};
-	if (stepCount > 0)
-	{
-		const float scale = 1.0f / stepCount;
-		average.step = scale * totalProfile.step;
-		average.collide = scale * totalProfile.collide;
-		average.solve = scale * totalProfile.solve;
-		average.solveInit = scale * totalProfile.solveInit;
-		average.solveVelocity = scale * totalProfile.solveVelocity;
-		average.solvePosition = scale * totalProfile.solvePosition;
-		average.solveTOI = scale * totalProfile.solveTOI;
-		average.broadphase = scale * totalProfile.broadphase;
-	}
-
-	const struct
-	{
-		const char* format;
-		float current, average, max;
-	} lines[] = {
-		{"step [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.step, average.step, maxProfile.step},
-		{"collide [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.collide, average.collide, maxProfile.collide},
-		{"solve [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solve, average.solve, maxProfile.solve},
-		{"solve init [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveInit, average.solveInit, maxProfile.solveInit},
-		{"solve velocity [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveVelocity, average.solveVelocity,
-			maxProfile.solveVelocity},
-		{"solve position [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solvePosition, average.solvePosition,
-			maxProfile.solvePosition},
-		{"solveTOI [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.solveTOI, average.solveTOI, maxProfile.solveTOI},
-		{"broad-phase [ave] (max) = %5.2f [%6.2f] (%6.2f)", p.broadphase, average.broadphase,
-			maxProfile.broadphase},
-	};
-	for (const auto& line : lines)
-	{
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-		debugDraw.DrawString(5, textLine, line.format, line.current, line.average, line.max);
-#pragma GCC diagnostic pop
-		textLine += TextLineStep;
-	}
+	profile.Draw(debugDraw, world->GetProfile(), stepCount, &textLine, TextLineStep);
 }
 
 void Test::DrawContactPoints(const Settings& settings)

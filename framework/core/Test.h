@@ -8,6 +8,7 @@
 #include "framework/core/DebugDraw.h"
 #include "framework/core/PanelItem.h"
 #include "framework/core/SceneContext.h"
+#include "framework/core/StepProfile.h"
 #include "framework/core/Settings.h"
 #include "framework/core/WorldDigest.h"
 
@@ -149,8 +150,7 @@ protected:
 	bool bombSpawning;
 	b2Vec2 mouseWorld;
 	int stepCount;
-	b2Profile maxProfile;
-	b2Profile totalProfile;
+	StepProfile profile;
 	// After the world step, outline bodies and joints through debugDraw.
 	bool drawWorld = true;
 

@@ -55,4 +55,14 @@ struct InputLine
 	int height = 0;
 	PanelChange change{PanelChange::Restart, "", 0.0f};
 	uint64_t digest = 0;
+
+	// A digest line (RestartDigest, FrameDigest or End) of frame `frame`.
+	static InputLine DigestOf(int frame, Kind kind, uint64_t digest)
+	{
+		InputLine line;
+		line.frame = frame;
+		line.kind = kind;
+		line.digest = digest;
+		return line;
+	}
 };

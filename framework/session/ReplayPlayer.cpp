@@ -12,15 +12,6 @@ using Line = InputLine;
 
 // What a catch-up names the game it plays, where a check names the file.
 const char* const HostGameName = "the host's game";
-
-Line DigestLine(int frame, Line::Kind kind, uint64_t digest)
-{
-	Line line;
-	line.frame = frame;
-	line.kind = kind;
-	line.digest = digest;
-	return line;
-}
 } // namespace
 
 void ReplayPlayer::Play(ReplayLog recording, const std::string& source, bool again, const std::string& program)
@@ -79,7 +70,7 @@ void ReplayPlayer::FrameEnds(const Test& scene)
 	const int frame = frames.Frame();
 	if (rewrite && DigestDue(frame))
 	{
-		rewrite->Note(DigestLine(frame, Line::FrameDigest, scene.Digest()));
+		rewrite->Note(InputLine::DigestOf(frame, Line::FrameDigest, scene.Digest()));
 	}
 	CheckUpTo(frame, scene);
 	if (purpose == Purpose::CatchUp)
@@ -147,7 +138,7 @@ void ReplayPlayer::CheckEnd(uint64_t endDigest)
 	{
 		return;
 	}
-	rewrite->Note(DigestLine(frames.Frame(), Line::End, endDigest));
+	rewrite->Note(InputLine::DigestOf(frames.Frame(), Line::End, endDigest));
 	check.Rewritten(rewrite->WriteOver(log.lines, path));
 }
 
@@ -178,7 +169,7 @@ void ReplayPlayer::SceneRestarts(const Test& scene)
 	{
 		return;
 	}
-	const Line line = DigestLine(frames.Stamp(), Line::RestartDigest, scene.Digest());
+	const Line line = InputLine::DigestOf(frames.Stamp(), Line::RestartDigest, scene.Digest());
 	if (rewrite)
 	{
 		rewrite->Note(line);

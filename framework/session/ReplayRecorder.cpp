@@ -6,18 +6,6 @@
 #include "framework/core/Test.h"
 #include "framework/session/SessionFrames.h"
 
-namespace
-{
-InputLine DigestLine(int frame, InputLine::Kind kind, uint64_t digest)
-{
-	InputLine line;
-	line.frame = frame;
-	line.kind = kind;
-	line.digest = digest;
-	return line;
-}
-} // namespace
-
 ReplayRecorder::~ReplayRecorder()
 {
 	CloseFile();
@@ -98,7 +86,7 @@ void ReplayRecorder::FrameEnds(const Test& scene)
 	}
 	if (DigestDue(frames.Frame()))
 	{
-		Write(DigestLine(frames.Frame(), InputLine::FrameDigest, scene.Digest()));
+		Write(InputLine::DigestOf(frames.Frame(), InputLine::FrameDigest, scene.Digest()));
 	}
 	// A crash loses nothing but the frame it happened in.
 	if (file != nullptr)
@@ -113,7 +101,7 @@ void ReplayRecorder::SessionEnds(const Test& scene)
 	{
 		return;
 	}
-	Write(DigestLine(frames.Stamp(), InputLine::End, scene.Digest()));
+	Write(InputLine::DigestOf(frames.Stamp(), InputLine::End, scene.Digest()));
 	if (file != nullptr)
 	{
 		std::FILE* const finished = file;

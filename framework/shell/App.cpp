@@ -1,15 +1,13 @@
 #include "framework/shell/App.h"
 
 #include <GL/freeglut.h>
-#include <X11/Xlib.h>
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <random>
 
 #include "framework/session/TravelRules.h"
+#include "framework/shell/XDisplay.h"
 
 #ifndef CONTEST_VERSION
 #define CONTEST_VERSION "unknown"
@@ -34,39 +32,11 @@ void OnStopSignal(int signal)
 	stopSignal = signal;
 }
 
-// The X display the window will open on: freeglut's -display option, else
-// DISPLAY. Empty when neither names one.
-std::string DisplayName(int argc, char** argv)
-{
-	for (int i = 1; i + 1 < argc; ++i)
-	{
-		if (std::strcmp(argv[i], "-display") == 0)
-		{
-			return argv[i + 1];
-		}
-	}
-	const char* display = std::getenv("DISPLAY");
-	return display != nullptr ? display : "";
-}
-
-// Asked before anything else starts, so that a terminal without X gets one
-// line, not the devices' and the audio's complaints and then freeglut's.
-bool DisplayOpens(const std::string& name)
-{
-	Display* display = XOpenDisplay(name.c_str());
-	if (display == nullptr)
-	{
-		return false;
-	}
-	XCloseDisplay(display);
-	return true;
-}
-
 } // namespace
 
 App::App(const SceneEntry* registry, InputDevices& devices, ProgramText text)
-	: devices(devices), text(text), scenes(stream), view(scenes.settings, callbacks),
-	  router(view, scenes, panel, callbacks, stream),
+	: devices(devices), text(text), scenes(stream), view(scenes.settings, area),
+	  router(view, scenes, panel, area, stream),
 	  frames(scenes, stream, router, panel, view, online, player, *this), onlineRecording(recorder, stream)
 {
 	scenes.UseRegistry(registry);

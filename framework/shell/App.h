@@ -16,6 +16,7 @@
 #include "framework/shell/InputRouter.h"
 #include "framework/shell/OnlineRecording.h"
 #include "framework/shell/View.h"
+#include "framework/shell/DrawingArea.h"
 #include "framework/shell/WindowCallbacks.h"
 
 // The program's version, as recordings name it: the commit it was built
@@ -86,7 +87,6 @@ public:
 	ReplayRecorder& Recorder() { return recorder; }
 	ReplayPlayer& Player() { return player; }
 	FrameLoop& Frames() { return frames; }
-	WindowCallbacks& Callbacks() { return callbacks; }
 
 	// What a scene asks of the program it runs in.
 	Camera* WindowCamera() const override;
@@ -119,7 +119,7 @@ private:
 	ProgramText text;
 	InputStream stream;
 	SceneHost scenes;
-	WindowCallbacks callbacks;
+	DrawingArea area;
 	View view;
 	ControlPanel panel;
 	InputRouter router;

@@ -25,9 +25,9 @@ Line MakeLine(Line::Kind kind, int code = 0, int value = 0)
 }
 } // namespace
 
-InputRouter::InputRouter(View& shown, SceneHost& scenes, ControlPanel& sidePanel, WindowCallbacks& window,
+InputRouter::InputRouter(View& shown, SceneHost& scenes, ControlPanel& sidePanel, DrawingArea& area,
 	InputStream& stream)
-	: view(shown), host(scenes), panel(sidePanel), window(window), stream(stream), modifierQuery(glutGetModifiers)
+	: view(shown), host(scenes), panel(sidePanel), area(area), stream(stream), modifierQuery(glutGetModifiers)
 {
 }
 
@@ -247,7 +247,7 @@ void InputRouter::PanelChanged(const PanelChange& change)
 void InputRouter::SetPanelOpen(bool open)
 {
 	panel.SetOpen(open);
-	window.SetSidePanelWidth(open ? ControlPanel::Width : 0);
+	area.SetSidePanelWidth(open ? ControlPanel::Width : 0);
 	view.Reproject();
 }
 

@@ -9,7 +9,7 @@
 #include "framework/input/InputLine.h"
 #include "framework/core/SceneHost.h"
 #include "framework/shell/View.h"
-#include "framework/shell/WindowCallbacks.h"
+#include "framework/shell/DrawingArea.h"
 
 class InputStream;
 
@@ -25,7 +25,7 @@ public:
 	// while a recording plays (the viewer's).
 	using SessionKeyHandler = std::function<void(unsigned char key)>;
 
-	InputRouter(View& view, SceneHost& host, ControlPanel& panel, WindowCallbacks& window, InputStream& stream);
+	InputRouter(View& view, SceneHost& host, ControlPanel& panel, DrawingArea& area, InputStream& stream);
 
 	void SetSessionKeys(SessionKeyHandler handler) { sessionKeys = std::move(handler); }
 	// Where the mouse handler reads the keyboard modifiers (freeglut's query
@@ -91,7 +91,7 @@ private:
 	View& view;
 	SceneHost& host;
 	ControlPanel& panel;
-	WindowCallbacks& window;
+	DrawingArea& area;
 	InputStream& stream;
 	SessionKeyHandler sessionKeys = [](unsigned char) {};
 	// The modifiers of the key release being carried out.

@@ -3,7 +3,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include "framework/shell/WindowCallbacks.h"
+#include "framework/shell/DrawingArea.h"
 
 namespace
 {
@@ -20,7 +20,7 @@ void View::Reshape(int w, int h)
 	settings.viewCenter = b2Clamp(settings.viewCenter, -reach, reach);
 	viewZoom = b2Clamp(viewZoom, MinViewZoom, MaxViewZoom);
 
-	window.GetViewportArea(&viewportX, &viewportY, &viewportWidth, &viewportHeight);
+	area.GetViewportArea(&viewportX, &viewportY, &viewportWidth, &viewportHeight);
 	if (IsEmpty())
 	{
 		// A minimised window has no aspect ratio; keep the last projection.

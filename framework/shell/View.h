@@ -4,7 +4,7 @@
 
 #include "framework/core/Camera.h"
 #include "framework/core/Settings.h"
-#include "framework/shell/WindowCallbacks.h"
+#include "framework/shell/DrawingArea.h"
 
 // Camera: zoom 1 shows this many world units of height.
 constexpr float ViewHeightAtZoomOne = 50.0f;
@@ -23,7 +23,7 @@ public:
 	static constexpr int DefaultWidth = 640;
 	static constexpr int DefaultHeight = 480;
 
-	View(Settings& settings, const WindowCallbacks& window) : settings(settings), window(window) {}
+	View(Settings& settings, const DrawingArea& area) : settings(settings), area(area) {}
 
 	// The window became w x h pixels: the drawing area and the projection
 	// follow. The camera is kept within its reach and zoom limits.
@@ -58,7 +58,7 @@ private:
 	bool IsEmpty() const { return viewportWidth <= 0 || viewportHeight <= 0; }
 
 	Settings& settings;
-	const WindowCallbacks& window;
+	const DrawingArea& area;
 	int windowWidth = DefaultWidth;
 	int windowHeight = DefaultHeight;
 	float viewZoom = 1.0f;

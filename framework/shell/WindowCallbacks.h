@@ -19,9 +19,8 @@ public:
 	virtual InputRouter& Router() = 0;
 };
 
-// Registers the window's handlers with freeglut and reports the drawing
-// area: the whole window, less a side panel docked at its right edge while
-// one is shown. freeglut's handlers take no context, so the program they
+// Registers the window's handlers with freeglut. freeglut's handlers take no
+// context, so the program they
 // serve is reached through one pointer, set by Register.
 class WindowCallbacks
 {
@@ -34,12 +33,4 @@ public:
 	static void TickIn(int ms);
 	// The program's idle handler runs whenever nothing else does, or not.
 	static void SetIdle(bool on);
-
-	void GetViewportArea(int* x, int* y, int* width, int* height) const;
-	// Pixels at the right edge that the drawing area leaves to a panel; 0
-	// when none is shown.
-	void SetSidePanelWidth(int width) { sidePanelWidth = width; }
-
-private:
-	int sidePanelWidth = 0;
 };
