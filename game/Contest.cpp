@@ -326,7 +326,8 @@ void Contest::StepOnce(Settings*)
 
 void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 {
-	*items = ContestPanel::ItemsOf(*this, Context());
+	const ContestPanel::Facts facts{IsStarted(), swapPads, physicsOverlay, waveSize, knight, archer};
+	*items = ContestPanel::ItemsOf(facts, Context());
 }
 
 void Contest::SetPanelItem(const std::string& key, float value)

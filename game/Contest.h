@@ -23,12 +23,7 @@ class Knight;
 class Contest : public Test
 {
 public:
-	// The longest stick vector a fighter receives.
-	static constexpr float MaxStickLength = 32.767f;
 	static constexpr uint32_t PadStartWaveSize = 80;
-	// Buttons 0 up to this one start the game; the fighters read 0 to 3.
-	static constexpr int StartButtons = 8;
-	static constexpr int FighterButtons = 4;
 	static constexpr float Gravity = -30.0f;
 	// Where the figures stand at the start: row 1 of the arena.
 	static constexpr float StartHeight = 4.8f;

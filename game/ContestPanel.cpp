@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "framework/core/SceneContext.h"
-#include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/GamePads.h"
 #include "game/KeyboardPad.h"
@@ -54,14 +53,14 @@ PanelItem SlotItem(const SceneContext& context, int slot, const char* fighter)
 }
 } // namespace
 
-std::vector<PanelItem> ContestPanel::ItemsOf(const Contest& contest, const SceneContext& context)
+std::vector<PanelItem> ContestPanel::ItemsOf(const Facts& contest, const SceneContext& context)
 {
 	const float maxVolume = static_cast<float>(MixerVolume::MaxVolume);
-	const bool started = contest.IsStarted();
-	const bool swapPads = contest.SwapsPads();
-	const Knight& knight = *contest.GetKnight();
-	const Archer& archer = *contest.GetArcher();
-	const std::string wave = started ? std::to_string(contest.GetWaveSize()) : "not started";
+	const bool started = contest.started;
+	const bool swapPads = contest.swapPads;
+	const Knight& knight = *contest.knight;
+	const Archer& archer = *contest.archer;
+	const std::string wave = started ? std::to_string(contest.waveSize) : "not started";
 	return {
 		Item(PanelItem::Value, "wave", "Wave size", 0.0f, 1.0f, wave),
 		Item(PanelItem::Value, "defeated", "Zombies defeated", 0.0f, 1.0f, std::to_string(started ? KillCount : 0)),
@@ -73,7 +72,7 @@ std::vector<PanelItem> ContestPanel::ItemsOf(const Contest& contest, const Scene
 		Item(PanelItem::Switch, "swapPads", "Swap pads", swapPads ? 1.0f : 0.0f),
 		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
 		Local(Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f)),
-		Local(Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", contest.ShowsPhysicsOverlay() ? 1.0f : 0.0f)),
+		Local(Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", contest.physicsOverlay ? 1.0f : 0.0f)),
 		Local(Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume)),
 		Local(Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f)),
 		Local(Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume)),

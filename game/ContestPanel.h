@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "framework/core/PanelItem.h"
 
-class Contest;
+class Archer;
+class Knight;
 class SceneContext;
 
 // The contest's side of the control panel: the items it shows (the wave,
@@ -14,8 +16,19 @@ class SceneContext;
 // than by the contest itself.
 namespace ContestPanel
 {
-// Every item of contest as it stands, in the panel's order.
-std::vector<PanelItem> ItemsOf(const Contest& contest, const SceneContext& context);
+// What the panel shows of the contest as it stands.
+struct Facts
+{
+	bool started = false;
+	bool swapPads = false;
+	bool physicsOverlay = false;
+	uint32_t waveSize = 0;
+	const Knight* knight = nullptr;
+	const Archer* archer = nullptr;
+};
+
+// Every item of the contest, in the panel's order.
+std::vector<PanelItem> ItemsOf(const Facts& contest, const SceneContext& context);
 // Applies a change of keyboard play, the rumble or a volume item; false
 // when key names none of them.
 bool SetDeviceItem(const std::string& key, float value);

@@ -1,6 +1,5 @@
 #include "game/PadControls.h"
 
-#include "game/Contest.h"
 #include "game/Input.h"
 
 bool PadControls::PausePressed(const Input& pads)
@@ -14,7 +13,7 @@ bool PadControls::PausePressed(const Input& pads)
 bool PadControls::TakeStart(Input& pads)
 {
 	bool start = false;
-	for (int b = 0; b < Contest::StartButtons; ++b)
+	for (int b = 0; b < StartButtons; ++b)
 	{
 		for (PadState& pad : pads.pads)
 		{
@@ -31,14 +30,14 @@ bool PadControls::TakeStart(Input& pads)
 void PadControls::Fill(ControlState& control, const PadState& pad)
 {
 	control.stick.Set(pad.axes[0], pad.axes[1]);
-	for (int b = 0; b < Contest::FighterButtons; ++b)
+	for (int b = 0; b < FighterButtons; ++b)
 	{
 		control.held[b] = pad.buttons[b] != 0;
 		control.changed[b] = pad.changed[b] != 0;
 	}
 	const float length = control.stick.Length();
-	if (length > Contest::MaxStickLength)
+	if (length > MaxStickLength)
 	{
-		control.stick *= Contest::MaxStickLength / length;
+		control.stick *= MaxStickLength / length;
 	}
 }

@@ -9,6 +9,12 @@ struct PadState;
 // start buttons, and each fighter's stick and buttons.
 namespace PadControls
 {
+// The longest stick vector a fighter receives.
+constexpr float MaxStickLength = 32.767f;
+// Buttons 0 up to this one start the game; the fighters read 0 to 3.
+constexpr int StartButtons = 8;
+constexpr int FighterButtons = 4;
+
 // The pause button went down on either pad in this frame.
 bool PausePressed(const Input& pads);
 // Whether any start button is held on any pad. Every start button then

@@ -14,6 +14,7 @@
 #include "game/Contest.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
+#include "game/PadControls.h"
 #include "game/assets/GameSounds.h"
 #include "game/objects/Archer.h"
 #include "game/objects/Knight.h"
@@ -360,7 +361,7 @@ TEST_F(ContestTest, PadsDriveTheirFightersWithTheStickClampedAndSwapOnKey)
 	RunFrame();
 
 	const b2Vec2 stick = game->GetKnightControl().stick;
-	EXPECT_NEAR(stick.Length(), Contest::MaxStickLength, 1e-4f);
+	EXPECT_NEAR(stick.Length(), PadControls::MaxStickLength, 1e-4f);
 	EXPECT_NEAR(stick.x, stick.y, 1e-5f);
 	EXPECT_GT(stick.x, 0.0f);
 	EXPECT_EQ(game->GetArcherControl().stick, b2Vec2(-20.0f, 0.0f));
@@ -378,7 +379,7 @@ TEST_F(ContestTest, PadsDriveTheirFightersWithTheStickClampedAndSwapOnKey)
 	RunFrame();
 	EXPECT_EQ(game->GetKnightControl().stick, b2Vec2(-20.0f, 0.0f));
 	EXPECT_TRUE(game->GetKnightControl().held[2]);
-	EXPECT_NEAR(game->GetArcherControl().stick.Length(), Contest::MaxStickLength, 1e-4f);
+	EXPECT_NEAR(game->GetArcherControl().stick.Length(), PadControls::MaxStickLength, 1e-4f);
 }
 
 TEST_F(ContestTest, TheCameraFramesBothFightersAndFollowsTheSurvivor)

@@ -18,6 +18,7 @@
 
 #include "tests/support/TestApp.h"
 #include "game/Contest.h"
+#include "game/PadControls.h"
 #include "game/GamePads.h"
 #include "game/objects/Knight.h"
 #include "tests/support/GameHarness.h"
@@ -125,7 +126,7 @@ TEST_F(GamePadTest, AKnownPadReadsByPositionWithTheDpadAsAFullStick)
 	pad.Press(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
 	pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
 	RunFrame();
-	EXPECT_NEAR(game->GetKnightControl().stick.x, -Contest::MaxStickLength / std::sqrt(2.0f), 1e-3f);
+	EXPECT_NEAR(game->GetKnightControl().stick.x, -PadControls::MaxStickLength / std::sqrt(2.0f), 1e-3f);
 	EXPECT_LT(game->GetKnightControl().stick.y, -20.0f);
 	pad.Press(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
 	pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP, false);

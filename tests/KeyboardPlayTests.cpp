@@ -7,6 +7,7 @@
 
 #include "tests/support/TestApp.h"
 #include "game/Contest.h"
+#include "game/PadControls.h"
 #include "game/GameGlobals.h"
 #include "game/Input.h"
 #include "game/KeyboardPad.h"
@@ -199,7 +200,7 @@ TEST_F(KeyboardPlayTest, DiagonalKeysGiveAClampedDiagonal)
 	PressKey('d');
 	RunFrame();
 	const b2Vec2 stick = game->GetKnightControl().stick;
-	EXPECT_NEAR(stick.Length(), Contest::MaxStickLength, 1e-3f);
+	EXPECT_NEAR(stick.Length(), PadControls::MaxStickLength, 1e-3f);
 	EXPECT_NEAR(stick.x, -stick.y, 1e-4f);
 	EXPECT_GT(stick.x, 0.0f);
 	Release('w');
