@@ -133,7 +133,10 @@ void Contest::Step(Settings* settings)
 	DecideOutcome();
 	padFeedback.Shake(*knight, *archer, swapPads, Context());
 	timer.Reset();
-	Draw();
+	if (Context().Draws())
+	{
+		Draw();
+	}
 	profile.drawing = timer.GetMilliseconds();
 	DrawStepOverlay(*settings, physicsOverlay || !renderer.HasSheet());
 	DrawStatus(pauseLine);

@@ -45,6 +45,10 @@ void EndTranslucentFill(const b2Color& color)
 
 void DebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glColor3f(color.r, color.g, color.b);
 	glBegin(GL_LINE_LOOP);
 	for (int32 i = 0; i < vertexCount; ++i)
@@ -56,6 +60,10 @@ void DebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2C
 
 void DebugDraw::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	BeginTranslucentFill(color);
 	glBegin(GL_TRIANGLE_FAN);
 	for (int32 i = 0; i < vertexCount; ++i)
@@ -75,6 +83,10 @@ void DebugDraw::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, cons
 
 void DebugDraw::DrawCircle(const b2Vec2& center, float radius, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glColor3f(color.r, color.g, color.b);
 	glBegin(GL_LINE_LOOP);
 	RimVertices(center, radius);
@@ -83,6 +95,10 @@ void DebugDraw::DrawCircle(const b2Vec2& center, float radius, const b2Color& co
 
 void DebugDraw::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	BeginTranslucentFill(color);
 	glBegin(GL_TRIANGLE_FAN);
 	RimVertices(center, radius);
@@ -102,6 +118,10 @@ void DebugDraw::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2
 
 void DebugDraw::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glColor3f(color.r, color.g, color.b);
 	glBegin(GL_LINES);
 	glVertex2f(p1.x, p1.y);
@@ -111,6 +131,10 @@ void DebugDraw::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& c
 
 void DebugDraw::DrawTransform(const b2Transform& xf)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	const b2Vec2 p1 = xf.p;
 	glBegin(GL_LINES);
 	glColor3f(1.0f, 0.0f, 0.0f);
@@ -127,6 +151,10 @@ void DebugDraw::DrawTransform(const b2Transform& xf)
 
 void DebugDraw::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glPointSize(size);
 	glBegin(GL_POINTS);
 	glColor3f(color.r, color.g, color.b);
@@ -137,6 +165,10 @@ void DebugDraw::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
 
 void DebugDraw::DrawAABB(const b2AABB& box, const b2Color& color)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glColor3f(color.r, color.g, color.b);
 	glBegin(GL_LINE_LOOP);
 	glVertex2f(box.lowerBound.x, box.lowerBound.y);
@@ -168,6 +200,10 @@ void DebugDraw::DrawString(int x, int y, const char* format, ...)
 	{
 		context->TextDrawn(x, y, buffer);
 	}
+	if (!Draws())
+	{
+		return;
+	}
 
 	glMatrixMode(GL_PROJECTION);
 	glPushMatrix();
@@ -198,6 +234,10 @@ void DebugDraw::DrawSpriteFrame(const Texture& texture, const b2Vec2& frameSize,
 	const b2Vec2& anchor, const b2Vec2& scale, float angle, const b2Color& color, float alpha,
 	unsigned int frame)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glColor4f(color.r, color.g, color.b, alpha);
 	SheetFrame f;
 	if (!LocateSheetFrame(texture, frameSize.x, frameSize.y, frame, &f))
@@ -234,6 +274,10 @@ void DebugDraw::DrawSpriteFrame(const Texture& texture, const b2Vec2& frameSize,
 
 void DebugDraw::DrawImage(const b2Vec2& size, const b2Vec2& position, const b2Vec2& anchor, const b2Vec2& scale)
 {
+	if (!Draws())
+	{
+		return;
+	}
 	glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 	glPushMatrix();
 	glTranslatef(position.x, position.y, 0.0f);
@@ -250,4 +294,9 @@ void DebugDraw::DrawImage(const b2Vec2& size, const b2Vec2& position, const b2Ve
 	glVertex2f(size.x, 0.0f);
 	glEnd();
 	glPopMatrix();
+}
+
+bool DebugDraw::Draws() const
+{
+	return context == nullptr || context->Draws();
 }

@@ -43,6 +43,9 @@ public:
 	// Where the text drawn is told of: the context of the scene (or the
 	// program) drawing it; none until given.
 	void UseContext(const SceneContext* given) { context = given; }
+	// Draws at all: with no context, or one that draws. Otherwise every call
+	// is a no-op but for the text told to the context.
+	bool Draws() const;
 
 private:
 	const SceneContext* context = nullptr;

@@ -31,6 +31,11 @@ public:
 	// The modifiers (GLUT_ACTIVE_*) held with the key being handled, as it
 	// was recorded.
 	virtual int KeyModifiers() const = 0;
+	// The scene's step draws its picture. False where nothing is shown (a
+	// recording checked, a game caught up with): then the step makes no
+	// OpenGL call and loads no texture, and its world comes out the same.
+	// Its text lines are still told of.
+	virtual bool Draws() const { return true; }
 	// A text line was drawn; nobody hears it by default.
 	virtual void TextDrawn(int x, int y, const char* text) const
 	{

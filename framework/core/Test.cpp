@@ -214,6 +214,9 @@ void Test::Step(Settings* settings)
 
 void Test::DrawStepOverlay(const Settings& settings, bool outlines)
 {
+	// Undrawn, the outlines would be walked for nothing; the lines still
+	// tell their text.
+	outlines = outlines && debugDraw.Draws();
 	if (outlines)
 	{
 		world->DebugDraw();
