@@ -3,7 +3,7 @@
 // A printf format: the program's name, then the online port.
 const char* const ContestUsage =
 	"usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--record FILE | --replay FILE [--fast] "
-	"[--rewrite]]\n"
+	"[--check] [--rewrite]]\n"
 	"       [--host [[ADDR:]PORT] | --join HOST[:PORT] [--delay N]] [--list-scenes] [--help]\n"
 	"       [freeglut options]\n"
 	"  --scene NUMBER|NAME  start with this scene instead of the game (row 0); a name in any case,\n"
@@ -19,6 +19,8 @@ const char* const ContestUsage =
 	"                       quits, p pauses, F2 shows the panel; stopped before its end, 3; a\n"
 	"                       file that is no recording, or holds a value no session produces, 2\n"
 	"  --fast               with --replay: as fast as frames can be drawn\n"
+	"  --check              with --replay: no window and no picture, as fast as the world steps;\n"
+	"                       needs no X server, plays no sound, reports and exits as a replay does\n"
 	"  --rewrite            with --replay: write FILE again with this program's digests, once\n"
 	"                       the whole replay ran (keeping its permissions and a link to it)\n"
 	"  --host [[ADDR:]PORT] play the game and wait for a partner to play it online (UDP port %d\n"
@@ -26,7 +28,7 @@ const char* const ContestUsage =
 	"                       knight and its panel sets the game for both; the panel's Online\n"
 	"                       section shows the link; not with --scene or --join; IPv4 only\n"
 	"  --join HOST[:PORT]   join a host's game as the archer, first catching up with it at full\n"
-	"                       speed (a game of over five minutes starts anew); keeps calling for\n"
+	"                       speed (a game of over fifteen minutes starts anew); keeps calling for\n"
 	"                       10 s, then gives up (exit status 2), as when the host is busy or\n"
 	"                       its program is another version; Escape leaves, and both games end\n"
 	"                       on the same frame; each machine takes from the other only what a\n"

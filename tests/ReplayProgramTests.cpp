@@ -47,12 +47,17 @@ void Pause(int milliseconds)
 	std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-// Plays path to its end as fast as frames can be drawn: the exit status.
+// Plays path to its end as fast as frames can be drawn, and checked with no
+// window and no X server, which must end and say the same: the exit status.
 int Replay(const std::string& path, std::string* output)
 {
-	RunningProgram player({"--replay", path, "--fast"});
-	const int status = player.WaitForExit(120.0);
-	*output = player.Output() + player.ErrorOutput();
+	RunningProgram drawn({"--replay", path, "--fast"});
+	const int status = drawn.WaitForExit(120.0);
+	RunningProgram checked({"--replay", path, "--check"}, "dummy", 0, {"DISPLAY"});
+	EXPECT_EQ(checked.WaitForExit(120.0), status);
+	EXPECT_EQ(checked.Output(), drawn.Output());
+	EXPECT_EQ(checked.ErrorOutput(), drawn.ErrorOutput());
+	*output = drawn.Output() + drawn.ErrorOutput();
 	return status;
 }
 
@@ -170,6 +175,12 @@ TEST(ReplayProgram, ARecordingCutShortPlaysAndThenHandsOverTheControls)
 	EXPECT_NE(played.output.find("stopped at frame 40 before its end; 1 of 1 digests so far differ"),
 		std::string::npos)
 		<< played.output;
+
+	// Checked, nobody takes over: the session ends where the controls would
+	// have been handed over, as if the window had been closed then.
+	RunningProgram checked({"--replay", path, "--check"}, "dummy", 0, {"DISPLAY"});
+	EXPECT_EQ(checked.WaitForExit(20.0), 1);
+	EXPECT_EQ(checked.Output(), played.output);
 	std::remove(path.c_str());
 }
 
@@ -350,6 +361,9 @@ TEST(ReplayProgram, BadFilesAndOptionsEndWithStatusTwoBeforeAnyWindow)
 		{{"--record", "a", "--replay", "b"}, "cannot be used together"},
 		{{"--replay", garbage}, garbage + ":3: not a replay"},
 		{{"--fast"}, "--fast goes with --replay"},
+		{{"--check"}, "--check goes with --replay"},
+		{{"--replay", garbage, "--check"}, garbage + ":3: not a replay"},
+		{{"--replay", garbage, "--check", "--panel"}, "--panel needs a window"},
 	};
 	for (const auto& c : cases)
 	{

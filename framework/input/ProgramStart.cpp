@@ -11,10 +11,15 @@ constexpr int AudioChannels = 2;
 constexpr int AudioChunkSize = 4096;
 } // namespace
 
-ProgramStart::ProgramStart(InputDevices& started, InputStream& stream, bool keyboardPlay, const char* program)
+ProgramStart::ProgramStart(InputDevices& started, InputStream& stream, bool keyboardPlay, const char* program,
+	Audio audio)
 	: devices(started)
 {
 	devices.Start(keyboardPlay, stream);
+	if (audio == Audio::Off)
+	{
+		return;
+	}
 	audioOpen = Mix_OpenAudio(AudioFrequency, AUDIO_S16LSB, AudioChannels, AudioChunkSize) != -1;
 	if (!audioOpen)
 	{

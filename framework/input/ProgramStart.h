@@ -54,10 +54,18 @@ public:
 class ProgramStart
 {
 public:
+	enum class Audio
+	{
+		On,
+		// Not even tried: the scenes run silent, and nothing says so.
+		Off,
+	};
+
 	// The devices read through stream, which must outlive this. Without an
 	// audio device the scenes run silent, and program says so on stderr
 	// under its name.
-	ProgramStart(InputDevices& devices, InputStream& stream, bool keyboardPlay, const char* program);
+	ProgramStart(InputDevices& devices, InputStream& stream, bool keyboardPlay, const char* program,
+		Audio audio);
 	~ProgramStart();
 	ProgramStart(const ProgramStart&) = delete;
 	ProgramStart& operator=(const ProgramStart&) = delete;

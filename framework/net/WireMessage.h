@@ -21,13 +21,15 @@ public:
 	// The replay format's lines travel inside frames and digests and make up
 	// the game handed over: a new format is a new protocol. The wire's own
 	// changes count in its revision.
-	static constexpr int WireRevision = 1;
+	static constexpr int WireRevision = 2;
 	static constexpr int ProtocolVersion = 100 * ReplayLog::FormatVersion + WireRevision;
 	static_assert(WireRevision < 100, "the revision stays below the replay format's place");
 
-	// The longest game a partner catches up with, in frames (five minutes)
-	// and as recorded text.
-	static constexpr int MaxCatchUpFrames = 18000;
+	// The longest game a partner catches up with, in frames (fifteen
+	// minutes) and as recorded text. Undrawn, a wave's frames catch up at
+	// some ten thousand a second, a horde's at about fifteen hundred: even
+	// a horde this long is caught up with before the host gives up waiting.
+	static constexpr int MaxCatchUpFrames = 54000;
 	static constexpr std::size_t MaxCatchUpBytes = 16 << 20;
 
 	enum class Kind

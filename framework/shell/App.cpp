@@ -71,6 +71,10 @@ int App::Run(int argc, char** argv)
 	case CommandLine::Run:
 		break;
 	}
+	if (commandLine.check)
+	{
+		return RunChecked(commandLine, argv[0]);
+	}
 	const int status = StartedStatus(argc, argv, commandLine);
 	if (status != 0)
 	{
@@ -131,6 +135,34 @@ int App::StartedStatus(int argc, char** argv, const CommandLine& commandLine)
 	return 0;
 }
 
+// A recording checked with no window: its frames run undrawn, one after
+// another, and the report is a windowed replay's.
+int App::RunChecked(const CommandLine& commandLine, const char* program)
+{
+	GoWindowless();
+	int row = commandLine.sceneIndex;
+	bool keyboardPlay = commandLine.keyboardPlay;
+	if (!StartReplay(commandLine, program, &row, &keyboardPlay))
+	{
+		return UsageStatus;
+	}
+	Begin(row, keyboardPlay, program);
+	// A recording cut short hands over to the players after its last frame,
+	// and there are none here: the session ends there, as a window closed
+	// then would end it.
+	while (scenes.Scene() != nullptr && !stream.IsLive())
+	{
+		Display();
+	}
+	// The recording's end, or a recorded Escape, has ended the session
+	// already.
+	if (scenes.Scene() != nullptr)
+	{
+		exitStatus = End(player.Check().ExitStatus());
+	}
+	return exitStatus;
+}
+
 void App::Begin(int row, bool keyboardPlay, const char* program)
 {
 	StartDevices(keyboardPlay, program);
@@ -139,7 +171,8 @@ void App::Begin(int row, bool keyboardPlay, const char* program)
 
 void App::StartDevices(bool keyboardPlay, const char* program)
 {
-	start = std::make_unique<ProgramStart>(devices, stream, keyboardPlay, program);
+	const ProgramStart::Audio audio = area.IsWindowless() ? ProgramStart::Audio::Off : ProgramStart::Audio::On;
+	start = std::make_unique<ProgramStart>(devices, stream, keyboardPlay, program, audio);
 }
 
 void App::StartScene(int row)
@@ -194,12 +227,17 @@ void App::TextDrawn(int x, int y, const char* line) const
 
 Camera* App::WindowCamera() const
 {
-	return const_cast<View*>(&view);
+	return area.IsWindowless() ? nullptr : const_cast<View*>(&view);
 }
 
 void App::Quit(int status)
 {
 	exitStatus = End(status);
+	// Without a window there is no event loop to leave.
+	if (area.IsWindowless())
+	{
+		return;
+	}
 	// Close the window while the GL driver is whole: at exit the driver's
 	// code generator may be torn down before freeglut closes the display,
 	// and the process would crash on its way out. Its close handler, called
@@ -248,7 +286,7 @@ void App::SessionKey(unsigned char key)
 
 void App::Display()
 {
-	if (frames.RunFrame(true) == FrameLoop::Result::SessionOver)
+	if (frames.RunFrame(!area.IsWindowless()) == FrameLoop::Result::SessionOver)
 	{
 		Quit(player.Check().ExitStatus());
 	}

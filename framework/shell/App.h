@@ -52,6 +52,9 @@ public:
 	// The start-up every runner of the scenes shares: the devices and the
 	// audio, then the first scene (registry row `row`), built with this app
 	// as its context. No window is needed.
+	// No window at all, from now on: the scenes step undrawn and nothing
+	// asks the window system or the audio device. Before Begin.
+	void GoWindowless() { area.GoWindowless(); }
 	void Begin(int row, bool keyboardPlay, const char* program);
 	// Begin's two halves, for a runner with something to do between them
 	// (a bot plugs its pads in).
@@ -93,11 +96,12 @@ public:
 	int LocalPadFor(int slot) const override { return stream.LocalPadFor(slot); }
 	bool DevicesLive() const override { return !player.IsPlaying(); }
 	int KeyModifiers() const override { return router.KeyModifiers(); }
+	bool Draws() const override { return !area.IsWindowless() && frames.Draws(); }
 	void TextDrawn(int x, int y, const char* line) const override;
 	// Who hears the text drawn from now on; null: nobody.
 	void HearText(TextListener* listener) { textListener = listener; }
 
-	// The window's events.
+	// The window's events. Display runs a frame, drawn unless windowless.
 	void Display() override;
 	void Tick() override;
 	void FastIdle() override;
@@ -114,6 +118,7 @@ private:
 	// Ends the session and leaves the event loop with this exit status.
 	void Quit(int status);
 	int StartedStatus(int argc, char** argv, const CommandLine& commandLine);
+	int RunChecked(const CommandLine& commandLine, const char* program);
 
 	InputDevices& devices;
 	ProgramText text;

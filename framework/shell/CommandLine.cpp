@@ -196,9 +196,14 @@ CommandLine Check(CommandLine result)
 	{
 		return Fail(result, "--delay goes with --host or --join");
 	}
-	if ((result.fast || result.rewrite) && result.replayPath.empty())
+	if ((result.fast || result.rewrite || result.check) && result.replayPath.empty())
 	{
-		return Fail(result, std::string(result.fast ? "--fast" : "--rewrite") + " goes with --replay FILE");
+		const char* const option = result.fast ? "--fast" : result.rewrite ? "--rewrite" : "--check";
+		return Fail(result, std::string(option) + " goes with --replay FILE");
+	}
+	if (result.check && result.panelOpen)
+	{
+		return Fail(result, "--panel needs a window: not with --check");
 	}
 	return result;
 }
@@ -318,6 +323,7 @@ bool ReadFlag(const char* arg, CommandLine* result)
 			: std::strcmp(arg, "--panel") == 0                 ? &result->panelOpen
 			: std::strcmp(arg, "--fast") == 0                  ? &result->fast
 			: std::strcmp(arg, "--rewrite") == 0               ? &result->rewrite
+			: std::strcmp(arg, "--check") == 0                 ? &result->check
 															   : nullptr;
 		if (flag == nullptr)
 		{

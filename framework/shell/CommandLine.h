@@ -30,6 +30,9 @@ struct CommandLine
 	std::string replayPath;
 	bool fast = false;
 	bool rewrite = false;
+	// Play it with no window, the frames undrawn: as fast as the world
+	// steps, with no X server needed.
+	bool check = false;
 	// Play online: host a game (--host) or join one (--join).
 	bool online = false;
 	bool joinGiven = false;

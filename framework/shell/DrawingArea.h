@@ -9,7 +9,12 @@ public:
 	// Pixels at the right edge that the drawing area leaves to a panel; 0
 	// when none is shown.
 	void SetSidePanelWidth(int width) { sidePanelWidth = width; }
+	// The scenes run with no window at all (a recording checked): there is
+	// no area to ask the window system for, and nothing to project.
+	void GoWindowless() { windowless = true; }
+	bool IsWindowless() const { return windowless; }
 
 private:
 	int sidePanelWidth = 0;
+	bool windowless = false;
 };

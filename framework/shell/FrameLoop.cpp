@@ -25,8 +25,10 @@ constexpr int PartnerPollMs = 1;
 // frames cost, and the partner's inputs are there before they are needed.
 constexpr std::chrono::microseconds LockstepPeriod(1000000 / 60);
 // A partner catching up runs frames for this long before the network is
-// serviced again.
+// serviced again,
 constexpr std::chrono::milliseconds CatchUpSlice(20);
+// and shows how far it is this often: the frames themselves are not drawn.
+constexpr std::chrono::milliseconds CatchUpProgressPeriod(250);
 } // namespace
 
 FrameLoop::FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router, ControlPanel& panel, View& view,
@@ -67,26 +69,25 @@ FrameLoop::Result FrameLoop::RunFrame(bool shown)
 		return Result::SessionOver;
 	}
 
-	if (!shown)
+	drawing = shown;
+	if (drawing)
 	{
-		glEnable(GL_SCISSOR_TEST);
-		glScissor(0, 0, 0, 0);
+		glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+		glMatrixMode(GL_MODELVIEW);
+		glLoadIdentity();
 	}
-	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-	glMatrixMode(GL_MODELVIEW);
-	glLoadIdentity();
 	StepScene();
 	std::vector<PanelChange> changes;
-	if (panel.IsOpen())
+	if (drawing && panel.IsOpen())
 	{
 		changes = panel.Draw(scenes.Registry(), scenes.Count(), scenes.Index(), scenes.settings, scenes.settingsHz,
 			*scenes.Scene());
 	}
-	if (shown)
+	if (drawing)
 	{
 		glutSwapBuffers();
 	}
-	glDisable(GL_SCISSOR_TEST);
+	drawing = true;
 	stream.EndFrame(*scenes.Scene());
 	// A replay's panel only shows: the recording's changes are the ones
 	// that count.
@@ -122,17 +123,26 @@ void FrameLoop::StepScene()
 
 FrameLoop::Result FrameLoop::CatchUp()
 {
-	const Clock::time_point until = Clock::now() + CatchUpSlice;
-	while (online.IsCatchingUp())
+	const Clock::time_point now = Clock::now();
+	const Clock::time_point until = now + CatchUpSlice;
+	if (now - progressShownAt >= CatchUpProgressPeriod)
 	{
-		const bool last = Clock::now() >= until;
-		const Result result = RunFrame(last);
-		if (last || result == Result::SessionOver)
-		{
-			return result;
-		}
+		ShowProgress(online.StatusLine());
+		progressShownAt = now;
 	}
-	return Result::Ran;
+	Result result = Result::Ran;
+	while (online.IsCatchingUp() && result != Result::SessionOver && Clock::now() < until)
+	{
+		result = RunFrame(false);
+	}
+	return result;
+}
+
+void FrameLoop::ShowProgress(const std::string& line)
+{
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	shellText.DrawString(5, Test::FirstTextLine, "%s", line.c_str());
+	glutSwapBuffers();
 }
 
 int FrameLoop::NextTickMs()

@@ -40,13 +40,15 @@ public:
 	FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router, ControlPanel& panel, View& view,
 		OnlineSession& online, ReplayPlayer& player, const SceneContext& context);
 
-	// One frame. A frame not shown is drawn nowhere and never swapped in:
-	// drawing is most of a frame's cost, and a partner catching up shows
-	// only some frames.
+	// One frame. A frame not shown is not drawn at all (the scene steps
+	// with drawing off, and no OpenGL call is made): drawing is most of a
+	// frame's cost, and a check or a catch-up needs only the world.
 	Result RunFrame(bool shown);
+	// Whether the frame running draws its picture; outside a frame, true.
+	bool Draws() const { return drawing; }
 	// A partner that joined a game under way plays the host's frames so far
-	// as fast as it can for a slice of time, and shows the frame that ends
-	// the slice.
+	// undrawn, as fast as it can for a slice of time; a few times a second
+	// the window shows how far it has come.
 	Result CatchUp();
 	// How long until the frame clock ticks again.
 	int NextTickMs();
@@ -60,6 +62,8 @@ private:
 	void StepScene();
 	void WaitForPartner();
 	void DrawOverLastPicture(const std::string& line);
+	// A window holding only line.
+	void ShowProgress(const std::string& line);
 
 	SceneHost& scenes;
 	InputStream& stream;
@@ -75,4 +79,6 @@ private:
 	// The line drawn over the waiting frame; empty until one is.
 	std::string waitShown;
 	bool frameWaits = false;
+	bool drawing = true;
+	Clock::time_point progressShownAt;
 };

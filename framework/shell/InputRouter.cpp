@@ -90,8 +90,16 @@ void InputRouter::Apply(const Line& input)
 		view.LookAt(input.point, input.zoom);
 		break;
 	case Line::Window:
-		// A recorded size: the window's reshape follows.
-		glutReshapeWindow(input.width, input.height);
+		// A recorded size: the window's reshape follows; with none, the
+		// reshape is now.
+		if (area.IsWindowless())
+		{
+			Reshape(input.width, input.height);
+		}
+		else
+		{
+			glutReshapeWindow(input.width, input.height);
+		}
 		break;
 	case Line::Change:
 		ApplyPanelChange(input.change);

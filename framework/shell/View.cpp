@@ -19,6 +19,10 @@ void View::Reshape(int w, int h)
 	const b2Vec2 reach(MaxViewReach, MaxViewReach);
 	settings.viewCenter = b2Clamp(settings.viewCenter, -reach, reach);
 	viewZoom = b2Clamp(viewZoom, MinViewZoom, MaxViewZoom);
+	if (area.IsWindowless())
+	{
+		return;
+	}
 
 	area.GetViewportArea(&viewportX, &viewportY, &viewportWidth, &viewportHeight);
 	if (IsEmpty())
