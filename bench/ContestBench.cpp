@@ -12,7 +12,8 @@
 //              asks for its target through the plain world cast and through
 //              its sight path, timed side by side and compared
 //   --digest   print a digest of every body's motion in every frame: two
-//              builds play the same game exactly when their digests agree
+//              builds play the same game exactly when their digests agree;
+//              the game runs with no window and nothing drawn
 //   --panel    one game with the control panel closed, then one with it
 //              open, each in its own process; prints ImGui's own time
 //   --record FILE  one game as usual, then one recorded to FILE as
@@ -179,11 +180,19 @@ int RunGame(const Options& options, char* program)
 {
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	App app(sceneEntries, gameDevices);
+	// The digests need only the world: no window, nothing drawn.
+	if (options.digest)
+	{
+		app.GoWindowless();
+	}
 	app.StartDevices(false, program);
 	// Slots 0 and 1, in the order they are plugged in.
 	VirtualPad knightPad(VirtualPad::Kind::Raw, "bench pad");
 	VirtualPad archerPad(VirtualPad::Kind::Raw, "bench pad");
-	OpenWindow(app, program);
+	if (!options.digest)
+	{
+		OpenWindow(app, program);
+	}
 
 	app.StartScene(0);
 	Contest* game = dynamic_cast<Contest*>(app.Scenes().Scene());

@@ -326,7 +326,7 @@ TEST(GamePadProgram, ARecordingKeepsThePadsGameButtonsAndTheReleaseAPullOutCause
 	EXPECT_TRUE(std::is_permutation(pulledOut.begin(), pulledOut.end(), lines.begin() + played.size()))
 		<< testing::PrintToString(lines);
 
-	RunningProgram player({"--replay", recording, "--fast"});
+	RunningProgram player({"--replay", recording, "--check"});
 	EXPECT_EQ(player.WaitForExit(120.0), 0) << player.Output() << player.ErrorOutput();
 	unlink(recording.c_str());
 }

@@ -301,7 +301,7 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 	// The same recording but for the side, with both fighters in it.
 	ExpectTheSameRecording(recordings);
 
-	RunningProgram offline({"--replay", recordings[1], "--fast"});
+	RunningProgram offline({"--replay", recordings[1], "--check"});
 	EXPECT_EQ(offline.WaitForExit(240.0), 0) << offline.Output() << offline.ErrorOutput();
 	if (relay)
 	{

@@ -93,7 +93,7 @@ TEST(ReplayGame, AGameRecordedHereReplaysToTheSameWorldInTheProgram)
 	keyboardPad.SetEnabled(false);
 	EndGame();
 
-	RunningProgram player({"--replay", path, "--fast"});
+	RunningProgram player({"--replay", path, "--check"});
 	EXPECT_EQ(player.WaitForExit(120.0), 0) << player.Output() << player.ErrorOutput();
 	EXPECT_NE(player.Output().find("digests matched"), std::string::npos) << player.Output();
 	std::remove(path.c_str());

@@ -310,7 +310,7 @@ int Play(const std::string& contest, const std::string& path, const std::string&
 			_exit(126);
 		}
 		setenv("SDL_AUDIODRIVER", "dummy", 0);
-		execl(contest.c_str(), contest.c_str(), "--replay", path.c_str(), "--fast", "--rewrite",
+		execl(contest.c_str(), contest.c_str(), "--replay", path.c_str(), "--check", "--rewrite",
 			static_cast<char*>(nullptr));
 		_exit(127);
 	}
