@@ -2,6 +2,9 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "framework/input/InputStream.h"
 
 namespace
@@ -261,26 +264,13 @@ void InputRouter::SetPanelOpen(bool open)
 
 void InputRouter::ReleaseHeld()
 {
-	for (MouseTarget& target : mouseTargets)
-	{
-		if (target == MouseTarget::Scene)
-		{
-			target = MouseTarget::Nothing;
-		}
-	}
+	std::replace(std::begin(mouseTargets), std::end(mouseTargets), MouseTarget::Scene, MouseTarget::Nothing);
 	rightMouseDown = false;
 }
 
 bool InputRouter::PanelHasMouse() const
 {
-	for (MouseTarget target : mouseTargets)
-	{
-		if (target == MouseTarget::Panel)
-		{
-			return true;
-		}
-	}
-	return false;
+	return std::find(std::begin(mouseTargets), std::end(mouseTargets), MouseTarget::Panel) != std::end(mouseTargets);
 }
 
 // A key press while a panel field is being edited: the panel types it,
