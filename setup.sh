@@ -12,7 +12,7 @@ packages=(
 	libbox2d-dev freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev libxtst-dev
 	libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
 	libpng-dev libmp3lame-dev
-	libimgui-dev libenet-dev
+	libimgui-dev libenet-dev libsodium-dev
 	libgtest-dev xvfb xauth
 )
 
