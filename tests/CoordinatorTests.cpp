@@ -235,10 +235,11 @@ private:
 	int fd = -1;
 };
 
-// The code a host is given, after checking its answer.
-std::string Register(Player& host)
+// The code a host is given, after checking its answer; local is the game
+// socket's address the host names, if any.
+std::string Register(Player& host, const std::string& local = "")
 {
-	host.Send("host " + Version);
+	host.Send("host " + Version + (local.empty() ? "" : " " + local));
 	const std::string answer = host.Receive();
 	std::smatch match;
 	const std::regex form("code (A[ACDEFGHJKMNPRTWXY]{4}) (.*)");
@@ -247,13 +248,15 @@ std::string Register(Player& host)
 	return match.size() > 1 ? match[1].str() : "";
 }
 
-// The ticket a host and its joiner are given.
-std::string Meet(Player& host, Player& joiner, const std::string& code)
+// The ticket a host and its joiner are given; the joiner's answer ends with
+// the host's local address when it named one.
+std::string Meet(Player& host, Player& joiner, const std::string& code, const std::string& local = "")
 {
 	joiner.Send("join " + code + " " + Version);
 	const std::string meet = joiner.Receive();
 	std::smatch match;
-	EXPECT_TRUE(std::regex_match(meet, match, std::regex("meet (\\S+) (\\S+) ([0-9a-f]{16})"))) << meet;
+	const std::string form = "meet (\\S+) (\\S+) ([0-9a-f]{16})" + (local.empty() ? "" : " " + local);
+	EXPECT_TRUE(std::regex_match(meet, match, std::regex(form))) << meet;
 	if (match.size() < 4)
 	{
 		return "";
@@ -284,6 +287,11 @@ TEST(Coordinator, AJoinerLearnsTheHostsPublicAddressAndTheHostLearnsTheJoinersWi
 	const std::string another = Meet(host, second, lower);
 	EXPECT_FALSE(ticket.empty());
 	EXPECT_NE(another, ticket);
+	// A host on the joiner's own network is reached at its local address.
+	Player localHost(server.port);
+	Player neighbour(server.port);
+	ASSERT_TRUE(localHost.connected && neighbour.connected);
+	Meet(localHost, neighbour, Register(localHost, "192.168.7.20:40001"), "192.168.7.20:40001");
 	EXPECT_EQ(server.Stop(SIGTERM), 0);
 	EXPECT_EQ(server.Output(), "contest-server: listening on port " + std::to_string(server.port) +
 			", relay on port " + std::to_string(server.port + 1) + "\n");
@@ -357,7 +365,9 @@ TEST(Coordinator, EachMalformedMessageGetsOneLineOnStderrAndTheServerKeepsServin
 	ASSERT_TRUE(sender.connected);
 	const std::vector<std::string> malformed = {"", "host", "host abc", "host  " + Version, "host " + Version + " ",
 		"host " + Version + " more", "join ABCDE", "join ABCDE x", "hello there", std::string("host \xff", 6),
-		"host 1234567890123", std::string(300, 'a')};
+		"host 1234567890123", std::string(300, 'a'), "host " + Version + " 192.168.1.2",
+		"host " + Version + " 192.168.1.2:0", "host " + Version + " 192.168.1.2:65536", "host " + Version + " 192.168.1:80",
+		"host " + Version + " host.lan:80"};
 	for (const std::string& message : malformed)
 	{
 		sender.Send(message);

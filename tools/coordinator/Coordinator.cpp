@@ -1,5 +1,6 @@
 #include "tools/coordinator/Coordinator.h"
 
+#include <arpa/inet.h>
 #include <sodium.h>
 
 #include <algorithm>
@@ -52,6 +53,25 @@ bool ParseVersion(const std::string& word, long* version)
 	}
 	*version = std::stol(word);
 	return true;
+}
+
+// ADDR:PORT with a dotted IPv4 address and a port of 1-65535: where a host's
+// game socket is on its own network, for a joiner on the same network.
+bool IsLocalAddress(const std::string& word)
+{
+	const std::size_t colon = word.find(':');
+	if (colon == std::string::npos)
+	{
+		return false;
+	}
+	const std::string port = word.substr(colon + 1);
+	in_addr address{};
+	if (inet_pton(AF_INET, word.substr(0, colon).c_str(), &address) != 1 || port.empty() || port.size() > 5 ||
+		port[0] == '0' || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+	{
+		return false;
+	}
+	return std::stol(port) <= 65535;
 }
 
 std::string Upper(std::string text)
@@ -156,9 +176,15 @@ void Coordinator::OnPacket(ENetPeer* peer, const std::string& text, Clock::time_
 void Coordinator::Host(ENetPeer* peer, const std::vector<std::string>& words, const std::string& text)
 {
 	long version = 0;
-	if (words.size() != 2 || !ParseVersion(words[1], &version))
+	if (words.size() < 2 || words.size() > 3 || !ParseVersion(words[1], &version))
 	{
-		Drop(peer, text, "a host names its version, a number, and nothing more");
+		Drop(peer, text, "a host names its version, a number, and its local ADDR:PORT or nothing more");
+		return;
+	}
+	const std::string local = words.size() == 3 ? words[2] : "";
+	if (!local.empty() && !IsLocalAddress(local))
+	{
+		Drop(peer, text, "a host's local address is a dotted IPv4 address and a port of 1-65535");
 		return;
 	}
 	Visitor& visitor = visitors[peer];
@@ -174,7 +200,7 @@ void Coordinator::Host(ENetPeer* peer, const std::vector<std::string>& words, co
 		return;
 	}
 	visitor.code = code;
-	codes[code] = {peer, version};
+	codes[code] = {peer, version, local};
 	Send(peer, "code " + code + " " + AddressOf(peer));
 }
 
@@ -211,7 +237,8 @@ void Coordinator::Join(ENetPeer* peer, const std::vector<std::string>& words, co
 	}
 	const std::string ticket = relay.NewTicket(now);
 	Send(registration.peer, "caller " + AddressOf(peer) + " " + ticket);
-	AnswerAndLetGo(peer, "meet " + AddressOf(registration.peer) + " " + AddressOf(peer) + " " + ticket);
+	AnswerAndLetGo(peer, "meet " + AddressOf(registration.peer) + " " + AddressOf(peer) + " " + ticket +
+			(registration.localAddress.empty() ? "" : " " + registration.localAddress));
 }
 
 void Coordinator::OnGone(ENetPeer* peer)

@@ -11,13 +11,15 @@
 #include "tools/coordinator/DropLog.h"
 #include "tools/coordinator/RelayPort.h"
 
-// The meeting place of online players, on ENet: a host says "host VERSION"
-// and is given a code ("code CODE ADDR:PORT", its public address as seen
-// here), which lives as long as its connection; a joiner says "join CODE
-// VERSION" and both learn each other's public address and a ticket for the
-// relay ("meet HOSTADDR:PORT JOINERADDR:PORT TICKET" to the joiner, "caller
-// JOINERADDR:PORT TICKET" to the host). Anything else is dropped with a
-// line on stderr; hosts, peers and message sizes are bounded.
+// The meeting place of online players, on ENet: a host says "host VERSION",
+// or "host VERSION LOCALADDR:PORT" with its game socket's address on its own
+// network, and is given a code ("code CODE ADDR:PORT", its public address as
+// seen here), which lives as long as its connection; a joiner says "join
+// CODE VERSION" and both learn each other's public address and a ticket for
+// the relay ("meet HOSTADDR:PORT JOINERADDR:PORT TICKET", then " LOCALADDR:PORT"
+// when the host gave one, to the joiner; "caller JOINERADDR:PORT TICKET" to
+// the host). Anything else is dropped with a line on stderr; hosts, peers and
+// message sizes are bounded.
 class Coordinator
 {
 public:
@@ -57,6 +59,8 @@ private:
 	{
 		ENetPeer* peer;
 		long version;
+		// The host's LOCALADDR:PORT; empty when it gave none.
+		std::string localAddress;
 	};
 
 	void OnPacket(ENetPeer* peer, const std::string& text, Clock::time_point now);
