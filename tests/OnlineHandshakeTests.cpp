@@ -4,6 +4,7 @@
 #include <box2d/box2d.h>
 #include <enet/enet.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,10 +32,10 @@ std::string Port()
 	return std::to_string(40000 + (getpid() * 13) % 20000);
 }
 
-bool WaitForText(const RunningProgram& program, const std::string& text, double seconds)
+bool WaitForText(const RunningProgram& program, const std::string& text, double seconds, bool onStdout = false)
 {
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-	while (program.ErrorOutput().find(text) == std::string::npos)
+	while ((onStdout ? program.Output() : program.ErrorOutput()).find(text) == std::string::npos)
 	{
 		if (std::chrono::steady_clock::now() > deadline)
 		{
@@ -205,4 +206,31 @@ TEST(OnlineProgram, ProgramsOfDifferentVersionsRefuseToPlayAndSayWhich)
 		<< host.ErrorOutput();
 	enet_host_destroy(oldJoiner);
 	enet_deinitialize();
-}} // namespace
+}
+
+// Through a coordinator on this machine: the host is given an invite code,
+// a joiner with a code nobody holds is told so, and one with the host's
+// code meets it, here by the host's own address.
+TEST(OnlineHandshake, AnInviteCodeLeadsItsJoinerToTheHostAndAWrongCodeIsRefused)
+{
+	const std::string coordinator = "127.0.0.1:" + std::to_string(std::stoi(Port()) + 3);
+	RunningProgram server({coordinator.substr(coordinator.find(':') + 1), "--address", "127.0.0.1"}, "dummy", 0, {},
+		CONTEST_SERVER);
+	ASSERT_TRUE(WaitForText(server, "listening", 10.0, true)) << server.ErrorOutput();
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--server", coordinator});
+	const std::string said = "contest: invite code ";
+	ASSERT_TRUE(WaitForText(host, said, 30.0, true)) << host.ErrorOutput();
+	const std::string output = host.Output();
+	const std::string code = output.substr(output.find(said) + said.size(), 5);
+
+	RunningProgram wrong({"--join", code == "AAAAA" ? "AAAAC" : "AAAAA", "--server", coordinator});
+	EXPECT_EQ(wrong.WaitForExit(30.0), OnlineSession::JoinFailedStatus);
+	EXPECT_NE(wrong.ErrorOutput().find("refused: no such code"), std::string::npos) << wrong.ErrorOutput();
+
+	RunningProgram joiner({"--join", code, "--server", coordinator});
+	EXPECT_TRUE(WaitForText(joiner, "(direct); input delay", 30.0)) << joiner.ErrorOutput();
+	EXPECT_TRUE(WaitForText(host, "joined (direct)", 10.0)) << host.ErrorOutput();
+	server.Signal(SIGTERM);
+	EXPECT_EQ(server.WaitForExit(10.0), 0);
+}
+} // namespace

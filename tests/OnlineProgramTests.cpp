@@ -63,7 +63,7 @@ TEST(OnlineProgram, TwoProgramsPlayInLockstepAndAThirdIsTurnedAway)
 		EXPECT_EQ(third.WaitForExit(20.0), 2) << third.ErrorOutput();
 		EXPECT_NE(third.ErrorOutput().find("already has a partner"), std::string::npos) << third.ErrorOutput();
 		std::this_thread::sleep_for(std::chrono::seconds(8));
-		EXPECT_NE(partner.ErrorOutput().find("joined 127.0.0.1:" + Port() + "; input delay"), std::string::npos)
+		EXPECT_NE(partner.ErrorOutput().find("joined 127.0.0.1:" + Port() + " (direct); input delay"), std::string::npos)
 			<< partner.ErrorOutput();
 		partner.Signal(SIGTERM);
 		EXPECT_EQ(partner.WaitForExit(5.0), 128 + SIGTERM);

@@ -364,6 +364,8 @@ TEST(ReplayProgram, BadFilesAndOptionsEndWithStatusTwoBeforeAnyWindow)
 		{{"--check"}, "--check goes with --replay"},
 		{{"--replay", garbage, "--check"}, garbage + ":3: not a replay"},
 		{{"--replay", garbage, "--check", "--panel"}, "--panel needs a window"},
+		{{"--server", "127.0.0.1"}, "--server goes with --host or --join CODE"},
+		{{"--join", "10.0.0.1", "--server", "127.0.0.1"}, "takes an invite code of five letters"},
 	};
 	for (const auto& c : cases)
 	{

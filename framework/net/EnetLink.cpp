@@ -1,5 +1,9 @@
 #include "framework/net/EnetLink.h"
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -19,6 +23,21 @@ constexpr std::size_t PeersPerAddress = 4;
 // even while nothing else is heard from it.
 constexpr enet_uint32 PeerTimeoutMinMs = 3000;
 constexpr enet_uint32 PeerTimeoutMaxMs = 5000;
+// A coordinator's relay says it has bound a side with this.
+const char RelayWord[] = "relaying ";
+
+bool StartsWith(const ENetHost* host, const char* word)
+{
+	const std::size_t length = std::strlen(word);
+	return host->receivedDataLength >= length && std::memcmp(host->receivedData, word, length) == 0;
+}
+
+// ENet would take these for its own packets and throw them away with no
+// harm, but they are not its to read.
+int ENET_CALLBACK TakeOwnDatagrams(ENetHost* host, ENetEvent*)
+{
+	return StartsWith(host, EnetLink::PunchWord) || StartsWith(host, RelayWord) ? 1 : 0;
+}
 } // namespace
 
 EnetLink::~EnetLink()
@@ -54,6 +73,7 @@ bool EnetLink::Open(const ENetAddress* address, std::size_t peers, std::string* 
 	host->maximumPacketSize = MaxPacketBytes;
 	host->maximumWaitingData = MaxWaitingBytes;
 	host->duplicatePeers = PeersPerAddress;
+	host->intercept = TakeOwnDatagrams;
 	return true;
 }
 
@@ -131,4 +151,32 @@ void EnetLink::ResetCounts()
 {
 	host->totalSentData = 0;
 	host->totalReceivedData = 0;
+}
+
+void EnetLink::SendRaw(const ENetAddress& to, const std::string& bytes)
+{
+	ENetBuffer buffer;
+	buffer.data = const_cast<char*>(bytes.data());
+	buffer.dataLength = bytes.size();
+	enet_socket_send(host->socket, &to, &buffer, 1);
+}
+
+enet_uint32 EnetLink::LocalAddressToward(const ENetAddress& address)
+{
+	// A datagram socket connected toward address holds the interface the
+	// system would send from; nothing is sent.
+	const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+	sockaddr_in toward{};
+	toward.sin_family = AF_INET;
+	toward.sin_addr.s_addr = address.host;
+	toward.sin_port = htons(address.port);
+	sockaddr_in local{};
+	socklen_t size = sizeof(local);
+	const bool found = probe >= 0 && connect(probe, reinterpret_cast<const sockaddr*>(&toward), sizeof(toward)) == 0 &&
+		getsockname(probe, reinterpret_cast<sockaddr*>(&local), &size) == 0;
+	if (probe >= 0)
+	{
+		close(probe);
+	}
+	return found ? local.sin_addr.s_addr : 0;
 }

@@ -50,6 +50,8 @@ public:
 	static void LetGo(ENetPeer* peer, enet_uint32 data = 0);
 	// The peer is told at once, with nothing more sent: the program ends.
 	static void LetGoNow(ENetPeer* peer) { enet_peer_disconnect_now(peer, 0); }
+	// The peer is dropped here without a word: a call given up.
+	static void Forget(ENetPeer* peer) { enet_peer_reset(peer); }
 	static bool IsConnected(const ENetPeer* peer) { return peer->state == ENET_PEER_STATE_CONNECTED; }
 	// ENet's smoothed round trip to peer; 0 without one.
 	static float RoundTripMs(const ENetPeer* peer)
@@ -57,6 +59,14 @@ public:
 		return peer != nullptr ? static_cast<float>(peer->roundTripTime) : 0.0f;
 	}
 	void Flush();
+	// A datagram of the program's own from the link's socket, beside ENet's:
+	// for a router to see a hole punched, or for a relay. What arrives of
+	// the kind (the punch, the relay's word) is taken off before ENet reads
+	// it.
+	void SendRaw(const ENetAddress& to, const std::string& bytes);
+	static constexpr const char* PunchWord = "contest punch";
+	// The address of this machine's interface toward address; 0 when none.
+	static enet_uint32 LocalAddressToward(const ENetAddress& address);
 
 	static std::string AddressOf(const ENetPeer* peer);
 	// Bytes sent and received since the count was last reset.

@@ -43,15 +43,15 @@ void LinkFigures::Sample(int frame, float roundTripMs)
 	sampledAt = now;
 }
 
-std::string LinkFigures::Summary(const Lockstep& lockstep, const EnetLink& link) const
+std::string LinkFigures::Summary(const Lockstep& lockstep, const EnetLink& link, const char* path) const
 {
 	const double seconds = std::max(std::chrono::duration<double>(Clock::now() - startedAt).count(), 1.0);
 	const double networkingMs = networkingSeconds * 1000.0;
 	char text[256];
 	std::snprintf(text, sizeof(text),
 		"after frame %d (%d digests matched, %d frames waited, %.0f bytes/s out, %.0f in, %.3f ms of networking a "
-		"frame)",
+		"frame, %s path)",
 		lockstep.Frame(), lockstep.DigestsMatched(), lockstep.FramesWaited(), link.SentBytes() / seconds,
-		link.ReceivedBytes() / seconds, networkingMs / std::max(lockstep.Frame() - countedFrom, 1));
+		link.ReceivedBytes() / seconds, networkingMs / std::max(lockstep.Frame() - countedFrom, 1), path);
 	return text;
 }

@@ -27,7 +27,7 @@ public:
 	// One sample for every frame run since the last, up to frame.
 	void Sample(int frame, float roundTripMs);
 	// "after frame F (D digests matched, ... bytes/s out, ...)".
-	std::string Summary(const Lockstep& lockstep, const EnetLink& link) const;
+	std::string Summary(const Lockstep& lockstep, const EnetLink& link, const char* path) const;
 
 	// Rings whose oldest sample is at HistoryStart().
 	const std::vector<float>& RoundTrips() const { return roundTrips; }

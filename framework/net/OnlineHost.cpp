@@ -72,6 +72,7 @@ void OnlineSession::Hello(ENetPeer* caller, Clock::time_point since, const WireM
 	}
 	peer = caller;
 	partnerName = EnetLink::AddressOf(caller);
+	path = rendezvous.PathOf(caller->address);
 	lastHeard = Clock::now();
 	callers.Forget(caller);
 	callers.TurnAwayAll("a partner already plays", BusyReason);
@@ -79,7 +80,8 @@ void OnlineSession::Hello(ENetPeer* caller, Clock::time_point since, const WireM
 	const int delay = options.delay != 0 ? options.delay
 										 : std::clamp(static_cast<int>(roundTrip / 2 / FrameMilliseconds) + 1,
 											   Lockstep::MinDelay, Lockstep::MaxDelay);
-	std::fprintf(stderr, "contest: %s joined; input delay %s\n", partnerName.c_str(), Frames(delay).c_str());
+	std::fprintf(stderr, "contest: %s joined (%s); input delay %s\n", partnerName.c_str(), PathName(),
+		Frames(delay).c_str());
 	welcomeDelay = delay;
 	ChangePhase(Phase::HostWelcoming);
 }

@@ -20,13 +20,33 @@ void OnlineSession::Call()
 	peer = link.Call(partnerAddress);
 }
 
+void OnlineSession::CallThroughRelay()
+{
+	if (peer != nullptr)
+	{
+		EnetLink::Forget(peer);
+		peer = nullptr;
+	}
+	partnerAddress = rendezvous.UseRelay();
+	path = Rendezvous::Path::Relayed;
+	Call();
+}
+
+std::string OnlineSession::JoinTarget() const
+{
+	return options.code.empty() ? options.address + ":" + std::to_string(options.port)
+								: "the game of invite code " + options.code;
+}
+
 void OnlineSession::Welcome(const WireMessage& welcome)
 {
 	const unsigned seed = static_cast<unsigned>(welcome.numbers[0]);
 	const int delay = static_cast<int>(welcome.numbers[1]);
 	const int frames = static_cast<int>(welcome.numbers[2]);
-	partnerName = options.address + ":" + std::to_string(options.port);
-	std::fprintf(stderr, "contest: joined %s; input delay %s\n", partnerName.c_str(), Frames(delay).c_str());
+	partnerName = options.code.empty() ? options.address + ":" + std::to_string(options.port)
+									   : EnetLink::AddressOf(peer);
+	std::fprintf(stderr, "contest: joined %s (%s); input delay %s\n", partnerName.c_str(), PathName(),
+		Frames(delay).c_str());
 	if (options.delay != 0 && options.delay != delay)
 	{
 		std::fprintf(stderr, "contest: the host sets the input delay: --delay %d gives way to its %s\n",
@@ -141,8 +161,7 @@ void OnlineSession::Refused(const WireMessage& refusal)
 
 void OnlineSession::JoinFailed(const std::string& reason)
 {
-	std::fprintf(stderr, "contest: could not join %s:%u: %s\n", options.address.c_str(),
-		static_cast<unsigned>(options.port), reason.c_str());
+	std::fprintf(stderr, "contest: could not join %s: %s\n", JoinTarget().c_str(), reason.c_str());
 	StopCatchingUp();
 	ChangePhase(Phase::PartnerRefused);
 	if (peer != nullptr)

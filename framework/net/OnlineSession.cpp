@@ -41,9 +41,15 @@ bool OnlineSession::Open(const Options& given, InputStream& inputs, std::string*
 		*error = "no such host: " + options.address;
 		return false;
 	}
-	if (!link.Open(options.host ? &address : nullptr, options.host ? HostPeers : 1, error))
+	// A partner calls the host and, first, the coordinator.
+	if (!link.Open(options.host ? &address : nullptr, options.host ? HostPeers : 2, error) ||
+		(!options.server.empty() && !rendezvous.Open(link, options.server, error)))
 	{
 		return false;
+	}
+	if (options.host && rendezvous.IsOpen())
+	{
+		rendezvous.Register(ProtocolVersion, options.port);
 	}
 	phase = options.host ? Phase::HostListening : Phase::PartnerCalling;
 	if (std::getenv("CONTEST_NET_LOG") != nullptr)
@@ -52,9 +58,16 @@ bool OnlineSession::Open(const Options& given, InputStream& inputs, std::string*
 	}
 	if (!options.host)
 	{
-		partnerAddress = address;
 		joinStarted = Clock::now();
-		Call();
+		if (rendezvous.IsOpen())
+		{
+			rendezvous.LookUp(options.code, ProtocolVersion);
+		}
+		else
+		{
+			partnerAddress = address;
+			Call();
+		}
 	}
 	lockstep.KeepGame(options.host);
 	return true;
@@ -185,7 +198,18 @@ void OnlineSession::CheckWaits()
 	switch (phase)
 	{
 	case Phase::PartnerCalling:
-		if (now - joinStarted > JoinBudget)
+		if (rendezvous.HasMet() && !rendezvous.UsesRelay() && now - metAt > Rendezvous::FirstPathBudget)
+		{
+			CallThroughRelay();
+		}
+		else if (rendezvous.IsOpen() && now - joinStarted > CodeJoinBudget)
+		{
+			JoinFailed("no answer within " + std::to_string(CodeJoinBudget.count()) + " s: " +
+				(rendezvous.HasMet() ? "the host was called by a " + std::string(PathName()) +
+							" path and through the relay, and neither answered"
+									 : "the coordinator at " + options.server + " never answered"));
+		}
+		else if (!rendezvous.IsOpen() && now - joinStarted > JoinBudget)
 		{
 			JoinFailed("no answer within " + std::to_string(JoinBudget.count()) +
 				" s: nobody hosts a game there, or its host has no room");
@@ -271,6 +295,11 @@ void OnlineSession::Finished()
 
 void OnlineSession::Handle(const ENetEvent& event)
 {
+	if (rendezvous.Owns(event.peer))
+	{
+		Coordinated(rendezvous.Handle(event));
+		return;
+	}
 	switch (event.type)
 	{
 	case ENET_EVENT_TYPE_CONNECT:
@@ -302,6 +331,32 @@ void OnlineSession::Handle(const ENetEvent& event)
 		}
 		break;
 	case ENET_EVENT_TYPE_NONE:
+		break;
+	}
+}
+
+void OnlineSession::Coordinated(Rendezvous::News news)
+{
+	switch (news)
+	{
+	case Rendezvous::News::Registered:
+		std::printf("contest: invite code %s\n", rendezvous.Code().c_str());
+		std::fflush(stdout);
+		break;
+	case Rendezvous::News::Met:
+		partnerAddress = rendezvous.FirstTarget(&path);
+		metAt = Clock::now();
+		Call();
+		break;
+	case Rendezvous::News::Failed:
+		if (!options.host)
+		{
+			JoinFailed(rendezvous.Reason());
+			break;
+		}
+		std::fprintf(stderr, "contest: %s; a partner can still join by address\n", rendezvous.Reason().c_str());
+		break;
+	case Rendezvous::News::Nothing:
 		break;
 	}
 }

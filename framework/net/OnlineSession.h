@@ -14,6 +14,7 @@
 #include "framework/net/HandedOverGame.h"
 #include "framework/net/LinkFigures.h"
 #include "framework/net/PhaseTable.h"
+#include "framework/net/Rendezvous.h"
 #include "framework/net/WireMessage.h"
 #include "framework/session/Lockstep.h"
 #include "framework/session/ReplayPlayer.h"
@@ -43,6 +44,8 @@ public:
 	// A join that has not been welcomed this long after it began gives up:
 	// it keeps calling meanwhile, so a host started a little later is met.
 	static constexpr std::chrono::seconds JoinBudget{10};
+	// A join by invite code tries every path within this.
+	static constexpr std::chrono::seconds CodeJoinBudget{20};
 	// Each step of the handshake and each piece of a game handed over comes
 	// within this, or the other side is dropped.
 	static constexpr std::chrono::seconds HandshakeTimeout{5};
@@ -64,6 +67,11 @@ public:
 		// The host's interface (empty: all) or the host to join.
 		std::string address;
 		uint16_t port = DefaultPort;
+		// The coordinator ("HOST[:PORT]") that gives the host an invite
+		// code, or that a joiner asks where the host of code is; empty for
+		// none.
+		std::string server;
+		std::string code;
 		// Frames of input delay; 0 to choose from the measured round trip.
 		int delay = 0;
 		// What the player plays on each side, for the screen.
@@ -153,6 +161,9 @@ public:
 	bool IsHost() const { return options.host; }
 	bool IsPlaying() const { return lockstep.IsRunning(); }
 	const std::string& PartnerName() const { return partnerName; }
+	// How this machine reaches the partner: "direct", "punched",
+	// "relayed".
+	const char* PathName() const { return Rendezvous::NameOf(path); }
 	// ENet's smoothed round trip to the partner; 0 without one.
 	float RoundTripMs() const { return EnetLink::RoundTripMs(peer); }
 	static constexpr int HistoryFrames = LinkFigures::HistoryFrames;
@@ -224,9 +235,16 @@ private:
 	// has: the host's frames run again.
 	void PartnerCaughtUp();
 
+	// What the coordinator's word means for the session.
+	void Coordinated(Rendezvous::News news);
+
 	// The partner's side (OnlinePartner.cpp).
 	// The partner calls the host (again, within the join's budget).
 	void Call();
+	// The first path has had its time: the call goes through the relay.
+	void CallThroughRelay();
+	// Where the partner's join has got, for the screen and its failure.
+	std::string JoinTarget() const;
 	void Welcome(const WireMessage& welcome);
 	void GamePiece(const std::string& text);
 	void StartCatchingUp(ReplayLog played);
@@ -240,6 +258,8 @@ private:
 	Options options;
 	InputStream* stream = nullptr;
 	EnetLink link;
+	Rendezvous rendezvous;
+	Rendezvous::Path path = Rendezvous::Path::Direct;
 	ENetPeer* peer = nullptr;
 	Lockstep lockstep;
 	Phase phase = Phase::HostListening;
@@ -262,6 +282,7 @@ private:
 	std::chrono::steady_clock::time_point catchUpStarted;
 	std::chrono::steady_clock::time_point progressSentAt;
 	std::chrono::steady_clock::time_point joinStarted;
+	std::chrono::steady_clock::time_point metAt;
 	// The partner: the host it calls.
 	ENetAddress partnerAddress{};
 	// Why the last game with a partner ended, for the screen.

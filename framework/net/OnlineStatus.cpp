@@ -13,7 +13,7 @@ std::string OnlineSession::StatusLine() const
 	{
 	case Phase::PartnerCalling:
 	case Phase::PartnerGreeted:
-		return "joining " + options.address + ":" + std::to_string(options.port);
+		return "joining " + JoinTarget();
 	case Phase::PartnerReceiving:
 		return "receiving the host's game";
 	case Phase::PartnerCatchingUp:
@@ -21,7 +21,8 @@ std::string OnlineSession::StatusLine() const
 			std::to_string(joining.Frames());
 	case Phase::HostListening:
 	case Phase::HostWelcoming:
-		return "waiting for a partner on UDP port " + std::to_string(options.port) + "; " + you +
+		return "waiting for a partner on UDP port " + std::to_string(options.port) +
+			(rendezvous.Code().empty() || !options.host ? "" : ", invite code " + rendezvous.Code()) + "; " + you +
 			(endedWhy.empty() ? "" : " (the last partner went: " + endedWhy + ")");
 	case Phase::HostAwaitingCatchUp:
 		return "the partner catches up: frame " + std::to_string(partnerProgress) + " of " +
@@ -32,7 +33,8 @@ std::string OnlineSession::StatusLine() const
 	case Phase::PartnerPlaying:
 	case Phase::PartnerLeaving:
 	case Phase::PartnerLeft:
-		return "online with " + partnerName + ", input delay " + Frames(lockstep.Delay()) + "; " + you;
+		return "online with " + partnerName + " (" + PathName() + "), input delay " + Frames(lockstep.Delay()) + "; " +
+			you;
 	case Phase::PartnerRefused:
 		return "not joined";
 	case Phase::PartnerAlone:
@@ -53,5 +55,5 @@ std::string OnlineSession::PartedReason() const
 
 std::string OnlineSession::Summary() const
 {
-	return figures.Summary(lockstep, link);
+	return figures.Summary(lockstep, link, PathName());
 }

@@ -1,17 +1,20 @@
 #include "framework/shell/CommandLine.h"
 
 #include <algorithm>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "framework/core/SceneHost.h"
 
 namespace
 {
+// A coordinator's letter and four of the code's own.
+constexpr std::size_t InviteCodeLetters = 5;
+
 bool SameLetters(char a, char b)
 {
 	return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
@@ -169,6 +172,35 @@ CommandLine Fail(CommandLine result, const std::string& error)
 	return result;
 }
 
+// With a coordinator, --join names an invite code: a letter for the
+// coordinator and four of the code's own, in any case.
+CommandLine WithInviteCode(CommandLine result)
+{
+	OnlineSession::Options& options = result.onlineOptions;
+	if (options.server.empty())
+	{
+		return result;
+	}
+	if (!result.online)
+	{
+		return Fail(result, "--server goes with --host or --join CODE");
+	}
+	if (!result.joinGiven)
+	{
+		return result;
+	}
+	const bool letters = std::all_of(options.address.begin(), options.address.end(),
+		[](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+	if (options.address.size() != InviteCodeLetters || !letters)
+	{
+		return Fail(result, "--join with --server takes an invite code of five letters, not \"" + options.address + "\"");
+	}
+	std::transform(options.address.begin(), options.address.end(), std::back_inserter(options.code),
+		[](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+	options.address.clear();
+	return result;
+}
+
 // Options that only make sense together.
 CommandLine Check(CommandLine result)
 {
@@ -205,7 +237,7 @@ CommandLine Check(CommandLine result)
 	{
 		return Fail(result, "--panel needs a window: not with --check");
 	}
-	return result;
+	return WithInviteCode(result);
 }
 // The online options at argv[*i], as ReadValueOption says.
 bool ReadOnlineOption(int argc, char** argv, int* iAt, CommandLine* result, std::string* error)
@@ -258,6 +290,15 @@ bool ReadOnlineOption(int argc, char** argv, int* iAt, CommandLine* result, std:
 			return true;
 		}
 		result->onlineOptions.delay = static_cast<int>(frames);
+	}
+	else if ((value = OptionValue("--server", argc, argv, &i, &missing)) != nullptr)
+	{
+		if (missing || *value == '\0')
+		{
+			*error = "--server needs HOST[:PORT] (a coordinator)";
+			return true;
+		}
+		result->onlineOptions.server = value;
 	}
 	else
 	{

@@ -423,6 +423,7 @@ void ControlPanel::Online()
 	const Lockstep& lockstep = online->GetLockstep();
 	ImGui::Text("Role: %s", onlineRole.c_str());
 	ImGui::Text("Partner: %s", online->IsPlaying() ? online->PartnerName().c_str() : "none");
+	ImGui::Text("Path: %s", online->IsPlaying() ? online->PathName() : "none");
 	ImGui::Text("Round trip: %.0f ms", online->RoundTripMs());
 	ImGui::Text("Input delay: %d frames", lockstep.Delay());
 	ImGui::Text("Frames waited: %d", lockstep.FramesWaited());
