@@ -13,7 +13,7 @@ packages=(
 	libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
 	libpng-dev libmp3lame-dev
 	libimgui-dev libenet-dev libsodium-dev
-	libgtest-dev xvfb xauth
+	libgtest-dev xvfb xauth iproute2 iptables
 )
 
 install_packages() {

@@ -68,7 +68,8 @@ Window FindByTitle(Display* display, Window root, const std::string& title)
 } // namespace
 
 RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver,
-	long fileSizeLimit, const std::vector<std::string>& environment, const std::string& binary)
+	long fileSizeLimit, const std::vector<std::string>& environment, const std::string& binary,
+	const std::vector<std::string>& prefix)
 	: pid(-1), running(false), display(nullptr)
 {
 	// The X server resets when its last client leaves and refuses
@@ -116,16 +117,16 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 			// ending the program.
 			signal(SIGXFSZ, SIG_IGN);
 		}
+		std::vector<std::string> copies(prefix);
+		copies.push_back(binary);
+		copies.insert(copies.end(), args.begin(), args.end());
 		std::vector<char*> argv;
-		std::string program = binary;
-		argv.push_back(program.data());
-		std::vector<std::string> copies(args);
 		for (std::string& arg : copies)
 		{
 			argv.push_back(arg.data());
 		}
 		argv.push_back(nullptr);
-		execv(program.c_str(), argv.data());
+		execvp(argv[0], argv.data());
 		_exit(127);
 	}
 	close(fd);

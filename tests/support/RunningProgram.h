@@ -15,10 +15,12 @@ public:
 	// standard output and error go to files the test can read. With a file
 	// size limit (bytes), writes past it fail as on a full disk. Each entry
 	// of environment is NAME=VALUE to set or NAME to unset. binary is the
-	// program's file, or a copy of it.
+	// program's file, or a copy of it. A prefix is a command the program is
+	// run by, such as "ip netns exec NAME"; it must end by executing the
+	// program, so that the process is the program's.
 	explicit RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver = "dummy",
 		long fileSizeLimit = 0, const std::vector<std::string>& environment = {},
-		const std::string& binary = CONTEST_BINARY);
+		const std::string& binary = CONTEST_BINARY, const std::vector<std::string>& prefix = {});
 	~RunningProgram();
 
 	// Waits for a top-level window with this title; 0 if none appears.
