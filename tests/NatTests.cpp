@@ -91,9 +91,11 @@ int PublicPort(const RunningProgram& server, int fd, const std::string& routerAd
 	SendTo(fd, NatLab::PublicAddress, RelayPort, tag);
 	const std::regex line("dropped \"" + tag + "\" from " + std::regex_replace(routerAddress, std::regex("\\."), "\\.") +
 		":([0-9]+)");
+	// The match points into the text searched, which must outlive it.
+	std::string errors;
 	std::smatch match;
 	WaitFor([&] {
-		const std::string errors = server.ErrorOutput();
+		errors = server.ErrorOutput();
 		return std::regex_search(errors, match, line);
 	}, 3.0);
 	return match.empty() ? 0 : std::stoi(match[1]);
@@ -166,10 +168,11 @@ protected:
 	// The host's invite code, once it has one; "" otherwise.
 	static std::string InviteCode(const RunningProgram& host)
 	{
+		std::string output;
 		std::smatch match;
 		const std::regex line("contest: invite code ([A-Z]{5})\n");
 		WaitFor([&] {
-			const std::string output = host.Output();
+			output = host.Output();
 			return std::regex_search(output, match, line);
 		}, 20.0);
 		return match.empty() ? "" : match[1].str();
