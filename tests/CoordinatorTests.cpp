@@ -14,6 +14,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,6 +88,13 @@ public:
 	}
 	std::string Output() const { return ReadFile(outFile); }
 	std::string Errors() const { return ReadFile(errFile); }
+	// The server's resident memory, in kB.
+	long ResidentKb() const
+	{
+		const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+		const std::size_t at = status.find("VmRSS:");
+		return at == std::string::npos ? -1 : std::stol(status.substr(at + 6));
+	}
 
 	int port = 0;
 
@@ -139,6 +147,8 @@ public:
 		ENetAddress own{ENET_HOST_ANY, 0};
 		enet_address_set_host_ip(&own, "127.0.0.1");
 		host = enet_host_create(&own, 1, 1, 0, 0);
+		// As the game's datagrams, with ENet's own checksum.
+		host->checksum = enet_crc32;
 		ENetAddress server{0, static_cast<enet_uint16>(serverPort)};
 		enet_address_set_host_ip(&server, "127.0.0.1");
 		peer = enet_host_connect(host, &server, 1, 0);
@@ -384,4 +394,60 @@ TEST(Coordinator, EachMalformedMessageGetsOneLineOnStderrAndTheServerKeepsServin
 	EXPECT_EQ(CountOf(errors, "contest-server: dropped \""), static_cast<int>(malformed.size()) + 1) << errors;
 	EXPECT_NE(errors.find("\"host ?\" from " + sender.Address() + ": "), std::string::npos) << errors;
 	EXPECT_EQ(server.Stop(SIGINT), 0);
+}
+
+// Fuzzed as a game's host port is: thousands of messages made by changing
+// the good ones a byte at a time, from players that come and go, and of
+// random datagrams at both ports. Each is dropped with its line, the
+// server never ends, its memory stays flat, and a host and a joiner still
+// meet through it.
+TEST(Coordinator, MutatedMessagesAndRandomDatagramsLeaveItServingWithFlatMemory)
+{
+	constexpr int Rounds = 4;
+	constexpr int MessagesPerPlayer = 400;
+	constexpr int Datagrams = 2000;
+	constexpr long MemoryGrowthKb = 2048;
+	Server server;
+	std::mt19937 random(11);
+	const std::vector<std::string> good = {"host " + Version, "host " + Version + " 192.168.1.2:40000",
+		"join ACDEF " + Version, "ticket 0123456789abcdef0123456789abcdef"};
+	long before = 0;
+	for (int round = 0; round < Rounds; ++round)
+	{
+		Player fuzzer(server.port);
+		ASSERT_TRUE(fuzzer.connected) << server.Errors();
+		for (int i = 0; i < MessagesPerPlayer; ++i)
+		{
+			std::string message = good[random() % good.size()];
+			for (int changes = 1 + random() % 3; changes > 0 && !message.empty(); --changes)
+			{
+				message[random() % message.size()] = static_cast<char>(random());
+			}
+			fuzzer.Send(message);
+		}
+		GameSocket noise;
+		for (int i = 0; i < Datagrams; ++i)
+		{
+			std::string bytes(1 + random() % 200, '\0');
+			for (char& byte : bytes)
+			{
+				byte = static_cast<char>(random());
+			}
+			noise.SendTo(server.port + (i % 2), i % 7 == 0 ? "ticket " + bytes : bytes);
+		}
+		// A registration answered means everything before it was read.
+		Player host(server.port);
+		EXPECT_FALSE(Register(host).empty()) << server.Errors();
+		fuzzer.Leave();
+		if (round == 0)
+		{
+			before = server.ResidentKb();
+		}
+	}
+	EXPECT_LT(server.ResidentKb() - before, MemoryGrowthKb);
+	Player host(server.port);
+	const std::string code = Register(host);
+	Player joiner(server.port);
+	EXPECT_FALSE(Meet(host, joiner, code).empty()) << server.Errors();
+	EXPECT_EQ(server.Stop(SIGTERM), 0) << server.Errors();
 }

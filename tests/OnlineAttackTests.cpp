@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "framework/net/OnlineSession.h"
+#include "framework/net/PacketTags.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/RunningProgram.h"
 
@@ -69,7 +71,8 @@ private:
 	{
 		std::ofstream(path) << script;
 		std::vector<std::string> args = {"--var", "PORT=" + Port(), "--var",
-			"PROTOCOL=" + std::to_string(OnlineSession::ProtocolVersion), "--var", std::string("VERSION=") + ContestVersion};
+			"PROTOCOL=" + std::to_string(OnlineSession::ProtocolVersion), "--var", std::string("VERSION=") + ContestVersion,
+			"--var", std::string("SECRET=") + TestSecret, "--var", "HC=" + std::string(32, 'c')};
 		for (const std::string& var : vars)
 		{
 			args.push_back("--var");
@@ -88,8 +91,10 @@ private:
 const std::string Joined = "connect 127.0.0.1:$PORT\n"
 						   "expect connect\n"
 						   "expect probe\n"
-						   "send reliable hello $PROTOCOL $VERSION\\n\n"
+						   "answer $SECRET $1\n"
+						   "send reliable hello $PROTOCOL $VERSION $CHALLENGE $PROOF\\n\n"
 						   "expect welcome\n"
+						   "seal\n"
 						   "set D ${$3+1+$2}\n"
 						   "set A ${$3+$2}\n";
 
@@ -116,7 +121,7 @@ class HostAttacked : public testing::TestWithParam<std::string>
 // half-open connects are there.
 TEST_P(HostAttacked, EveryLieDropsThePartnerAndAnHonestOneStillJoins)
 {
-	RunningProgram host({"--host", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
 	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
 	const Lie lies[] = {
 		{"escape", "send reliable ready\\n\nsend unsequenced frames $A $D 1\\n$D key 27\\n\n"
@@ -163,7 +168,7 @@ TEST_P(HostAttacked, EveryLieDropsThePartnerAndAnHonestOneStillJoins)
 								  "halfopen 127.0.0.1:$PORT\nwait 20\n");
 	std::this_thread::sleep_for(std::chrono::milliseconds(500));
 	const Clock::time_point joining = Clock::now();
-	RunningProgram honest({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram honest({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 	ASSERT_TRUE(WaitForText(honest, "caught up", 30.0)) << honest.ErrorOutput() << host.ErrorOutput();
 	std::cout << "an honest partner caught up " << SecondsSince(joining) << " s after it started\n";
 	std::this_thread::sleep_for(std::chrono::seconds(3));
@@ -180,7 +185,7 @@ TEST_P(HostAttacked, EveryLieDropsThePartnerAndAnHonestOneStillJoins)
 // difference.
 TEST_P(HostAttacked, APartnerDroppedWithAKeyHeldLeavesAGameTheNextPartnerCatchesUpWith)
 {
-	RunningProgram host({"--host", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
 	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
 	// The wave starts, so the archer's walk changes the world.
 	{
@@ -197,11 +202,55 @@ TEST_P(HostAttacked, APartnerDroppedWithAKeyHeldLeavesAGameTheNextPartnerCatches
 	// Long enough for a digest of the world after the release.
 	std::this_thread::sleep_for(std::chrono::seconds(3));
 	seen = host.ErrorOutput().size();
-	RunningProgram next({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram next({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 	ASSERT_TRUE(WaitForText(next, "caught up", 30.0)) << next.ErrorOutput() << host.ErrorOutput();
 	EXPECT_TRUE(WaitForText(host, "the partner caught up", 10.0, seen)) << host.ErrorOutput();
 	EXPECT_EQ(host.ErrorOutput().find("differ", seen), std::string::npos) << host.ErrorOutput();
 	EXPECT_EQ(next.ErrorOutput().find("differ"), std::string::npos) << next.ErrorOutput();
+}
+
+// Only the invited partner gets in, and only the two can speak. A forger
+// on the partner's path, who knows all of its connection but the key, says
+// in ENet's own words that the partner leaves, and the game goes on. Once
+// the partner has gone, callers with a wrong secret are denied, saying so,
+// and after three their address is ignored, even with the right secret.
+TEST_P(HostAttacked, OnlyTheInvitedPartnerSpeaksAndWrongSecretsAreDeniedThenIgnored)
+{
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
+	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
+	{
+		const std::string onPath = std::to_string(std::stoi(Port()) + 1);
+		RunningProgram forger({onPath, Port(), "--forge", "2"}, "dummy", 0, {}, CONTEST_UDPRELAY);
+		RunningProgram partner({"--join", "127.0.0.1:" + onPath + "/" + TestSecret}, "dummy", 0, {}, GetParam());
+		ASSERT_TRUE(WaitForText(partner, "caught up", 30.0)) << partner.ErrorOutput() << host.ErrorOutput();
+		std::this_thread::sleep_for(std::chrono::seconds(5));
+		forger.Signal(SIGTERM);
+		EXPECT_EQ(forger.WaitForExit(10.0), 0);
+		EXPECT_NE(forger.ErrorOutput().find(", 4 forged"), std::string::npos) << forger.ErrorOutput();
+		for (const RunningProgram* side : {&host, &partner})
+		{
+			for (const char* ended : {"left", "no word", "differ"})
+			{
+				EXPECT_EQ(side->ErrorOutput().find(ended), std::string::npos) << side->ErrorOutput();
+			}
+		}
+		EXPECT_EQ(partner.WaitForExit(0.1), -1) << partner.ErrorOutput();
+	}
+	ASSERT_TRUE(WaitForText(host, "no word from the partner", 10.0)) << host.ErrorOutput();
+
+	const std::string wrong = std::string(TestSecret).substr(0, 18) + (TestSecret[18] == 'A' ? "C" : "A");
+	for (int i = 0; i < PacketTags::WrongTriesAllowed; ++i)
+	{
+		RunningProgram stranger({"--join", "127.0.0.1:" + Port() + "/" + wrong}, "dummy", 0, {}, GetParam());
+		EXPECT_EQ(stranger.WaitForExit(20.0), OnlineSession::JoinFailedStatus) << stranger.ErrorOutput();
+		EXPECT_NE(stranger.ErrorOutput().find("the host denied this join"), std::string::npos)
+			<< stranger.ErrorOutput();
+	}
+	EXPECT_TRUE(WaitForText(host, "127.0.0.1 is ignored for", 5.0)) << host.ErrorOutput();
+	RunningProgram ignored({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
+	EXPECT_EQ(ignored.WaitForExit(30.0), OnlineSession::JoinFailedStatus) << ignored.ErrorOutput();
+	EXPECT_NE(ignored.ErrorOutput().find("no answer within"), std::string::npos) << ignored.ErrorOutput();
+	EXPECT_EQ(host.WaitForExit(0.1), -1) << host.ErrorOutput();
 }
 
 class JoinerAttacked : public testing::TestWithParam<std::string>
@@ -212,9 +261,10 @@ class JoinerAttacked : public testing::TestWithParam<std::string>
 // script takes the game's text as $GAME.
 std::string HandedOver(const std::string& game, int frames)
 {
-	return "listen $PORT\nexpect connect 20\nsend reliable probe\\n\nexpect hello\n"
+	return "listen $PORT\nexpect connect 20\nsend reliable probe $HC\\n\nexpect hello\n"
+			"greet $SECRET $HC $3\n"
 		   "send reliable welcome 5 1 " +
-		std::to_string(frames) + " " + std::to_string(game.size()) + "\\n\nbegin\nline game\nbytes " +
+		std::to_string(frames) + " " + std::to_string(game.size()) + " $PROOF\\n\nbegin\nline game\nbytes " +
 		std::to_string(game.size()) + " $GAME\nsend reliable\nexpect disconnect 20\n";
 }
 
@@ -248,33 +298,34 @@ TEST_P(JoinerAttacked, AJoinEndsWithAReasonWhateverTheHostDoes)
 		EvilPeer evil(attack.what, HandedOver(game, 10), {"GAME=" + game});
 		std::this_thread::sleep_for(std::chrono::milliseconds(300));
 		const Clock::time_point start = Clock::now();
-		RunningProgram joiner({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+		RunningProgram joiner({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 		EXPECT_EQ(joiner.WaitForExit(30.0), 2) << attack.what << joiner.ErrorOutput();
 		EXPECT_NE(joiner.ErrorOutput().find(attack.named), std::string::npos) << joiner.ErrorOutput();
 		std::cout << attack.what << ": the joiner gave up in " << SecondsSince(start) << " s\n";
 		evil.Program().WaitForExit(10.0);
 	}
 	{
-		EvilPeer silent("silent", "listen $PORT\nexpect connect 20\nsend reliable probe\\n\nexpect hello\n"
-								  "send reliable welcome 5 1 10 500\\n\nwait 15\n");
+		EvilPeer silent("silent", "listen $PORT\nexpect connect 20\nsend reliable probe $HC\\n\nexpect hello\n"
+			"greet $SECRET $HC $3\n"
+								  "send reliable welcome 5 1 10 500 $PROOF\\n\nwait 15\n");
 		std::this_thread::sleep_for(std::chrono::milliseconds(300));
 		const Clock::time_point start = Clock::now();
-		RunningProgram joiner({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+		RunningProgram joiner({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 		EXPECT_EQ(joiner.WaitForExit(30.0), 2) << joiner.ErrorOutput();
 		EXPECT_NE(joiner.ErrorOutput().find("the host's game stopped coming"), std::string::npos)
 			<< joiner.ErrorOutput();
 		std::cout << "a welcome and silence: the joiner gave up in " << SecondsSince(start) << " s\n";
 	}
 	const Clock::time_point start = Clock::now();
-	RunningProgram alone({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram alone({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 	EXPECT_EQ(alone.WaitForExit(30.0), 2) << alone.ErrorOutput();
 	EXPECT_NE(alone.ErrorOutput().find("no answer within"), std::string::npos) << alone.ErrorOutput();
 	std::cout << "nobody there: the joiner gave up in " << SecondsSince(start) << " s\n";
 
 	// Within the budget, a host that starts late is met.
-	RunningProgram early({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram early({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 	std::this_thread::sleep_for(std::chrono::seconds(4));
-	RunningProgram late({"--host", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram late({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
 	EXPECT_TRUE(WaitForText(early, "caught up", 20.0)) << early.ErrorOutput() << late.ErrorOutput();
 }
 
@@ -282,17 +333,19 @@ TEST_P(JoinerAttacked, AJoinEndsWithAReasonWhateverTheHostDoes)
 // program: the game goes on alone, as when any host leaves.
 TEST_P(JoinerAttacked, ARefusalOrABusyGoodbyeMidGameLeavesTheJoinerPlayingAlone)
 {
-	EvilPeer evil("midgame", "listen $PORT\nexpect connect 20\nsend reliable probe\\n\nexpect hello\n"
-							 "send reliable welcome 5 1 0 0\\n\nwait 2\nsend reliable refuse 1 old\\n\n"
+	EvilPeer evil("midgame", "listen $PORT\nexpect connect 20\nsend reliable probe $HC\\n\nexpect hello\n"
+			"greet $SECRET $HC $3\n"
+							 "send reliable welcome 5 1 0 0 $PROOF\\n\nwait 2\nsend reliable refuse 1 old\\n\n"
 							 "expect disconnect 10\n");
 	std::this_thread::sleep_for(std::chrono::milliseconds(300));
-	RunningProgram joiner({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	RunningProgram joiner({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 	ASSERT_TRUE(WaitForText(joiner, "a packet out of turn", 20.0)) << joiner.ErrorOutput();
 	EXPECT_EQ(joiner.WaitForExit(2.0), -1) << joiner.ErrorOutput();
 	evil.Program().WaitForExit(10.0);
-	EvilPeer busy("busy", "listen $PORT\nexpect connect 20\nsend reliable probe\\n\nexpect hello\n"
-						  "send reliable welcome 5 1 0 0\\n\nwait 2\ndisconnect 1\n");
-	RunningProgram second({"--join", "127.0.0.1:" + Port()}, "dummy", 0, {}, GetParam());
+	EvilPeer busy("busy", "listen $PORT\nexpect connect 20\nsend reliable probe $HC\\n\nexpect hello\n"
+			"greet $SECRET $HC $3\n"
+						  "send reliable welcome 5 1 0 0 $PROOF\\n\nwait 2\ndisconnect 1\n");
+	RunningProgram second({"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, "dummy", 0, {}, GetParam());
 	ASSERT_TRUE(WaitForText(second, "the host left", 20.0)) << second.ErrorOutput();
 	EXPECT_EQ(second.WaitForExit(2.0), -1) << second.ErrorOutput();
 	EXPECT_EQ(second.ErrorOutput().find("already has a partner"), std::string::npos) << second.ErrorOutput();

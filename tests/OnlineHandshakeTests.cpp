@@ -10,11 +10,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#include "framework/net/InviteSecret.h"
 #include "framework/net/OnlineSession.h"
+#include "framework/net/PacketTags.h"
 #include "framework/shell/App.h"
 #include "tests/support/RunningProgram.h"
 
@@ -70,7 +73,16 @@ std::string Told(const std::string& lie, const std::string& welcome)
 bool LieUntilDropped(const ENetAddress& address, const char* lie)
 {
 	ENetHost* client = enet_host_create(nullptr, 1, 1, 0, 0);
+	// ENet seeds a connection's id from the clock and where the host lies
+	// in memory, the same for callers made one after another here.
+	client->randomSeed = std::random_device()();
+	PacketTags tags;
+	PacketTags::Scope inScope(tags);
+	client->checksum = PacketTags::Checksum;
+	client->intercept = [](ENetHost* host, ENetEvent*) { return PacketTags::AdmitInScope(host) ? 0 : 1; };
 	ENetPeer* peer = enet_host_connect(client, &address, 1, 0);
+	InviteSecret secret;
+	InviteSecret::Parse(TestSecret, &secret);
 	bool dropped = false;
 	ENetEvent event;
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -84,10 +96,20 @@ bool LieUntilDropped(const ENetAddress& address, const char* lie)
 		{
 			const std::string text(reinterpret_cast<char*>(event.packet->data), event.packet->dataLength);
 			enet_packet_destroy(event.packet);
-			const std::string reply = text.rfind("probe", 0) == 0
-				? "hello " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + "\n"
-				: text.rfind("welcome", 0) == 0 ? Told(lie, text)
-												: "";
+			std::string reply;
+			if (text.rfind("welcome", 0) == 0)
+			{
+				tags.Seal(peer->connectID);
+				reply = Told(lie, text);
+			}
+			if (text.rfind("probe ", 0) == 0)
+			{
+				const std::string challenge = text.substr(6, text.size() - 7);
+				const std::string own = InviteSecret::Challenge();
+				tags.Expect(peer->connectID, secret.SessionKey(challenge, own));
+				reply = "hello " + std::to_string(OnlineSession::ProtocolVersion) + " " + ContestVersion + " " + own +
+					" " + secret.PartnerProof(challenge, own) + "\n";
+			}
 			if (!reply.empty())
 			{
 				enet_peer_send(peer, 0, enet_packet_create(reply.data(), reply.size(), ENET_PACKET_FLAG_RELIABLE));
@@ -104,7 +126,7 @@ bool LieUntilDropped(const ENetAddress& address, const char* lie)
 // change nothing.
 TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 {
-	RunningProgram host({"--host", "127.0.0.1:" + Port()});
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
 	ASSERT_NE(host.WaitForWindow(Title(), 20.0), 0u) << host.ErrorOutput();
 	ASSERT_EQ(enet_initialize(), 0);
 	ENetAddress address{};
@@ -154,7 +176,8 @@ TEST(OnlineProgram, ProgramsOfDifferentVersionsRefuseToPlayAndSayWhich)
 	ENetAddress address{ENET_HOST_ANY, static_cast<enet_uint16>(std::stoi(Port()))};
 	ENetHost* oldHost = enet_host_create(&address, 1, 1, 0, 0);
 	ASSERT_NE(oldHost, nullptr);
-	RunningProgram joiner({"--join", "127.0.0.1:" + Port()});
+	oldHost->checksum = enet_crc32;
+	RunningProgram joiner({"--join", "127.0.0.1:" + Port() + "/" + TestSecret});
 	std::string hello;
 	ENetEvent event;
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -184,9 +207,10 @@ TEST(OnlineProgram, ProgramsOfDifferentVersionsRefuseToPlayAndSayWhich)
 	enet_host_destroy(oldHost);
 
 	// And the other way round: a real host refuses an old joiner.
-	RunningProgram host({"--host", "127.0.0.1:" + Port()});
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
 	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
 	ENetHost* oldJoiner = enet_host_create(nullptr, 1, 1, 0, 0);
+	oldJoiner->checksum = enet_crc32;
 	enet_address_set_host(&address, "127.0.0.1");
 	enet_host_connect(oldJoiner, &address, 1, 0);
 	std::string answer;
@@ -221,9 +245,11 @@ TEST(OnlineHandshake, AnInviteCodeLeadsItsJoinerToTheHostAndAWrongCodeIsRefused)
 	const std::string said = "contest: invite code ";
 	ASSERT_TRUE(WaitForText(host, said, 30.0, true)) << host.ErrorOutput();
 	const std::string output = host.Output();
-	const std::string code = output.substr(output.find(said) + said.size(), 5);
+	const std::size_t at = output.find(said) + said.size();
+	const std::string code = output.substr(at, output.find('\n', at) - at);
 
-	RunningProgram wrong({"--join", code == "AAAAA" ? "AAAAC" : "AAAAA", "--server", coordinator});
+	RunningProgram wrong(
+		{"--join", (code.substr(0, 5) == "AAAAA" ? "AAAAC" : "AAAAA") + code.substr(5), "--server", coordinator});
 	EXPECT_EQ(wrong.WaitForExit(30.0), OnlineSession::JoinFailedStatus);
 	EXPECT_NE(wrong.ErrorOutput().find("refused: no such code"), std::string::npos) << wrong.ErrorOutput();
 

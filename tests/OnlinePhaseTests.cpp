@@ -21,7 +21,7 @@ using Reaction = PhaseTable::Reaction;
 // through once a session has ended or before a partner is met.
 TEST(OnlinePhases, EveryMessageIsTakenByTheSideItIsSentToOrRefusedByName)
 {
-	const std::set<Kind> hostSends = {Kind::Probe, Kind::Refuse, Kind::Welcome, Kind::Game, Kind::Frames,
+	const std::set<Kind> hostSends = {Kind::Probe, Kind::Refuse, Kind::Denied, Kind::Welcome, Kind::Game, Kind::Frames,
 		Kind::Digest, Kind::Bye};
 	const std::set<Kind> partnerSends = {Kind::Hello, Kind::Progress, Kind::Ready, Kind::Parted, Kind::Frames,
 		Kind::Digest, Kind::Bye};

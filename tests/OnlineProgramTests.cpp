@@ -54,12 +54,12 @@ std::string Port()
 
 TEST(OnlineProgram, TwoProgramsPlayInLockstepAndAThirdIsTurnedAway)
 {
-	RunningProgram host({"--host", "127.0.0.1:" + Port()});
+	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
 	ASSERT_NE(host.WaitForWindow(Title(), 20.0), 0u) << host.ErrorOutput();
 	{
-		RunningProgram partner({"--join", "127.0.0.1:" + Port()});
+		RunningProgram partner({"--join", "127.0.0.1:" + Port() + "/" + TestSecret});
 		std::this_thread::sleep_for(std::chrono::seconds(2));
-		RunningProgram third({"--join", "127.0.0.1:" + Port()});
+		RunningProgram third({"--join", "127.0.0.1:" + Port() + "/" + TestSecret});
 		EXPECT_EQ(third.WaitForExit(20.0), 2) << third.ErrorOutput();
 		EXPECT_NE(third.ErrorOutput().find("already has a partner"), std::string::npos) << third.ErrorOutput();
 		std::this_thread::sleep_for(std::chrono::seconds(8));
@@ -276,11 +276,11 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 													 "--drop", "0.1", "--duplicate", "0.05"},
 			"dummy", 0, std::vector<std::string>{}, CONTEST_UDPRELAY);
 	}
-	Player host("host", {"--host", "127.0.0.1:" + port, "--record", recordings[0]});
+	Player host("host", {"--host", "127.0.0.1:" + port, "--secret", TestSecret, "--record", recordings[0]});
 	const Window hostWindow = host.Program().WaitForWindow(Title(), 30.0);
 	ASSERT_NE(hostWindow, 0u) << host.Program().ErrorOutput();
 	Player partner("partner",
-		{"--join", "127.0.0.1:" + (throughRelay ? relayPort : port), "--record", recordings[1]});
+		{"--join", "127.0.0.1:" + (throughRelay ? relayPort : port) + "/" + TestSecret, "--record", recordings[1]});
 	ASSERT_TRUE(host.Plug("Knight Pad") && partner.Plug("Archer Pad"));
 	ASSERT_TRUE(WaitForText(partner.Program(), "caught up", 60.0)) << partner.Program().ErrorOutput();
 
@@ -326,14 +326,14 @@ INSTANTIATE_TEST_SUITE_P(OnLoopback, OnlineGame, testing::Values(false, true),
 // up with the whole game and plays on.
 TEST(OnlineProgram, GamesThatPartAreCaughtOnBothMachinesAndALatePartnerCatchesUp)
 {
-	Player host("host", {"--host", "127.0.0.1:" + Port()});
+	Player host("host", {"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
 	ASSERT_NE(host.Program().WaitForWindow(Title(), 30.0), 0u) << host.Program().ErrorOutput();
 	ASSERT_TRUE(host.Plug("Knight Pad"));
 	const char* const parted = "the two games differ from frame ";
 	for (const bool waveStarted : {false, true})
 	{
 		const std::size_t seen = host.Program().ErrorOutput().size();
-		Player astray("astray", {"--join", "127.0.0.1:" + Port()}, std::string(" ") + CONTEST_OTHERRAND);
+		Player astray("astray", {"--join", "127.0.0.1:" + Port() + "/" + TestSecret}, std::string(" ") + CONTEST_OTHERRAND);
 		if (!waveStarted)
 		{
 			// The wave's zombies are placed at random. The pad library is
@@ -355,7 +355,7 @@ TEST(OnlineProgram, GamesThatPartAreCaughtOnBothMachinesAndALatePartnerCatchesUp
 		astray.Program().Signal(SIGKILL);
 	}
 	const std::size_t seen = host.Program().ErrorOutput().size();
-	RunningProgram next({"--join", "127.0.0.1:" + Port()});
+	RunningProgram next({"--join", "127.0.0.1:" + Port() + "/" + TestSecret});
 	ASSERT_TRUE(WaitForText(next, "caught up", 60.0)) << next.ErrorOutput() << host.Program().ErrorOutput();
 	ASSERT_TRUE(WaitForText(host.Program(), "the partner caught up", 10.0, seen)) << host.Program().ErrorOutput();
 	// Two digests' worth of lockstep, then the partner leaves.

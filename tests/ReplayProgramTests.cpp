@@ -366,6 +366,9 @@ TEST(ReplayProgram, BadFilesAndOptionsEndWithStatusTwoBeforeAnyWindow)
 		{{"--replay", garbage, "--check", "--panel"}, "--panel needs a window"},
 		{{"--server", "127.0.0.1"}, "--server goes with --host or --join CODE"},
 		{{"--join", "10.0.0.1", "--server", "127.0.0.1"}, "takes an invite code of five letters"},
+		{{"--join", "10.0.0.1"}, "--join needs the invite's secret"},
+		{{"--join", "AKMRT-HJKM-PRTW-XYAC-DEFO", "--server", "127.0.0.1"}, "an invite's secret is 16 letters"},
+		{{"--secret", "HJKM-PRTW-XYAC-DEFG"}, "--secret goes with --host or --join"},
 	};
 	for (const auto& c : cases)
 	{

@@ -47,6 +47,15 @@
 //                               the far side's answer
 //   drop                        vanish: the peer reset and the socket closed,
 //                               without a word
+//   answer SECRET CHALLENGE     as a partner, answer the host's challenge
+//                               with the invite's SECRET: $CHALLENGE is this
+//                               side's own, $PROOF the proof for the hello;
+//                               the session's key tags what comes from now on
+//   greet SECRET CHALLENGE PARTNER_CHALLENGE
+//                               as a host, prove SECRET to a partner that
+//                               answered CHALLENGE: $PROOF for the welcome;
+//                               the key tags both ways from now on
+//   seal                        tag what is sent with the session's key
 //   print [TEXT]                TEXT on stdout
 //   set NAME [TEXT]             $NAME holds TEXT from now on
 //   check A == B, check A != B  compare two texts
@@ -83,6 +92,8 @@
 #include <thread>
 #include <vector>
 
+#include "framework/net/InviteSecret.h"
+#include "framework/net/PacketTags.h"
 #include "tools/PeerScript.h"
 
 namespace
@@ -265,6 +276,13 @@ private:
 	std::string hiddenValue;
 };
 
+// Datagrams as the program tags them, so that the program hears this peer.
+void TagDatagrams(ENetHost* host)
+{
+	host->checksum = PacketTags::Checksum;
+	host->intercept = [](ENetHost* receiving, ENetEvent*) { return PacketTags::AdmitInScope(receiving) ? 0 : 1; };
+}
+
 class EvilPeer
 {
 public:
@@ -312,6 +330,11 @@ private:
 	Outcome Raw(const ScriptStep& step);
 	Outcome Disconnect(const ScriptStep& step);
 	Outcome Drop(const ScriptStep& step);
+	Outcome Answer(const ScriptStep& step);
+	Outcome Greet(const ScriptStep& step);
+	Outcome Seal(const ScriptStep& step);
+	// SECRET as the step's first word.
+	Outcome Secret(const ScriptStep& step, InviteSecret* secret) const;
 	Outcome Print(const ScriptStep& step);
 	Outcome Set(const ScriptStep& step);
 	Outcome Check(const ScriptStep& step);
@@ -335,6 +358,10 @@ private:
 	std::string built;
 	std::vector<ENetHost*> halfOpen;
 	std::mt19937 rawRandom{RawSeed};
+	// The program's own tags on every datagram, keyed once a handshake
+	// step has made the session's key.
+	PacketTags tags;
+	PacketTags::Scope tagsInScope{tags};
 };
 
 EvilPeer::~EvilPeer()
@@ -359,6 +386,9 @@ Outcome EvilPeer::Run(const ScriptStep& step)
 		{"raw", &EvilPeer::Raw},
 		{"disconnect", &EvilPeer::Disconnect},
 		{"drop", &EvilPeer::Drop},
+		{"answer", &EvilPeer::Answer},
+		{"greet", &EvilPeer::Greet},
+		{"seal", &EvilPeer::Seal},
 		{"print", &EvilPeer::Print},
 		{"set", &EvilPeer::Set},
 		{"check", &EvilPeer::Check},
@@ -592,6 +622,7 @@ Outcome EvilPeer::OpenHost(const ENetAddress* address, std::size_t peers)
 		return Fail(address != nullptr ? "UDP port " + std::to_string(address->port) + " cannot be opened"
 									   : "no UDP socket");
 	}
+	TagDatagrams(host);
 	return {};
 }
 
@@ -902,6 +933,7 @@ Outcome EvilPeer::HalfOpen(const ScriptStep& step)
 	{
 		return Fail("no UDP socket");
 	}
+	TagDatagrams(opened);
 	halfOpen.push_back(opened);
 	if (enet_host_connect(opened, &address, 1, 0) == nullptr)
 	{
@@ -995,6 +1027,69 @@ Outcome EvilPeer::Print(const ScriptStep& step)
 		Say(text);
 	}
 	return outcome;
+}
+
+Outcome EvilPeer::Secret(const ScriptStep& step, InviteSecret* secret) const
+{
+	std::string text;
+	Outcome outcome = Word(step, 0, &text);
+	if (outcome.Ok() && !InviteSecret::Parse(text, secret))
+	{
+		outcome = Bad("no invite's secret: " + Shown(text));
+	}
+	if (outcome.Ok() && partner == nullptr)
+	{
+		outcome = Bad("no connection to prove it on");
+	}
+	return outcome;
+}
+
+Outcome EvilPeer::Answer(const ScriptStep& step)
+{
+	InviteSecret secret;
+	std::string host;
+	Outcome outcome = Secret(step, &secret);
+	outcome = outcome.Ok() ? Word(step, 1, &host) : outcome;
+	if (!outcome.Ok())
+	{
+		return outcome;
+	}
+	const std::string own = InviteSecret::Challenge();
+	variables.named["CHALLENGE"] = own;
+	variables.named["PROOF"] = secret.PartnerProof(host, own);
+	tags.Expect(partner->connectID, secret.SessionKey(host, own));
+	Say("answered the challenge");
+	return {};
+}
+
+Outcome EvilPeer::Greet(const ScriptStep& step)
+{
+	InviteSecret secret;
+	std::string own;
+	std::string theirs;
+	Outcome outcome = Secret(step, &secret);
+	outcome = outcome.Ok() ? Word(step, 1, &own) : outcome;
+	outcome = outcome.Ok() ? Word(step, 2, &theirs) : outcome;
+	if (!outcome.Ok())
+	{
+		return outcome;
+	}
+	variables.named["PROOF"] = secret.HostProof(own, theirs);
+	tags.Expect(partner->connectID, secret.SessionKey(own, theirs));
+	tags.Seal(partner->connectID);
+	Say("greeted the partner");
+	return {};
+}
+
+Outcome EvilPeer::Seal(const ScriptStep&)
+{
+	if (partner == nullptr)
+	{
+		return Bad("no connection to seal");
+	}
+	tags.Seal(partner->connectID);
+	Say("sealed");
+	return {};
 }
 
 Outcome EvilPeer::Set(const ScriptStep& step)

@@ -28,6 +28,8 @@ enum class WordKind
 	Data,
 	LineWord,
 	Name,
+	// A secret, a challenge: any word.
+	Any,
 };
 
 // A command's words: fixed ones first (the last few optional), then text
@@ -59,6 +61,9 @@ const std::vector<Syntax>& Commands()
 		{"raw", {K::Address, K::RawCount}, 2, false, false},
 		{"disconnect", {K::Data}, 0, false, false},
 		{"drop", {}, 0, false, false},
+		{"answer", {K::Any, K::Any}, 2, false, false},
+		{"greet", {K::Any, K::Any, K::Any}, 3, false, false},
+		{"seal", {}, 0, false, false},
 		{"print", {}, 0, true, false},
 		{"set", {K::Name}, 1, true, false},
 		{"check", {}, 0, true, true},
@@ -118,6 +123,7 @@ bool FitsLiterally(WordKind kind, const std::string& word)
 	case WordKind::Port:
 		return ParseInteger(word, 1, MaxPort, &number);
 	case WordKind::Kind:
+	case WordKind::Any:
 		return !word.empty();
 	case WordKind::Seconds:
 		return ParseSeconds(word, MaxSeconds, &seconds);

@@ -4,11 +4,18 @@
 // through it.
 //
 //   udprelay LISTEN_PORT TARGET_PORT [--delay MIN-MAX] [--drop P] [--duplicate P] [--seed N]
+//            [--forge SECONDS]
 //
 // Delays are in milliseconds, chances from 0 to 1. The client is whoever
-// sends to LISTEN_PORT first. SIGTERM or SIGINT ends it, with one stderr
-// line counting what it did.
+// sends to LISTEN_PORT first. --forge makes the relay an attacker on the
+// path who knows all but the session's key: SECONDS after the client's
+// first datagram it sends the target, as the client, ENet's word that the
+// client leaves, with a valid plain checksum, once for each session
+// number. SIGTERM or SIGINT ends it, with one stderr line counting what it
+// did.
 #include <arpa/inet.h>
+#include <enet/enet.h>
+#include <enet/protocol.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,6 +31,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "framework/net/PacketTags.h"
 
 namespace
 {
@@ -47,6 +56,7 @@ struct Options
 	double drop = 0.0;
 	double duplicate = 0.0;
 	unsigned seed = 1;
+	double forgeAfter = -1.0;
 };
 
 // A datagram on its way: due at a time, to the target or to the client.
@@ -82,6 +92,10 @@ bool Parse(int argc, char** argv, Options* options)
 		{
 			options->duplicate = std::atof(value);
 		}
+		else if (option == "--forge")
+		{
+			options->forgeAfter = std::atof(value);
+		}
 		else if (option == "--seed")
 		{
 			options->seed = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
@@ -114,6 +128,52 @@ int OpenSocket(int port)
 	}
 	return fd;
 }
+// What the relay has seen of the client's connection: enough to forge
+// the client's datagrams but for their key.
+class Forger
+{
+public:
+	void Saw(const unsigned char* datagram, std::size_t size)
+	{
+		const enet_uint32 asked = PacketTags::ConnectIdOf(datagram, size);
+		if (asked != 0)
+		{
+			connectID = asked;
+		}
+		else if (size >= sizeof(header))
+		{
+			std::memcpy(header, datagram, sizeof(header));
+		}
+	}
+	bool CanForge() const { return connectID != 0; }
+	// The client's goodbye under session number session.
+	std::vector<unsigned char> Goodbye(int session) const
+	{
+		uint16_t peer = 0;
+		std::memcpy(&peer, header, sizeof(peer));
+		peer = htons(static_cast<uint16_t>((ntohs(peer) & ~ENET_PROTOCOL_HEADER_SESSION_MASK) |
+			(session << ENET_PROTOCOL_HEADER_SESSION_SHIFT)));
+		std::vector<unsigned char> bytes(header, header + sizeof(header));
+		std::memcpy(bytes.data(), &peer, sizeof(peer));
+		const std::size_t at = PacketTags::ChecksumOffset(bytes.data());
+		bytes.resize(at + sizeof(enet_uint32));
+		std::memcpy(bytes.data() + at, &connectID, sizeof(connectID));
+		ENetProtocolDisconnect goodbye{};
+		goodbye.header.command = ENET_PROTOCOL_COMMAND_DISCONNECT | ENET_PROTOCOL_COMMAND_FLAG_UNSEQUENCED;
+		goodbye.header.channelID = 0xFF;
+		const auto* command = reinterpret_cast<const unsigned char*>(&goodbye);
+		bytes.insert(bytes.end(), command, command + sizeof(goodbye));
+		ENetBuffer whole{bytes.data(), bytes.size()};
+		const enet_uint32 checksum = enet_crc32(&whole, 1);
+		std::memcpy(bytes.data() + at, &checksum, sizeof(checksum));
+		return bytes;
+	}
+
+private:
+	enet_uint32 connectID = 0;
+	// The peer and sent time of the client's last datagram.
+	unsigned char header[4] = {};
+};
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,7 +182,9 @@ int main(int argc, char** argv)
 	if (!Parse(argc, argv, &options))
 	{
 		std::fprintf(stderr,
-			"usage: %s LISTEN_PORT TARGET_PORT [--delay MIN-MAX] [--drop P] [--duplicate P] [--seed N]\n", argv[0]);
+			"usage: %s LISTEN_PORT TARGET_PORT [--delay MIN-MAX] [--drop P] [--duplicate P] [--seed N] "
+			"[--forge SECONDS]\n",
+			argv[0]);
 		return 2;
 	}
 	// One socket faces the client, the other the target, which sees the
@@ -146,6 +208,9 @@ int main(int argc, char** argv)
 	long forwarded = 0;
 	long dropped = 0;
 	long duplicated = 0;
+	long forged = 0;
+	Forger forger;
+	Clock::time_point firstHeard;
 	std::vector<char> buffer(MaxDatagram);
 
 	while (stopping == 0)
@@ -174,8 +239,10 @@ int main(int argc, char** argv)
 			}
 			if (side == 0)
 			{
+				firstHeard = clientKnown ? firstHeard : Clock::now();
 				client = from;
 				clientKnown = true;
+				forger.Saw(reinterpret_cast<const unsigned char*>(buffer.data()), static_cast<std::size_t>(size));
 			}
 			if (chance(random) < options.drop)
 			{
@@ -188,6 +255,16 @@ int main(int argc, char** argv)
 			{
 				queue.push({Clock::now() + std::chrono::milliseconds(delay(random)), side == 0,
 					std::vector<char>(buffer.begin(), buffer.begin() + size)});
+			}
+		}
+		if (options.forgeAfter >= 0 && forged == 0 && forger.CanForge() &&
+			Clock::now() - firstHeard > std::chrono::duration<double>(options.forgeAfter))
+		{
+			for (int session = 0; session <= ENET_PROTOCOL_HEADER_SESSION_MASK >> ENET_PROTOCOL_HEADER_SESSION_SHIFT;
+				 ++session, ++forged)
+			{
+				const std::vector<unsigned char> bytes = forger.Goodbye(session);
+				sendto(back, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof(target));
 			}
 		}
 		while (!queue.empty() && queue.top().due <= Clock::now())
@@ -207,7 +284,8 @@ int main(int argc, char** argv)
 			queue.pop();
 		}
 	}
-	std::fprintf(stderr, "udprelay: %ld forwarded, %ld dropped, %ld duplicated\n", forwarded, dropped, duplicated);
+	std::fprintf(stderr, "udprelay: %ld forwarded, %ld dropped, %ld duplicated, %ld forged\n", forwarded, dropped,
+		duplicated, forged);
 	close(front);
 	close(back);
 	return 0;

@@ -14,10 +14,12 @@ class CallerDesk
 public:
 	using Clock = std::chrono::steady_clock;
 
-	void Add(ENetPeer* caller) { callers.push_back({caller, Clock::now()}); }
+	// A caller asked who it is with challenge.
+	void Add(ENetPeer* caller, const std::string& challenge) { callers.push_back({caller, Clock::now(), challenge}); }
 	bool Has(const ENetPeer* caller) const { return Find(caller) != callers.end(); }
 	// When caller called; the caller must be here.
 	Clock::time_point Since(const ENetPeer* caller) const { return Find(caller)->since; }
+	const std::string& ChallengeOf(const ENetPeer* caller) const { return Find(caller)->challenge; }
 	// The caller is no longer waited for: it went, or it plays.
 	void Forget(const ENetPeer* caller);
 	// The caller is let go with data for its disconnect, and why on stderr.
@@ -31,6 +33,7 @@ private:
 	{
 		ENetPeer* peer;
 		Clock::time_point since;
+		std::string challenge;
 	};
 
 	std::vector<Caller>::const_iterator Find(const ENetPeer* caller) const;

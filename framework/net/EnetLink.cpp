@@ -33,10 +33,15 @@ bool StartsWith(const ENetHost* host, const char* word)
 }
 
 // ENet would take these for its own packets and throw them away with no
-// harm, but they are not its to read.
+// harm, but they are not its to read; and what is not tagged as the
+// connection's own never reaches it.
 int ENET_CALLBACK TakeOwnDatagrams(ENetHost* host, ENetEvent*)
 {
-	return StartsWith(host, EnetLink::PunchWord) || StartsWith(host, RelayWord) ? 1 : 0;
+	if (StartsWith(host, EnetLink::PunchWord) || StartsWith(host, RelayWord))
+	{
+		return 1;
+	}
+	return PacketTags::AdmitInScope(host) ? 0 : 1;
 }
 } // namespace
 
@@ -54,7 +59,7 @@ EnetLink::~EnetLink()
 
 bool EnetLink::Open(const ENetAddress* address, std::size_t peers, std::string* error)
 {
-	if (!initialized && enet_initialize() != 0)
+	if (!initialized && (enet_initialize() != 0 || sodium_init() < 0))
 	{
 		*error = "the network cannot be used";
 		return false;
@@ -74,6 +79,7 @@ bool EnetLink::Open(const ENetAddress* address, std::size_t peers, std::string* 
 	host->maximumWaitingData = MaxWaitingBytes;
 	host->duplicatePeers = PeersPerAddress;
 	host->intercept = TakeOwnDatagrams;
+	host->checksum = PacketTags::Checksum;
 	return true;
 }
 
@@ -96,7 +102,13 @@ ENetPeer* EnetLink::Call(const ENetAddress& address)
 
 bool EnetLink::Poll(ENetEvent* event, bool firstOfTurn)
 {
-	return (firstOfTurn ? enet_host_service(host, event, 0) : enet_host_check_events(host, event)) > 0;
+	PacketTags::Scope scope(tags);
+	const bool got = (firstOfTurn ? enet_host_service(host, event, 0) : enet_host_check_events(host, event)) > 0;
+	if (got && event->type == ENET_EVENT_TYPE_DISCONNECT)
+	{
+		tags.Forget(event->peer->connectID);
+	}
+	return got;
 }
 
 void EnetLink::Configure(ENetPeer* peer)
@@ -137,7 +149,14 @@ void EnetLink::LetGo(ENetPeer* peer, enet_uint32 data)
 
 void EnetLink::Flush()
 {
+	PacketTags::Scope scope(tags);
 	enet_host_flush(host);
+}
+
+void EnetLink::LetGoNow(ENetPeer* peer)
+{
+	PacketTags::Scope scope(tags);
+	enet_peer_disconnect_now(peer, 0);
 }
 
 std::string EnetLink::AddressOf(const ENetPeer* peer)

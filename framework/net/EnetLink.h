@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/net/PacketTags.h"
+
 // The network under an online game: one ENet host on a UDP port (a game's
 // host, waiting for callers) or on any port (a partner, calling one), its
 // peers as handles, text packets on one channel. What the game says over it
@@ -49,7 +51,7 @@ public:
 	// its disconnect event.
 	static void LetGo(ENetPeer* peer, enet_uint32 data = 0);
 	// The peer is told at once, with nothing more sent: the program ends.
-	static void LetGoNow(ENetPeer* peer) { enet_peer_disconnect_now(peer, 0); }
+	void LetGoNow(ENetPeer* peer);
 	// The peer is dropped here without a word: a call given up.
 	static void Forget(ENetPeer* peer) { enet_peer_reset(peer); }
 	static bool IsConnected(const ENetPeer* peer) { return peer->state == ENET_PEER_STATE_CONNECTED; }
@@ -68,6 +70,18 @@ public:
 	// The address of this machine's interface toward address; 0 when none.
 	static enet_uint32 LocalAddressToward(const ENetAddress& address);
 
+	// The partner on peer has proved the invite's secret, or this side has
+	// answered the host's challenge: their session's key tags the
+	// connection's datagrams from now on (PacketTags), those this side
+	// sends once it seals them.
+	void Expect(const ENetPeer* peer, const PacketTags::Key& key) { tags.Expect(peer->connectID, key); }
+	void Seal(const ENetPeer* peer) { tags.Seal(peer->connectID); }
+	// A wrong proof from peer's address: true when the address is ignored
+	// from now on, for a while.
+	bool WrongTry(const ENetPeer* peer) { return tags.WrongTry(peer->address.host); }
+	// Datagrams dropped unseen: a forged or stale tag, an ignored address.
+	uint64_t DroppedDatagrams() const { return tags.Dropped(); }
+
 	static std::string AddressOf(const ENetPeer* peer);
 	// Bytes sent and received since the count was last reset.
 	uint32_t SentBytes() const { return host->totalSentData; }
@@ -77,4 +91,5 @@ public:
 private:
 	ENetHost* host = nullptr;
 	bool initialized = false;
+	PacketTags tags;
 };

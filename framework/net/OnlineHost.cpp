@@ -35,8 +35,10 @@ void OnlineSession::Connected(ENetPeer* caller)
 		return;
 	}
 	// Every caller is asked who it is; the first to answer well plays.
-	callers.Add(caller);
-	EnetLink::Send(caller, WireMessage::Of(Kind::Probe).Format());
+	WireMessage probe = WireMessage::Of(Kind::Probe);
+	probe.words = {InviteSecret::Challenge()};
+	callers.Add(caller, probe.words[0]);
+	EnetLink::Send(caller, probe.Format());
 }
 
 void OnlineSession::CallerSpoke(ENetPeer* caller, const std::string& packet)
@@ -70,6 +72,10 @@ void OnlineSession::Hello(ENetPeer* caller, Clock::time_point since, const WireM
 		callers.TurnAway(caller, "its program is another version");
 		return;
 	}
+	if (!ProvedSecret(caller, hello))
+	{
+		return;
+	}
 	peer = caller;
 	partnerName = EnetLink::AddressOf(caller);
 	path = rendezvous.PathOf(caller->address);
@@ -86,6 +92,42 @@ void OnlineSession::Hello(ENetPeer* caller, Clock::time_point since, const WireM
 	ChangePhase(Phase::HostWelcoming);
 }
 
+bool OnlineSession::ProvedSecret(ENetPeer* caller, const WireMessage& hello)
+{
+	const std::string& challenge = callers.ChallengeOf(caller);
+	if (hello.words.size() == 2 &&
+		InviteSecret::Matches(hello.words[1], options.secret.PartnerProof(challenge, hello.words[0])))
+	{
+		link.Expect(caller, options.secret.SessionKey(challenge, hello.words[0]));
+		link.Seal(caller);
+		welcomeProof = options.secret.HostProof(challenge, hello.words[0]);
+		return true;
+	}
+	EnetLink::Send(caller, WireMessage::Of(Kind::Denied).Format());
+	const std::string address = EnetLink::AddressOf(caller);
+	callers.TurnAway(caller, hello.words.empty() ? "no proof of the invite's secret" : "a wrong proof of the invite's secret");
+	if (link.WrongTry(caller))
+	{
+		std::fprintf(stderr, "contest: %s is ignored for %lld s: %d wrong proofs of the secret\n",
+			address.substr(0, address.rfind(':')).c_str(),
+			static_cast<long long>(PacketTags::WrongTryWindow.count()), PacketTags::WrongTriesAllowed);
+	}
+	return false;
+}
+
+WireMessage OnlineSession::WelcomeOf(std::vector<long> numbers) const
+{
+	WireMessage welcome = WireMessage::Of(Kind::Welcome, std::move(numbers));
+	welcome.words = {welcomeProof};
+	return welcome;
+}
+
+std::string OnlineSession::Invite() const
+{
+	return rendezvous.Code().empty() ? "invite secret " + options.secret.Text()
+									 : "invite code " + rendezvous.Code() + "-" + options.secret.Text();
+}
+
 void OnlineSession::SendWelcome()
 {
 	if (peer == nullptr)
@@ -100,8 +142,7 @@ void OnlineSession::SendWelcome()
 		StartNewGame();
 		return;
 	}
-	Send(WireMessage::Of(Kind::Welcome,
-		{gameHeader.seed, welcomeDelay, frames, static_cast<long>(played.size())}));
+	Send(WelcomeOf({gameHeader.seed, welcomeDelay, frames, static_cast<long>(played.size())}));
 	for (std::size_t at = 0; at < played.size(); at += GamePieceBytes)
 	{
 		Send(WireMessage::Piece(played.substr(at, GamePieceBytes)));
@@ -117,7 +158,7 @@ void OnlineSession::StartNewGame()
 {
 	std::fprintf(stderr, "contest: the game has run too long for a partner to catch up with; a new one starts\n");
 	const unsigned seed = std::random_device()();
-	Send(WireMessage::Of(Kind::Welcome, {seed, welcomeDelay, 0, 0}));
+	Send(WelcomeOf({seed, welcomeDelay, 0, 0}));
 	// The new game is kept from its build on, not the old one's end.
 	stream->RemoveListener(&game);
 	Notice start(Notice::Kind::GameStarts);

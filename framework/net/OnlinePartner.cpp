@@ -38,8 +38,39 @@ std::string OnlineSession::JoinTarget() const
 								: "the game of invite code " + options.code;
 }
 
+void OnlineSession::AnswerProbe(const WireMessage& probe)
+{
+	WireMessage hello = WireMessage::Version(Kind::Hello, options.program);
+	// A host of another version may ask without a challenge; it refuses
+	// this program for its version.
+	if (probe.words.size() == 1)
+	{
+		hostChallenge = probe.words[0];
+		partnerChallenge = InviteSecret::Challenge();
+		hello.words = {partnerChallenge, options.secret.PartnerProof(hostChallenge, partnerChallenge)};
+		link.Expect(peer, options.secret.SessionKey(hostChallenge, partnerChallenge));
+	}
+	Send(hello);
+}
+
+bool OnlineSession::HostProved(const WireMessage& welcome)
+{
+	if (hostChallenge.empty() ||
+		!InviteSecret::Matches(welcome.words[0], options.secret.HostProof(hostChallenge, partnerChallenge)))
+	{
+		JoinFailed("the host does not know the invite's secret");
+		return false;
+	}
+	link.Seal(peer);
+	return true;
+}
+
 void OnlineSession::Welcome(const WireMessage& welcome)
 {
+	if (!HostProved(welcome))
+	{
+		return;
+	}
 	const unsigned seed = static_cast<unsigned>(welcome.numbers[0]);
 	const int delay = static_cast<int>(welcome.numbers[1]);
 	const int frames = static_cast<int>(welcome.numbers[2]);
@@ -157,6 +188,11 @@ void OnlineSession::Refused(const WireMessage& refusal)
 		"the host's program (protocol %ld, version %s) met this one (protocol %d, version %s): they must be the same",
 		refusal.numbers[0], LineWords::Quoted(refusal.version).c_str(), ProtocolVersion, options.program.c_str());
 	JoinFailed(text);
+}
+
+void OnlineSession::Denied()
+{
+	JoinFailed("the host denied this join: the invite's secret is not its own (mistyped, or an old invite)");
 }
 
 void OnlineSession::JoinFailed(const std::string& reason)

@@ -24,7 +24,7 @@ OnlineSession::~OnlineSession()
 {
 	if (peer != nullptr)
 	{
-		EnetLink::LetGoNow(peer);
+		link.LetGoNow(peer);
 	}
 }
 
@@ -44,9 +44,19 @@ bool OnlineSession::Open(const Options& given, InputStream& inputs, std::string*
 	{
 		return false;
 	}
+	if (options.host && !options.secret.IsSet())
+	{
+		options.secret = InviteSecret::Make();
+	}
 	if (options.host && rendezvous.IsOpen())
 	{
 		rendezvous.Register(ProtocolVersion, options.port);
+	}
+	else if (options.host)
+	{
+		std::printf("contest: %s: the partner joins with --join THIS-HOST:%u/%s\n", Invite().c_str(),
+			static_cast<unsigned>(options.port), options.secret.Text().c_str());
+		std::fflush(stdout);
 	}
 	phase = options.host ? Phase::HostListening : Phase::PartnerCalling;
 	if (std::getenv("CONTEST_NET_LOG") != nullptr)
@@ -254,7 +264,7 @@ void OnlineSession::Coordinated(Rendezvous::News news)
 	switch (news)
 	{
 	case Rendezvous::News::Registered:
-		std::printf("contest: invite code %s\n", rendezvous.Code().c_str());
+		std::printf("contest: %s\n", Invite().c_str());
 		std::fflush(stdout);
 		break;
 	case Rendezvous::News::Met:
@@ -334,11 +344,13 @@ void OnlineSession::React(Reaction reaction, const WireMessage& message)
 	switch (reaction)
 	{
 	case Reaction::AnswerProbe:
-		return Send(WireMessage::Version(Kind::Hello, options.program));
+		return AnswerProbe(message);
 	case Reaction::TakeWelcome:
 		return Welcome(message);
 	case Reaction::TakeRefusal:
 		return Refused(message);
+	case Reaction::TakeDenial:
+		return Denied();
 	case Reaction::TakeGamePiece:
 		return GamePiece(message.text);
 	case Reaction::TakeProgress:

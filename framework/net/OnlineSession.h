@@ -12,6 +12,7 @@
 #include "framework/net/CallerDesk.h"
 #include "framework/net/EnetLink.h"
 #include "framework/net/HandedOverGame.h"
+#include "framework/net/InviteSecret.h"
 #include "framework/net/LinkFigures.h"
 #include "framework/net/PhaseTable.h"
 #include "framework/net/Rendezvous.h"
@@ -72,6 +73,9 @@ public:
 		// none.
 		std::string server;
 		std::string code;
+		// What the host made and the invited partner was told; a host
+		// without one makes one.
+		InviteSecret secret;
 		// Frames of input delay; 0 to choose from the measured round trip.
 		int delay = 0;
 		// What the player plays on each side, for the screen.
@@ -223,6 +227,13 @@ private:
 	void Connected(ENetPeer* peer);
 	void CallerSpoke(ENetPeer* caller, const std::string& packet);
 	void Hello(ENetPeer* caller, std::chrono::steady_clock::time_point since, const WireMessage& hello);
+	// Whether hello proves the invite's secret; the caller is denied, and
+	// its address ignored after a few, when it does not.
+	bool ProvedSecret(ENetPeer* caller, const WireMessage& hello);
+	WireMessage WelcomeOf(std::vector<long> numbers) const;
+	// The invite as the host's player gives it: the code and the secret, or
+	// the secret for a join by address.
+	std::string Invite() const;
 	// The partner gets the game so far to catch up with, or a new game
 	// starts on both machines when it has grown too long.
 	void SendWelcome();
@@ -252,6 +263,11 @@ private:
 	void CaughtUp();
 	void StopCatchingUp();
 	void Refused(const WireMessage& refusal);
+	// The partner answers the host's challenge, and checks the host's own
+	// proof in its welcome.
+	void AnswerProbe(const WireMessage& probe);
+	bool HostProved(const WireMessage& welcome);
+	void Denied();
 	// A join that came to nothing: why, and the program exits 2.
 	void JoinFailed(const std::string& reason);
 
@@ -285,6 +301,11 @@ private:
 	std::chrono::steady_clock::time_point metAt;
 	// The partner: the host it calls.
 	ENetAddress partnerAddress{};
+	// The two challenges of the handshake (the partner's), and the host's
+	// proof for its welcome.
+	std::string hostChallenge;
+	std::string partnerChallenge;
+	std::string welcomeProof;
 	// Why the last game with a partner ended, for the screen.
 	std::string endedWhy;
 	std::chrono::steady_clock::time_point lastHeard;

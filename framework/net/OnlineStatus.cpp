@@ -22,7 +22,7 @@ std::string OnlineSession::StatusLine() const
 	case Phase::HostListening:
 	case Phase::HostWelcoming:
 		return "waiting for a partner on UDP port " + std::to_string(options.port) +
-			(rendezvous.Code().empty() || !options.host ? "" : ", invite code " + rendezvous.Code()) + "; " + you +
+			", " + Invite() + "; " + you +
 			(endedWhy.empty() ? "" : " (the last partner went: " + endedWhy + ")");
 	case Phase::HostAwaitingCatchUp:
 		return "the partner catches up: frame " + std::to_string(partnerProgress) + " of " +

@@ -46,6 +46,7 @@ const Row Rows[] = {
 	{Kind::Probe, Reaction::AnswerProbe, {Phase::PartnerGreeted}},
 	{Kind::Welcome, Reaction::TakeWelcome, {Phase::PartnerGreeted}},
 	{Kind::Refuse, Reaction::TakeRefusal, {Phase::PartnerGreeted}},
+	{Kind::Denied, Reaction::TakeDenial, {Phase::PartnerGreeted}},
 };
 
 const char* const PhaseNames[] = {

@@ -44,10 +44,11 @@ public:
 		Refused,
 		// Legal but of no use now (a repeat, or one overtaken by events).
 		PassedOver,
-		// The partner: the host's probe, welcome, refusal and game.
+		// The partner: the host's probe, welcome, refusal, denial and game.
 		AnswerProbe,
 		TakeWelcome,
 		TakeRefusal,
+		TakeDenial,
 		TakeGamePiece,
 		// The host: the partner's catch-up.
 		TakeProgress,

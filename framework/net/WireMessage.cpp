@@ -29,6 +29,15 @@ enum class Body
 	Text,
 };
 
+// Words of proof after the version: none, all of them, or (from a program
+// of another version, which is refused for that) perhaps none.
+enum class Proofs
+{
+	None,
+	Required,
+	Optional,
+};
+
 struct KindRow
 {
 	Kind kind;
@@ -37,17 +46,21 @@ struct KindRow
 	// The program's version follows the fields.
 	bool version;
 	Body body;
+	std::vector<const char*> words = {};
+	Proofs proofs = Proofs::None;
 };
 
 const KindRow KindRows[] = {
-	{Kind::Probe, "probe", {}, false, Body::None},
-	{Kind::Hello, "hello", {{"protocol", 0, INT32_MAX}}, true, Body::None},
+	{Kind::Probe, "probe", {}, false, Body::None, {"challenge"}, Proofs::Optional},
+	{Kind::Hello, "hello", {{"protocol", 0, INT32_MAX}}, true, Body::None, {"challenge", "proof"},
+		Proofs::Optional},
 	{Kind::Refuse, "refuse", {{"protocol", 0, INT32_MAX}}, true, Body::None},
+	{Kind::Denied, "denied", {}, false, Body::None},
 	{Kind::Welcome, "welcome",
 		{{"seed", 0, UINT32_MAX}, {"delay", Lockstep::MinDelay, Lockstep::MaxDelay},
 			{"frames played", 0, WireMessage::MaxCatchUpFrames},
 			{"bytes of the game", 0, static_cast<long>(WireMessage::MaxCatchUpBytes)}},
-		false, Body::None},
+		false, Body::None, {"proof"}, Proofs::Required},
 	{Kind::Game, "game", {}, false, Body::Text},
 	{Kind::Progress, "progress", {{"frame", 0, WireMessage::MaxCatchUpFrames}}, false, Body::None},
 	{Kind::Ready, "ready", {}, false, Body::None},
@@ -111,6 +124,14 @@ bool WireMessage::Parse(const std::string& packet, int rowCount, WireMessage* me
 	if (row.version)
 	{
 		message->version = words.Word("version");
+	}
+	for (const char* word : row.words)
+	{
+		if (row.proofs == Proofs::Optional && words.Done())
+		{
+			break;
+		}
+		message->words.push_back(words.Word(word));
 	}
 	std::string why = words.Done() ? words.Error() : std::string("more words than a ") + row.name + " takes";
 	const std::size_t end = packet.find('\n');
@@ -177,6 +198,10 @@ std::string WireMessage::Format() const
 	if (RowOf(kind).version)
 	{
 		packet += " " + version;
+	}
+	for (const std::string& word : words)
+	{
+		packet += " " + word;
 	}
 	packet += "\n";
 	for (const InputLine& line : lines)

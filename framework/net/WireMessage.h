@@ -21,7 +21,7 @@ public:
 	// The replay format's lines travel inside frames and digests and make up
 	// the game handed over: a new format is a new protocol. The wire's own
 	// changes count in its revision.
-	static constexpr int WireRevision = 2;
+	static constexpr int WireRevision = 3;
 	static constexpr int ProtocolVersion = 100 * ReplayLog::FormatVersion + WireRevision;
 	static_assert(WireRevision < 100, "the revision stays below the replay format's place");
 
@@ -34,13 +34,15 @@ public:
 
 	enum class Kind
 	{
-		// The host asks a caller who it is; the caller says hello, or the
-		// host refuses it, naming its own program.
+		// The host asks a caller who it is, with a challenge; the caller
+		// says hello with its own and its proof of the invite's secret; the
+		// host refuses it, naming its own program, or denies a wrong proof.
 		Probe,
 		Hello,
 		Refuse,
+		Denied,
 		// The host's seed, the input delay, the frames played and the bytes
-		// of the game that follow in pieces.
+		// of the game that follow in pieces, and its own proof.
 		Welcome,
 		Game,
 		// The partner catching up: how far it has got, that it has, or the
@@ -62,6 +64,9 @@ public:
 	std::vector<long> numbers;
 	// The program's version, in a hello or a refusal.
 	std::string version;
+	// The challenges and proofs of the invite's secret, in a probe, a hello
+	// and a welcome.
+	std::vector<std::string> words;
 	// The inputs of a frames message, or the one line of a digest.
 	std::vector<InputLine> lines;
 	// A piece of the game handed over.

@@ -14,6 +14,8 @@ namespace
 {
 // A coordinator's letter and four of the code's own.
 constexpr std::size_t InviteCodeLetters = 5;
+const std::string BadSecret = std::string("an invite's secret is ") + std::to_string(InviteSecret::Letters) +
+	" letters of " + InviteSecret::Alphabet + ", in groups of " + std::to_string(InviteSecret::GroupLetters);
 
 bool SameLetters(char a, char b)
 {
@@ -189,6 +191,16 @@ CommandLine WithInviteCode(CommandLine result)
 	{
 		return result;
 	}
+	// "AKMRT-HJKM-PRTW-XYAC-DEFG": the code, then the secret.
+	const std::string invite = options.address;
+	if (invite.size() > InviteCodeLetters && (invite[InviteCodeLetters] == '-' || invite[InviteCodeLetters] == ' '))
+	{
+		if (!InviteSecret::Parse(invite.substr(InviteCodeLetters + 1), &options.secret))
+		{
+			return Fail(result, "--join " + invite + ": " + BadSecret);
+		}
+		options.address = invite.substr(0, InviteCodeLetters);
+	}
 	const bool letters = std::all_of(options.address.begin(), options.address.end(),
 		[](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
 	if (options.address.size() != InviteCodeLetters || !letters)
@@ -198,6 +210,18 @@ CommandLine WithInviteCode(CommandLine result)
 	std::transform(options.address.begin(), options.address.end(), std::back_inserter(options.code),
 		[](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
 	options.address.clear();
+	return result;
+}
+
+// Only the partner the host invited gets in: a join carries the secret the
+// host made.
+CommandLine WithSecret(CommandLine result)
+{
+	if (result.action == CommandLine::Run && result.joinGiven && !result.onlineOptions.secret.IsSet())
+	{
+		return Fail(result, "--join needs the invite's secret, as the host prints it: --join HOST[:PORT]/SECRET, "
+							"--join CODE-SECRET with --server, or --secret SECRET");
+	}
 	return result;
 }
 
@@ -237,7 +261,11 @@ CommandLine Check(CommandLine result)
 	{
 		return Fail(result, "--panel needs a window: not with --check");
 	}
-	return WithInviteCode(result);
+	if (result.onlineOptions.secret.IsSet() && !result.online)
+	{
+		return Fail(result, "--secret goes with --host or --join");
+	}
+	return WithSecret(WithInviteCode(result));
 }
 // The online options at argv[*i], as ReadValueOption says.
 bool ReadOnlineOption(int argc, char** argv, int* iAt, CommandLine* result, std::string* error)
@@ -274,9 +302,25 @@ bool ReadOnlineOption(int argc, char** argv, int* iAt, CommandLine* result, std:
 					": IPv6 addresses are not supported; give an IPv4 address or a host name";
 			return true;
 		}
-		if (missing || !ParseEndpoint(value, false, &result->onlineOptions))
+		// The invite's secret follows a slash.
+		const std::string invite = value;
+		const std::size_t slash = invite.find('/');
+		if (slash != std::string::npos && !InviteSecret::Parse(invite.substr(slash + 1), &result->onlineOptions.secret))
 		{
-			*error = std::string("--join needs HOST[:PORT], not \"") + value + "\"";
+			*error = "--join " + invite + ": " + BadSecret;
+			return true;
+		}
+		if (missing || !ParseEndpoint(invite.substr(0, slash), false, &result->onlineOptions))
+		{
+			*error = std::string("--join needs HOST[:PORT]/SECRET or CODE-SECRET, not \"") + value + "\"";
+			return true;
+		}
+	}
+	else if ((value = OptionValue("--secret", argc, argv, &i, &missing)) != nullptr)
+	{
+		if (missing || !InviteSecret::Parse(value, &result->onlineOptions.secret))
+		{
+			*error = std::string("--secret ") + value + ": " + BadSecret;
 			return true;
 		}
 	}

@@ -8,6 +8,10 @@
 
 // The real game program started as a child process on the test's X
 // display, with SDL's dummy audio driver, and the X window it opens.
+// The invite's secret of the tests' online games: their hosts are given it,
+// and their partners are told it.
+constexpr const char* TestSecret = "ACDE-FGHJ-KMNP-RTWX";
+
 class RunningProgram
 {
 public:
