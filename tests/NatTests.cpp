@@ -10,6 +10,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <csignal>
+#include <iostream>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -170,7 +174,7 @@ protected:
 	{
 		std::string output;
 		std::smatch match;
-		const std::regex line("contest: invite code ([A-Z]{5})\n");
+		const std::regex line("contest: invite code ([A-Z]{5}(-[A-Z]{4}){4})\n");
 		WaitFor([&] {
 			output = host.Output();
 			return std::regex_search(output, match, line);
@@ -178,46 +182,85 @@ protected:
 		return match.empty() ? "" : match[1].str();
 	}
 
-	// A host and a joiner meet by the path named, and play in lockstep for
-	// seconds, neither leaving nor finding the other's game different.
-	static void ExpectGame(NatLab::Layout layout, const std::string& path, double seconds)
+	// The last frame the recording at path has a digest of; 0 for none.
+	static int LastDigestFrame(const std::string& path)
 	{
+		std::ifstream file(path);
+		int last = 0;
+		for (std::string line; std::getline(file, line);)
+		{
+			const std::size_t space = line.find(' ');
+			if (space != std::string::npos && line.compare(space, 8, " digest ") == 0)
+			{
+				last = std::atoi(line.c_str());
+			}
+		}
+		return last;
+	}
+
+	// A host and a joiner meet by the path named, and play a game of frames
+	// in lockstep (as the joiner's recording counts them), neither leaving
+	// nor finding the other's game different; then the joiner leaves, and
+	// the host's line says how the game went.
+	static void ExpectGame(NatLab::Layout layout, const std::string& path, int frames)
+	{
+		const std::string recording = "/tmp/contest-nat-" + std::to_string(getpid()) + ".replay";
 		NatLab lab(layout);
 		const auto server = StartServer(lab);
 		const auto host = Start(lab, 0, {"--host", "--server", Server()});
 		const std::string code = InviteCode(*host);
 		ASSERT_FALSE(code.empty()) << host->Output() << host->ErrorOutput();
-		const auto joiner = Start(lab, 1, {"--join", code, "--server", Server()});
+		const Clock::time_point joining = Clock::now();
+		const auto joiner = Start(lab, 1, {"--join", code, "--server", Server(), "--record", recording});
 		const std::string word = "(" + path + ")";
 		EXPECT_TRUE(WaitFor([&] { return joiner->ErrorOutput().find(word) != std::string::npos; }, 30.0))
 			<< joiner->ErrorOutput();
+		std::cout << path << ": playing " << std::chrono::duration<double>(Clock::now() - joining).count()
+				  << " s after --join\n";
 		EXPECT_TRUE(WaitFor([&] { return host->ErrorOutput().find(word) != std::string::npos; }, 5.0))
 			<< host->ErrorOutput();
-		std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-		EXPECT_EQ(joiner->WaitForExit(0), -1) << joiner->ErrorOutput();
+		// However slowly two games draw on this machine.
+		EXPECT_TRUE(WaitFor([&] { return LastDigestFrame(recording) >= frames; }, frames / 60.0 * 4 + 30.0))
+			<< LastDigestFrame(recording);
 		EXPECT_EQ(host->WaitForExit(0), -1) << host->ErrorOutput();
-		EXPECT_NE(joiner->ErrorOutput().find("joined"), std::string::npos) << joiner->ErrorOutput();
+		joiner->Signal(SIGTERM);
+		EXPECT_NE(joiner->WaitForExit(10.0), -1) << joiner->ErrorOutput();
+		std::smatch ended;
+		const std::regex line("after frame ([0-9]+) \\(([0-9]+) digests matched[^\n]*");
+		std::string said;
+		EXPECT_TRUE(WaitFor([&] {
+			said = host->ErrorOutput();
+			return std::regex_search(said, ended, line);
+		}, 10.0)) << said;
+		if (!ended.empty())
+		{
+			std::cout << ended[0].str() << "\n";
+			EXPECT_GE(std::stoi(ended[1].str()), frames);
+			EXPECT_GE(std::stoi(ended[2].str()), frames / 60 / 2);
+		}
 		for (const RunningProgram* side : {host.get(), joiner.get()})
 		{
 			EXPECT_EQ(side->ErrorOutput().find("differ"), std::string::npos) << side->ErrorOutput();
 		}
+		unlink(recording.c_str());
 	}
 };
 } // namespace
 
 TEST_F(NatGame, PlayersOnOneLanPlayDirectly)
 {
-	ExpectGame(NatLab::Layout::SameLan, "direct", 5.0);
+	ExpectGame(NatLab::Layout::SameLan, "direct", 300);
 }
 
 TEST_F(NatGame, PlayersBehindTwoCommonRoutersPlayOnAPunchedPath)
 {
-	ExpectGame(NatLab::Layout::TwoRouters, "punched", 5.0);
+	ExpectGame(NatLab::Layout::TwoRouters, "punched", 300);
 }
 
-TEST_F(NatGame, APlayerBehindARouterOfUnforeseeablePortsPlaysThroughTheRelay)
+// Every digest of a long game through the relay is equal on both sides.
+TEST_F(NatGame, APlayerBehindARouterOfUnforeseeablePortsPlaysALongGameThroughTheRelay)
 {
-	ExpectGame(NatLab::Layout::OneHardRouter, "relayed", 12.0);
+	ExpectGame(NatLab::Layout::OneHardRouter, "relayed", 3000);
 }
 
 TEST_F(NatGame, AWrongCodeAndAnAbsentCoordinatorEachEndTheJoinWithStatus2)
@@ -228,13 +271,13 @@ TEST_F(NatGame, AWrongCodeAndAnAbsentCoordinatorEachEndTheJoinWithStatus2)
 		const auto host = Start(lab, 0, {"--host", "--server", Server()});
 		const std::string code = InviteCode(*host);
 		ASSERT_FALSE(code.empty()) << host->Output() << host->ErrorOutput();
-		const std::string wrong = code.substr(0, 4) + (code[4] == 'A' ? "C" : "A");
+		const std::string wrong = code.substr(0, 4) + (code[4] == 'A' ? "C" : "A") + code.substr(5);
 		const auto joiner = Start(lab, 1, {"--join", wrong, "--server", Server()});
 		EXPECT_EQ(joiner->WaitForExit(25.0), 2) << joiner->ErrorOutput();
 		EXPECT_TRUE(HasLine(joiner->ErrorOutput(), "contest: could not join")) << joiner->ErrorOutput();
 	}
 	// Nothing listens at the coordinator's address now.
-	const auto joiner = Start(lab, 1, {"--join", "AKMRT", "--server", Server()});
+	const auto joiner = Start(lab, 1, {"--join", std::string("AKMRT-") + TestSecret, "--server", Server()});
 	EXPECT_EQ(joiner->WaitForExit(25.0), 2) << joiner->ErrorOutput();
 	EXPECT_TRUE(HasLine(joiner->ErrorOutput(), "contest: could not join")) << joiner->ErrorOutput();
 }

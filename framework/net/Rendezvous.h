@@ -25,7 +25,7 @@ public:
 	static constexpr uint16_t DefaultPort = 47821;
 	// A joiner whose call by the first path has no answer this long calls
 	// through the relay.
-	static constexpr std::chrono::seconds FirstPathBudget{3};
+	static constexpr std::chrono::seconds FirstPathBudget{2};
 
 	// How the two programs reach each other.
 	enum class Path
