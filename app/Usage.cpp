@@ -2,7 +2,7 @@
 
 // A printf format: the program's name, then the online port.
 const char* const ContestUsage =
-	"usage: %s [--scene NUMBER|NAME] [--panel] [--keyboard] [--record FILE | --replay FILE [--fast] "
+	"usage: %s [--scene NUMBER|NAME] [--panel] [--window] [--keyboard] [--record FILE | --replay FILE [--fast] "
 	"[--check] [--rewrite]]\n"
 	"       [--host [[ADDR:]PORT] | --join HOST[:PORT]/SECRET|CODE-SECRET] [--secret SECRET]\n"
 	"       [--server HOST[:PORT]] [--delay N]\n"
@@ -11,6 +11,7 @@ const char* const ContestUsage =
 	"  --scene NUMBER|NAME  start with this scene instead of the game (row 0); a name in any case,\n"
 	"                       or the start of only one name (--scene revolute, --scene pyr)\n"
 	"  --panel              start with the control panel open (F2 shows and hides it)\n"
+	"  --window             start in a window rather than full screen (F11 switches)\n"
 	"  --keyboard           play both fighters from the keyboard (Tab switches it, Enter pauses)\n"
 	"  --record FILE        write the session to FILE, to be played back with --replay; exit\n"
 	"                       status 1 if it could not be written (a full disk); online, the game\n"
@@ -52,7 +53,8 @@ const char* const ContestUsage =
 	"                       the measured round trip unless given (the host's choice holds)\n"
 	"  --list-scenes        print the number and name of every scene\n"
 	"  --help               print this text\n"
-	"Keys in every scene: F2 control panel, PageUp / PageDown previous / next scene.\n"
+	"Keys in every scene: F2 control panel, F11 full screen or window, PageUp / PageDown previous /\n"
+	"next scene.\n"
 	"Game pads: up to two, plugged in at any time; the first plays the knight, the second the\n"
 	"archer, and a pad plugged in again gets its fighter back. A pad SDL knows reads by position:\n"
 	"stick or D-pad moves, A/cross swings or shoots, B/circle jumps, X/square raises the shield or\n"

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <set>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -82,26 +83,42 @@ size_t CountNear(const std::vector<unsigned>& pixels, unsigned rgb, int toleranc
 	});
 }
 
-TEST(ProgramTest, OpensAFullScreenWindowRunsFramesAndQuitsOnEscape)
+// The window's size once fits (within about ten seconds), or its last one.
+XWindowAttributes SizeOnceItFits(Display* display, Window window, const std::function<bool(int, int)>& fits)
 {
-	RunningProgram program({"--scene", "Tiles"});
-	const Window window = program.WaitForWindow(Title(), 20.0);
-	ASSERT_NE(window, 0u) << program.ErrorOutput();
-
-	// Full screen: the window grows to the whole screen.
-	Display* display = program.GetDisplay();
-	const int screenWidth = DisplayWidth(display, DefaultScreen(display));
-	const int screenHeight = DisplayHeight(display, DefaultScreen(display));
 	XWindowAttributes attributes{};
 	for (int attempt = 0; attempt < 100; ++attempt)
 	{
 		std::this_thread::sleep_for(std::chrono::milliseconds(100));
 		XGetWindowAttributes(display, window, &attributes);
-		if (attributes.width == screenWidth && attributes.height == screenHeight)
+		if (fits(attributes.width, attributes.height))
 		{
 			break;
 		}
 	}
+	return attributes;
+}
+
+TEST(ProgramTest, OpensAFullScreenWindowThatF11TogglesRunsFramesAndQuitsOnEscape)
+{
+	RunningProgram program({"--scene", "Tiles"});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+
+	// Full screen: the window grows to the whole screen; F11 makes it a
+	// window, and again the whole screen.
+	Display* display = program.GetDisplay();
+	const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+	const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+	const auto whole = [&](int width, int height) { return width == screenWidth && height == screenHeight; };
+	XWindowAttributes attributes = SizeOnceItFits(display, window, whole);
+	EXPECT_EQ(attributes.width, screenWidth);
+	EXPECT_EQ(attributes.height, screenHeight);
+	program.SendKey(window, XK_F11);
+	attributes = SizeOnceItFits(display, window, [&](int width, int height) { return !whole(width, height); });
+	EXPECT_LT(attributes.width, screenWidth);
+	program.SendKey(window, XK_F11);
+	attributes = SizeOnceItFits(display, window, whole);
 	EXPECT_EQ(attributes.width, screenWidth);
 	EXPECT_EQ(attributes.height, screenHeight);
 

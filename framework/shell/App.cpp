@@ -126,7 +126,7 @@ int App::StartedStatus(int argc, char** argv, const CommandLine& commandLine)
 		b2_version.revision);
 	// A replay keeps the recorded window's size, which its own window lines
 	// change as they did.
-	OpenWindow(&argc, argv, title, stream.IsLive());
+	OpenWindow(&argc, argv, title, stream.IsLive() && !commandLine.window);
 	if (commandLine.panelOpen)
 	{
 		router.SetPanelOpen(true);

@@ -406,6 +406,7 @@ bool ReadFlag(const char* arg, CommandLine* result)
 	{
 		bool* const flag = std::strcmp(arg, "--keyboard") == 0 ? &result->keyboardPlay
 			: std::strcmp(arg, "--panel") == 0                 ? &result->panelOpen
+			: std::strcmp(arg, "--window") == 0                ? &result->window
 			: std::strcmp(arg, "--fast") == 0                  ? &result->fast
 			: std::strcmp(arg, "--rewrite") == 0               ? &result->rewrite
 			: std::strcmp(arg, "--check") == 0                 ? &result->check

@@ -23,6 +23,8 @@ struct CommandLine
 	bool keyboardPlay = false;
 	// Start with the control panel open.
 	bool panelOpen = false;
+	// Start in a window rather than full screen.
+	bool window = false;
 	// Write the session to this file.
 	std::string recordPath;
 	// Play the session recorded in this file, as fast as frames can be

@@ -326,6 +326,14 @@ void InputRouter::SpecialKey(int key, int x, int y)
 	case GLUT_KEY_F2:
 		SetPanelOpen(!panel.IsOpen());
 		return;
+	case GLUT_KEY_F11:
+		// The window's own business: its new size reaches the scene (and a
+		// recording) as any resize does. A replay keeps its recorded size.
+		if (stream.IsLive())
+		{
+			glutFullScreenToggle();
+		}
+		return;
 	case GLUT_KEY_PAGE_UP:
 	case GLUT_KEY_PAGE_DOWN:
 	{
