@@ -208,7 +208,8 @@ void Contest::ReadPads()
 
 void Contest::TogglePause()
 {
-	if (PadControls::PausePressed(input))
+	// The press that starts the game starts it running.
+	if (IsStarted() && PadControls::PausePressed(input))
 	{
 		paused = !paused;
 	}

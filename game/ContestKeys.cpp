@@ -37,10 +37,11 @@ bool ContestKeys::IsOperatorLetter(unsigned char key)
 std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay)
 {
 	std::vector<std::string> lines = {
-		"Start: any pad button, or a number key 1-9 for a wave of 10 to 90 zombies",
+		"Start: any pad button for a wave of 80, or a number key 1-9 for a wave of 10 to 90 zombies",
 		"Pads: stick or D-pad moves; A/cross swing or shoot, B/circle jump, X/square shield or sprint, Start pause",
 		// No spawn tile sees where the fighters stand, so nothing comes to them.
-		"The wave waits in the upper caves: climb the slopes to meet it",
+		"The wave waits in the upper caves: climb the slopes to meet it; hold jump to jump higher, the slopes end "
+		"in a jump",
 	};
 	if (!keyboardPlay)
 	{

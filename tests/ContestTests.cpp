@@ -290,24 +290,30 @@ TEST_F(ContestTest, AMissingLaughIsSkipped)
 	EXPECT_FALSE(Mix_Playing(GameSounds::LaughChannel));
 }
 
-TEST_F(ContestTest, PauseButtonAtTheStartStartsPausedAndASecondPressResumes)
+TEST_F(ContestTest, PauseButtonAtTheStartStartsTheGameRunningAndTheNextPressPauses)
 {
 	PushButton(0, PauseButton, true);
 	RunFrame();
 	EXPECT_TRUE(game->IsStarted());
-	EXPECT_TRUE(game->IsPaused(TestApp().Scenes().settings));
+	EXPECT_FALSE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_EQ(game->GetWaveSize(), 80u);
-	const int steps = game->GetStepCount();
-	RunFrames(2);
-	EXPECT_EQ(game->GetStepCount(), steps);
-	// The game's pause is its own, not the shell's that every scene shares.
-	EXPECT_EQ(TestApp().Scenes().settings.pause, 0);
 
 	// Both pads pressing in one frame toggle once.
 	PushButton(0, PauseButton, false);
 	RunFrame();
 	PushButton(0, PauseButton, true);
 	PushButton(1, PauseButton, true);
+	RunFrame();
+	EXPECT_TRUE(game->IsPaused(TestApp().Scenes().settings));
+	const int steps = game->GetStepCount();
+	RunFrames(2);
+	EXPECT_EQ(game->GetStepCount(), steps);
+	// The game's pause is its own, not the shell's that every scene shares.
+	EXPECT_EQ(TestApp().Scenes().settings.pause, 0);
+	PushButton(0, PauseButton, false);
+	PushButton(1, PauseButton, false);
+	RunFrame();
+	PushButton(0, PauseButton, true);
 	RunFrame();
 	EXPECT_FALSE(game->IsPaused(TestApp().Scenes().settings));
 	EXPECT_EQ(game->GetStepCount(), steps + 1);

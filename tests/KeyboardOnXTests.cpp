@@ -162,10 +162,13 @@ TEST_F(KeyboardOnX, AKeyReleasedOverAnotherWindowWhileTheFocusFollowsThePointerS
 	XDestroyWindow(x, other);
 }
 
-TEST_F(KeyboardOnX, EnterStartsTheGamePausedThenResumesIt)
+TEST_F(KeyboardOnX, EnterStartsTheGameRunningThenPausesAndResumesIt)
 {
 	Press(XK_Return);
-	EXPECT_TRUE(CurrentGame()->IsStarted() && CurrentGame()->IsPaused(TestApp().Scenes().settings));
+	EXPECT_TRUE(CurrentGame()->IsStarted());
+	EXPECT_FALSE(CurrentGame()->IsPaused(TestApp().Scenes().settings));
+	Press(XK_Return);
+	EXPECT_TRUE(CurrentGame()->IsPaused(TestApp().Scenes().settings));
 	Press(XK_Return);
 	EXPECT_FALSE(CurrentGame()->IsPaused(TestApp().Scenes().settings));
 }

@@ -234,9 +234,9 @@ TEST_F(KeyboardPlayTest, TheStartScreenSaysHowToStartAndWhichKeysPlay)
 {
 	TextCapture text;
 	RunFrame();
-	EXPECT_NE(text.IndexOf("Start: any pad button, or a number key"), -1);
+	EXPECT_NE(text.IndexOf("Start: any pad button for a wave of 80, or a number key"), -1);
 	EXPECT_NE(text.IndexOf("Tab: play both fighters from the keyboard"), -1);
-	EXPECT_NE(text.IndexOf("The wave waits in the upper caves: climb the slopes to meet it"), -1);
+	EXPECT_NE(text.IndexOf("The wave waits in the upper caves: climb the slopes to meet it; hold jump to jump higher"), -1);
 	EXPECT_EQ(text.IndexOf("Knight:"), -1);
 
 	PressKey(Tab);
