@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <set>
 #include <chrono>
+#include <cstdint>
+#include <cmath>
+#include <iostream>
+#include <cstring>
 #include <functional>
 #include <cstdio>
 #include <cstdlib>
@@ -228,15 +232,22 @@ TEST(ProgramTest, PadMappingsSdlRejectsAreOneLineEachAndTheGameRuns)
 }
 
 // The mixer on SDL 2's disk driver, which writes what it plays to a file in
-// real time: the game's music is there from the start.
-TEST(ProgramTest, TheGamesMusicReachesTheAudioDevice)
+// real time: the game's music is there from the start, centred on zero, and
+// the mace swung over it at the default volumes clips no sample.
+TEST(ProgramTest, TheGamesMusicReachesTheAudioDeviceCentredAndTheMaceOverItDoesNotClip)
 {
 	const std::string path = "/tmp/contest-audio-" + std::to_string(getpid()) + ".raw";
 	{
-		RunningProgram program({}, "disk", 0, {"SDL_DISKAUDIOFILE=" + path});
+		RunningProgram program({"--keyboard"}, "disk", 0, {"SDL_DISKAUDIOFILE=" + path});
 		const Window window = program.WaitForWindow(Title(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
 		std::this_thread::sleep_for(std::chrono::seconds(2));
+		program.SendKey(window, XK_Return);
+		for (int swing = 0; swing < 8; ++swing)
+		{
+			std::this_thread::sleep_for(std::chrono::milliseconds(250));
+			program.SendKey(window, XK_f);
+		}
 		program.SendKey(window, XK_Escape);
 		EXPECT_EQ(program.WaitForExit(10.0), 0);
 	}
@@ -247,6 +258,23 @@ TEST(ProgramTest, TheGamesMusicReachesTheAudioDevice)
 	ASSERT_GT(bytes.size(), 88000u);
 	const std::size_t loud = std::count_if(bytes.begin(), bytes.end(), [](char b) { return b != 0; });
 	EXPECT_GT(loud, bytes.size() / 4) << "the music is silent";
+	std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
+	std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
+	// The first two seconds are the music alone.
+	constexpr std::size_t MusicAloneSamples = 2 * 22050 * 2;
+	double sum = 0.0;
+	for (std::size_t i = 0; i < std::min(MusicAloneSamples, samples.size()); ++i)
+	{
+		sum += samples[i] / 32768.0;
+	}
+	const double mean = sum / static_cast<double>(std::min(MusicAloneSamples, samples.size()));
+	const auto clipped = std::count_if(samples.begin(), samples.end(), [](int16_t s) { return s >= 32767 || s <= -32767; });
+	const int peak = std::abs(*std::max_element(samples.begin(), samples.end(),
+		[](int16_t a, int16_t b) { return std::abs(int{a}) < std::abs(int{b}); }));
+	std::cout << "the music's mean " << mean << " of full scale; peak with the mace " << peak << ", " << clipped
+			  << " clipped\n";
+	EXPECT_LT(std::fabs(mean), 0.005);
+	EXPECT_EQ(clipped, 0);
 }
 
 TEST(ProgramTest, ListsEveryScene)

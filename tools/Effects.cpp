@@ -13,7 +13,9 @@ using Synth::Pi;
 using Synth::Samples;
 
 constexpr float Rate = static_cast<float>(EffectRate);
-constexpr float Peak = 0.85f;
+// An effect's loudest sample; with the music's peak it stays below full
+// scale, so an effect over the music at full volumes never clips.
+constexpr float Peak = 0.55f;
 
 Samples Silence(float seconds)
 {
@@ -263,6 +265,7 @@ std::vector<Effect> BuildAll()
 	};
 	for (Effect& effect : effects)
 	{
+		Synth::BlockDc(effect.samples);
 		Synth::Normalise(effect.samples, Peak);
 	}
 	return effects;

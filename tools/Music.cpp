@@ -156,6 +156,8 @@ void Echo(Samples& track, float delaySeconds, float feedback)
 	}
 }
 
+constexpr float MusicPeak = 0.4f;
+
 Samples Loop(Samples track, float loopSeconds)
 {
 	const size_t length = At(loopSeconds);
@@ -164,7 +166,10 @@ Samples Loop(Samples track, float loopSeconds)
 		track[i - length] += track[i];
 	}
 	track.resize(length);
-	Synth::Normalise(track, 0.9f);
+	Synth::Centre(track);
+	// With an effect's peak, below full scale (the encoder overshoots a
+	// little).
+	Synth::Normalise(track, MusicPeak);
 	return track;
 }
 

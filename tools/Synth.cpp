@@ -92,6 +92,39 @@ void Normalise(Samples& samples, float peak)
 	}
 }
 
+void Centre(Samples& samples)
+{
+	if (samples.empty())
+	{
+		return;
+	}
+	double sum = 0.0;
+	for (float s : samples)
+	{
+		sum += s;
+	}
+	const float mean = static_cast<float>(sum / static_cast<double>(samples.size()));
+	for (float& s : samples)
+	{
+		s -= mean;
+	}
+}
+
+void BlockDc(Samples& samples)
+{
+	// The pole of a one-pole high pass: y[n] = x[n] - x[n-1] + R y[n-1].
+	constexpr float Pole = 0.995f;
+	float lastIn = 0.0f;
+	float lastOut = 0.0f;
+	for (float& s : samples)
+	{
+		const float out = s - lastIn + Pole * lastOut;
+		lastIn = s;
+		lastOut = out;
+		s = out;
+	}
+}
+
 std::vector<int16_t> ToPcm16(const Samples& samples)
 {
 	std::vector<int16_t> pcm(samples.size());

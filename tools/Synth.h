@@ -45,6 +45,12 @@ float Triangle(float phase);
 
 // Scales the whole buffer so its loudest sample has magnitude peak.
 void Normalise(Samples& samples, float peak);
+// Takes away the buffer's mean: a loop stays whole and sits on zero.
+void Centre(Samples& samples);
+// Takes away what does not change (a square wave's uneven halves leave a
+// steady offset) while keeping the sound's start and its silent end: a
+// high pass of about 17 Hz at the effects' rate.
+void BlockDc(Samples& samples);
 // 16-bit mono PCM WAV; false on failure.
 bool WriteWav(const std::string& path, const Samples& samples, int rate);
 std::vector<int16_t> ToPcm16(const Samples& samples);
