@@ -158,17 +158,29 @@ TEST(ProgramTest, EndsPromptlyOnTerminateAndInterrupt)
 	}
 }
 
+// With no such driver, and with ALSA on a machine without a sound card
+// (which ALSA itself would fill stderr about).
 TEST(ProgramTest, WithoutAnAudioDeviceItSaysSoOnceAndRunsSilent)
 {
-	RunningProgram program({"--scene", "Tiles"}, "no-such-audio-driver");
-	const Window window = program.WaitForWindow(Title(), 20.0);
-	ASSERT_NE(window, 0u) << program.ErrorOutput();
-	std::this_thread::sleep_for(std::chrono::milliseconds(300));
-	const std::string errors = program.ErrorOutput();
-	EXPECT_NE(errors.find("running without sound"), std::string::npos) << errors;
-	EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
-	program.SendKey(window, XK_Escape);
-	EXPECT_EQ(program.WaitForExit(10.0), 0);
+	std::vector<std::string> drivers = {"no-such-audio-driver"};
+	std::ifstream cards("/proc/asound/cards");
+	const std::string listed((std::istreambuf_iterator<char>(cards)), std::istreambuf_iterator<char>());
+	if (listed.empty() || listed.find("no soundcards") != std::string::npos)
+	{
+		drivers.push_back("alsa");
+	}
+	for (const std::string& driver : drivers)
+	{
+		RunningProgram program({"--scene", "Tiles"}, driver);
+		const Window window = program.WaitForWindow(Title(), 20.0);
+		ASSERT_NE(window, 0u) << program.ErrorOutput();
+		std::this_thread::sleep_for(std::chrono::milliseconds(300));
+		const std::string errors = program.ErrorOutput();
+		EXPECT_NE(errors.find("running without sound"), std::string::npos) << driver << errors;
+		EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << driver << errors;
+		program.SendKey(window, XK_Escape);
+		EXPECT_EQ(program.WaitForExit(10.0), 0);
+	}
 }
 
 TEST(ProgramTest, StartsWithTheGameDrawnFromItsAssets)
