@@ -146,6 +146,9 @@ TEST(ReplayPlayer, AReplayOfItsOwnRecordingReachesItsEndWithEveryDigestMatched)
 	EXPECT_FALSE(RunFrames(stream, scene, frames + 5));
 	EXPECT_EQ(player.Stopped(), StopReason::ReachedEnd);
 	EXPECT_EQ(player.Frame(), frames);
+	EXPECT_EQ(player.ProgressLine(), "replay own: frame 61 of 61");
+	player.ToggleHeld();
+	EXPECT_EQ(player.ProgressLine(), "replay own: frame 61 of 61, paused (p resumes)");
 	EXPECT_EQ(ReportOf(player.Check()), "replay own: all 2 digests matched over 61 frames\n");
 	EXPECT_EQ(player.Check().ExitStatus(), 0);
 }

@@ -238,3 +238,13 @@ void ReplayPlayer::Stop(StopReason reason)
 		check.Stopped(frames.Frame());
 	}
 }
+
+std::string ReplayPlayer::ProgressLine() const
+{
+	// The end line names the frame that would have come next.
+	const int last = log.lines.empty() ? 0
+		: log.lines.back().kind == InputLine::End ? log.lines.back().frame - 1
+												  : log.lines.back().frame;
+	return "replay " + path + ": frame " + std::to_string(frames.Frame()) + " of " + std::to_string(last) +
+		(held ? ", paused (p resumes)" : "");
+}

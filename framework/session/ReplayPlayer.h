@@ -55,6 +55,8 @@ public:
 	bool IsHeld() const { return held; }
 	void ToggleHeld() { held = !held; }
 	int Frame() const { return frames.Frame(); }
+	// For the screen: "replay FILE: frame F of N", and that it is paused.
+	std::string ProgressLine() const;
 
 	// Playing: the next recorded input of the running frame that the shell
 	// applies before the step, the next pad event the running scene reads

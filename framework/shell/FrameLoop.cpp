@@ -41,11 +41,17 @@ FrameLoop::FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router
 FrameLoop::Result FrameLoop::RunFrame(bool shown)
 {
 	// Held by the viewer, or the session is over (the window manager closed
-	// the window): nothing to run.
+	// the window): nothing to run. A held replay says so over its picture.
+	if (player.IsHeld() && player.IsPlaying() && heldShown != player.Frame())
+	{
+		DrawOverLastPicture(player.ProgressLine());
+		heldShown = player.Frame();
+	}
 	if (player.IsHeld() || scenes.Scene() == nullptr)
 	{
 		return Result::Idle;
 	}
+	heldShown = -1;
 	frameWaits = !stream.FrameReady();
 	if (frameWaits)
 	{
@@ -113,6 +119,11 @@ void FrameLoop::StepScene()
 	if (online.IsOpen())
 	{
 		shellText.DrawString(5, scene.textLine, "%s", online.StatusLine().c_str());
+		scene.textLine += Test::TextLineStep;
+	}
+	if (player.IsPlaying())
+	{
+		shellText.DrawString(5, scene.textLine, "%s", player.ProgressLine().c_str());
 		scene.textLine += Test::TextLineStep;
 	}
 	if (oldCenter.x != settings.viewCenter.x || oldCenter.y != settings.viewCenter.y)

@@ -78,6 +78,8 @@ private:
 	Clock::time_point waitingSince;
 	// The line drawn over the waiting frame; empty until one is.
 	std::string waitShown;
+	// The frame of a held replay whose line is drawn over it; -1 for none.
+	int heldShown = -1;
 	bool frameWaits = false;
 	bool drawing = true;
 	Clock::time_point progressShownAt;
