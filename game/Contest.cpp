@@ -179,7 +179,7 @@ void Contest::DrawStatus(int pauseLine)
 
 void Contest::DrawHelp()
 {
-	for (const std::string& line : ContestKeys::HelpLines(keyboardPad.IsEnabled()))
+	for (const std::string& line : ContestKeys::HelpLines(keyboardPad.IsEnabled(), swapPads))
 	{
 		debugDraw.DrawString(5, textLine, "%s", line.c_str());
 		textLine += TextLineStep;

@@ -34,7 +34,27 @@ bool ContestKeys::IsOperatorLetter(unsigned char key)
 	return key != 0 && std::strchr(OperatorLetters, key) != nullptr;
 }
 
-std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay)
+namespace
+{
+// What binding's key does for fighter: its own action, or the action of the
+// same place in the other fighter's keys.
+std::string ActionOf(const KeyboardPad::Binding& binding, int fighter)
+{
+	for (int i = 0; i < KeyboardPad::bindingCount; ++i)
+	{
+		const KeyboardPad::Binding& other = KeyboardPad::bindings[i];
+		if (other.pad == fighter && other.kind == binding.kind &&
+			(other.kind != KeyboardPad::Binding::Button || other.button == binding.button))
+		{
+			return other.action;
+		}
+	}
+	// The other fighter has no such key (pause is the knight's own).
+	return binding.action;
+}
+} // namespace
+
+std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay, bool padsSwapped)
 {
 	std::vector<std::string> lines = {
 		"Start: any pad button for a wave of 80, or a number key 1-9 for a wave of 10 to 90 zombies",
@@ -51,13 +71,16 @@ std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay)
 	const char* const names[] = {"Knight", "Archer"};
 	for (int pad = 0; pad < 2; ++pad)
 	{
-		std::string keys = std::string(names[pad]) + ":";
+		// Swapped pads swap whom each set of keys plays, and so what a
+		// key does: what the same key of the other set did.
+		const int fighter = padsSwapped ? 1 - pad : pad;
+		std::string keys = std::string(names[fighter]) + ":";
 		for (int i = 0; i < KeyboardPad::bindingCount; ++i)
 		{
 			const KeyboardPad::Binding& binding = KeyboardPad::bindings[i];
 			if (binding.pad == pad)
 			{
-				keys += " " + KeyboardPad::KeyName(binding) + " " + binding.action + ",";
+				keys += " " + KeyboardPad::KeyName(binding) + " " + ActionOf(binding, fighter) + ",";
 			}
 		}
 		keys.pop_back();

@@ -17,5 +17,5 @@ std::optional<uint32_t> WaveOf(unsigned char key);
 bool IsOperatorLetter(unsigned char key);
 // The lines shown while the game waits for its start: how to start, the
 // pads' buttons, and the keys of keyboard play when it is on.
-std::vector<std::string> HelpLines(bool keyboardPlay);
+std::vector<std::string> HelpLines(bool keyboardPlay, bool padsSwapped);
 } // namespace ContestKeys

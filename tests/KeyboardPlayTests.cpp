@@ -245,6 +245,12 @@ TEST_F(KeyboardPlayTest, TheStartScreenSaysHowToStartAndWhichKeysPlay)
 	EXPECT_EQ(text.Find("Knight:"), "Knight: W up, A left, S down, D right, F swing, E jump, Q shield, Enter pause");
 	EXPECT_EQ(text.Find("Archer:"), "Archer: I up, J left, K down, L right, H shoot, U jump, O sprint");
 	EXPECT_NE(text.IndexOf("Tab: keyboard play off"), -1);
+	// Swapped pads: W A S D play the archer, and the help says so.
+	game->SetPanelItem("swapPads", 1.0f);
+	text.Clear();
+	RunFrame();
+	EXPECT_EQ(text.Find("Archer:"), "Archer: W up, A left, S down, D right, F shoot, E jump, Q sprint, Enter pause");
+	game->SetPanelItem("swapPads", 0.0f);
 
 	PressKey('1');
 	text.Clear();
