@@ -270,6 +270,22 @@ void GamePads::Unplug(SDL_JoystickID id, const Sink& take)
 	slot.joystick = nullptr;
 	slot.id = -1;
 	Say("pad " + std::to_string(index) + ": " + slot.name + " pulled out");
+	TakeWaitingPad(id);
+}
+
+void GamePads::TakeWaitingPad(SDL_JoystickID gone)
+{
+	// A pad turned away while two played is still plugged in: the first
+	// such takes the slot just freed.
+	for (int device = 0; device < SDL_NumJoysticks(); ++device)
+	{
+		const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device);
+		if (id >= 0 && id != gone && SlotOf(id) < 0)
+		{
+			Plug(device);
+			return;
+		}
+	}
 }
 
 int GamePads::SlotOf(SDL_JoystickID id) const

@@ -82,6 +82,8 @@ private:
 	void Handle(const SDL_Event& event, const Sink& take);
 	void Plug(int deviceIndex);
 	void Unplug(SDL_JoystickID id, const Sink& take);
+	// A pad left waiting takes the slot gone's pad freed.
+	void TakeWaitingPad(SDL_JoystickID gone);
 	int SlotOf(SDL_JoystickID id) const;
 	int FreeSlotFor(const SDL_JoystickGUID& guid) const;
 	void MappedButton(int slot, int button, bool down, const Sink& take);
