@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ManualPages.sh BUILD_DIR
 # Each program's manual page, as man shows it, holds every option its --help
-# lists, as an entry of its own, and every line of the help's prose.
+# lists, as an entry of its own, and every line of the help's prose and of
+# the options' text.
 set -euo pipefail
 build=$1
 command -v man > /dev/null || {
@@ -28,6 +29,9 @@ for program in contest tools/contest-server; do
 			echo "$name.6: the help's line '$line' is not in the page"
 			status=1
 		fi
-	done < <(grep -v '^ \|^usage' <<< "$help")
+	done < <(awk '/^[^ ]/ && !/^usage/ { print }
+		/^   +[^ []/ { sub(/^ +/, ""); print }
+		/^  [^ ]/ { text = substr($0, 3); gap = index(text, "  ");
+			if (gap > 0) { text = substr(text, gap); sub(/^ +/, "", text); print text } }' <<< "$help")
 done
 exit $status

@@ -126,19 +126,27 @@ Page Parse(const std::string& name, const std::vector<std::string>& lines)
 		{
 			continue;
 		}
-		const std::string& line = page.options[i];
-		// Without a following line, the text starts after the first gap of
-		// two spaces.
-		if (column == 0)
+		const std::string line = page.options[i];
+		// The text starts after a gap of two spaces, or else at the column
+		// of the lines that follow, unless the heading runs past it and
+		// the text starts on the next line.
+		std::size_t start = line.size();
+		const std::size_t gap = line.find("  ", OptionIndent);
+		if (gap != std::string::npos)
 		{
-			const std::size_t gap = line.find("  ", OptionIndent);
-			column = gap == std::string::npos ? line.size() : line.find_first_not_of(' ', gap);
+			start = line.find_first_not_of(' ', gap);
 		}
-		std::string heading =
-			line.substr(OptionIndent, column > OptionIndent ? column - OptionIndent : std::string::npos);
+		else if (column > OptionIndent && column < line.size() && line[column - 1] == ' ')
+		{
+			start = column;
+		}
+		std::string heading = line.substr(OptionIndent, start - OptionIndent);
 		heading.erase(heading.find_last_not_of(' ') + 1);
-		const std::string text = column < line.size() ? line.substr(column) : "";
-		page.options[i] = OptionHeading(heading) + "\n" + Roff(text);
+		page.options[i] = OptionHeading(heading);
+		if (start < line.size())
+		{
+			page.options[i] += "\n" + Roff(line.substr(start));
+		}
 	}
 	return page;
 }
