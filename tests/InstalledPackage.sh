@@ -5,7 +5,8 @@
 # golden session with the installed program: it must find the installed
 # data and come out at every recorded digest; when there is a display, the
 # game runs a few seconds in a window and loads every file. lintian must find no error in the
-# package, and the desktop entry and the AppStream metainfo must validate.
+# package, and the desktop entry, the AppStream metainfo and the
+# coordinator's systemd unit must validate.
 # The package is removed at the end, however the test ends. Exit status 77
 # (skipped, with the reason) where packages cannot be installed.
 set -euo pipefail
@@ -87,5 +88,11 @@ appstreamcli validate --no-net /usr/share/metainfo/contest.metainfo.xml > appstr
 	cat appstream.log
 	exit 1
 }
-man -w contest > /dev/null
+man -w contest contest-server > /dev/null
+# The coordinator's unit where Debian 12's units are, and sound.
+if command -v systemd-analyze > /dev/null; then
+	systemd-analyze verify --man=no /lib/systemd/system/contest-server.service
+else
+	[[ -f /lib/systemd/system/contest-server.service ]]
+fi
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; lintian: $(grep -c '^[WE]:' lintian.log || true) warnings"
