@@ -1,5 +1,9 @@
 #include "app/Usage.h"
 
+#ifndef CONTEST_INSTALLED_DATA
+#define CONTEST_INSTALLED_DATA "/usr/local/share/games/contest"
+#endif
+
 // A printf format: the program's name, then the online port.
 const char* const ContestUsage =
 	"usage: %s [--scene NUMBER|NAME] [--panel] [--window] [--keyboard] [--record FILE | --replay FILE [--fast] "
@@ -65,4 +69,8 @@ const char* const ContestUsage =
 	"-iconic, -gldebug, -sync. Any other argument is an error (exit status 2).\n"
 	"A picture that does not load is left out; without the sprite sheet (Textures/tiles.png) the\n"
 	"game draws its arena and figures as outlines. Without an X display: one line, exit status 1.\n"
+	"The pictures, sounds and music (Textures/, Sounds/, music.mp3, winmusic.mp3) are read from the\n"
+	"folder CONTEST_DATA names, else the working directory when it holds them, else the program's\n"
+	"own folder, else " CONTEST_INSTALLED_DATA "; when none holds them, one line says where\n"
+	"it looked and the game runs without them.\n"
 	"With CONTEST_NET_LOG set, online play writes every change of its phase to standard error.\n";

@@ -20,7 +20,11 @@ const std::string Generator = std::string(CONTEST_ASSET_DIR) + "/tools/assetgen"
 const std::vector<std::string> Outputs = {"Textures/tiles.png", "Textures/start.png", "Textures/win.png",
 	"Textures/end.png", "asset-sheet.png", "music.mp3", "winmusic.mp3", "Sounds/enemyhit.wav",
 	"Sounds/fireball.wav", "Sounds/ghostfix.wav", "Sounds/enemydeath.wav", "Sounds/bounce.wav", "Sounds/p1.wav",
-	"Sounds/p2.wav", "Sounds/mace.wav", "Sounds/arrow.wav", "Sounds/laugh.wav"};
+	"Sounds/p2.wav", "Sounds/mace.wav", "Sounds/arrow.wav", "Sounds/laugh.wav",
+	"icons/hicolor/16x16/apps/contest.png", "icons/hicolor/22x22/apps/contest.png",
+	"icons/hicolor/24x24/apps/contest.png", "icons/hicolor/32x32/apps/contest.png",
+	"icons/hicolor/48x48/apps/contest.png", "icons/hicolor/64x64/apps/contest.png",
+	"icons/hicolor/128x128/apps/contest.png", "icons/hicolor/256x256/apps/contest.png"};
 
 // Every frame of the sheet the game draws: terrain by display code - 1,
 // the rock outside the grid, figures, weapons and projectiles.
@@ -358,4 +362,35 @@ TEST_F(GeneratedAssets, TheMusicLoopsLastLongEnough)
 	EXPECT_LT(music, 120.0);
 	EXPECT_GE(fanfare, 2.0);
 	EXPECT_LT(fanfare, 15.0);
+}
+
+// The menu's icon at each of the theme's sizes: a square of that size, its
+// rounded corners clear, and the knight's steel helmet and blue plume still
+// a fair share of the picture at the smallest.
+TEST_F(GeneratedAssets, TheIconShowsTheHelmetAtEveryThemeSize)
+{
+	for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+	{
+		const std::string side = std::to_string(size);
+		const Image icon("icons/hicolor/" + side + "x" + side + "/apps/contest.png");
+		ASSERT_TRUE(icon.Loaded()) << size;
+		ASSERT_EQ(icon.Width(), size);
+		ASSERT_EQ(icon.Height(), size);
+		ASSERT_EQ(icon.BytesPerPixel(), 4);
+		EXPECT_EQ(icon.At(0, 0).a, 0) << size;
+		EXPECT_EQ(icon.At(size - 1, size - 1).a, 0) << size;
+		int steel = 0;
+		int plume = 0;
+		for (int y = 0; y < size; ++y)
+		{
+			for (int x = 0; x < size; ++x)
+			{
+				const Pixel p = icon.At(x, y);
+				steel += p.a == 255 && p.r > 140 && std::abs(p.r - p.g) < 12 && p.b > p.r && p.b - p.r < 30;
+				plume += p.a == 255 && p.b > 180 && p.b > p.r + 100;
+			}
+		}
+		EXPECT_GT(steel, size * size / 6) << size;
+		EXPECT_GT(plume, size * size / 40) << size;
+	}
 }

@@ -1,6 +1,6 @@
 // Writes every picture, sound effect and music loop the game loads into one
-// folder (the game's working directory), from nothing but this code: the
-// same bytes on every run.
+// folder (the game's working directory), and the program's icon for desktop
+// menus, from nothing but this code: the same bytes on every run.
 //   assetgen OUTPUT_DIR
 
 #include <sys/stat.h>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tools/Effects.h"
+#include "tools/IconArt.h"
 #include "tools/Music.h"
 #include "tools/SheetArt.h"
 
@@ -70,6 +71,17 @@ int main(int argc, char** argv)
 		root + "/music.mp3");
 	ok &= Report(Music::WriteMp3(root + "/winmusic.mp3", Music::BuildFanfareLoop(), Music::MusicRate),
 		root + "/winmusic.mp3");
+
+	// The menu's icon, in the icon theme's layout, ready to install.
+	for (const int size : IconArt::Sizes())
+	{
+		const std::string side = std::to_string(size);
+		const std::string folder = root + "/icons/hicolor/" + side + "x" + side + "/apps";
+		const std::string path = folder + "/contest.png";
+		ok &= MakeFolder(root + "/icons") && MakeFolder(root + "/icons/hicolor") &&
+			MakeFolder(root + "/icons/hicolor/" + side + "x" + side) && MakeFolder(folder);
+		ok &= Report(IconArt::BuildIcon(size).WritePng(path), path);
+	}
 
 	const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 	std::printf("assetgen: wrote the game's assets to %s in %.2f s\n", root.c_str(), elapsed);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/core/DataFolder.h"
 #include "framework/shell/XDisplay.h"
 
 #ifndef CONTEST_VERSION
@@ -70,6 +71,9 @@ int App::Run(int argc, char** argv)
 	case CommandLine::Run:
 		break;
 	}
+	// Found before anything loads, so that data that is nowhere is said at
+	// the start, even by a checked replay, which loads none.
+	DataFolder::Program();
 	if (commandLine.check)
 	{
 		return RunChecked(commandLine, argv[0]);

@@ -1,5 +1,6 @@
 #include "game/assets/GameSounds.h"
 
+#include "framework/core/DataFolder.h"
 #include "game/assets/LoadFailure.h"
 
 namespace
@@ -8,13 +9,14 @@ const char* const EffectNames[GameSounds::EffectCount] = {
 	"enemyhit", "fireball", "ghostfix", "enemydeath", "bounce", "p1", "p2", "mace", "arrow", "laugh"};
 
 // The mixer may be closed (no audio device): then no music loads.
-Mix_Music* LoadMusic(const char* path)
+Mix_Music* LoadMusic(const char* name)
 {
 	if (!SoundBank::MixerOpen())
 	{
 		return nullptr;
 	}
-	Mix_Music* music = Mix_LoadMUS(path);
+	const std::string path = DataFolder::Program().PathOf(name);
+	Mix_Music* music = Mix_LoadMUS(path.c_str());
 	if (music == nullptr)
 	{
 		ReportLoadFailure(path, Mix_GetError());

@@ -1,5 +1,6 @@
 #include "game/assets/SoundBank.h"
 
+#include "framework/core/DataFolder.h"
 #include "game/assets/LoadFailure.h"
 
 int SoundBank::LoadSound(const std::string& name)
@@ -8,7 +9,7 @@ int SoundBank::LoadSound(const std::string& name)
 	{
 		return -1;
 	}
-	const std::string path = "Sounds/" + name + ".wav";
+	const std::string path = DataFolder::Program().PathOf("Sounds/" + name + ".wav");
 	SDL_RWops* stream = SDL_RWFromFile(path.c_str(), "rb");
 	Mix_Chunk* chunk = stream != nullptr ? Mix_LoadWAV_RW(stream, 1) : nullptr;
 	if (chunk == nullptr)

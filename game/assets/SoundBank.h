@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-// Short sound effects loaded once by name from "Sounds/<name>.wav" and
-// played by index on the first free mixer channel. Owns its effects: they
-// are freed with it.
+// Short sound effects loaded once by name from "Sounds/<name>.wav" of the
+// data folder (DataFolder) and played by index on the first free mixer
+// channel. Owns its effects: they are freed with it.
 class SoundBank
 {
 public:

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "framework/core/DataFolder.h"
 #include "game/assets/LoadFailure.h"
 
 TextureCache textureCache;
@@ -95,7 +96,7 @@ Texture TextureCache::GetTexture(const std::string& name)
 
 SDL_Surface* TextureCache::LoadSurface(const std::string& name)
 {
-	const std::string path = "Textures/" + name + ".png";
+	const std::string path = DataFolder::Program().PathOf("Textures/" + name + ".png");
 	const auto failed = failures.find(name);
 	if (failed != failures.end() && failed->second == StateOf(path))
 	{

@@ -8,8 +8,8 @@
 struct SDL_Surface;
 
 // Turns an image name into an OpenGL texture, loading "Textures/<name>.png"
-// on the first request and keeping it for the rest of the run. Must be used
-// on the thread that owns the GL context.
+// of the data folder (DataFolder) on the first request and keeping it for
+// the rest of the run. Must be used on the thread that owns the GL context.
 class TextureCache
 {
 public:
