@@ -1,6 +1,7 @@
 #include "framework/net/EnetLink.h"
 
 #include <arpa/inet.h>
+#include <sodium.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -80,6 +81,11 @@ bool EnetLink::Open(const ENetAddress* address, std::size_t peers, std::string* 
 	host->duplicatePeers = PeersPerAddress;
 	host->intercept = TakeOwnDatagrams;
 	host->checksum = PacketTags::Checksum;
+	// ENet seeds its connections' ids from the clock's second and where the
+	// host lies in memory, which repeat from run to run where memory is laid
+	// out the same (a sanitizer's allocator); a connection's tags are found
+	// by that id.
+	host->randomSeed = randombytes_random();
 	return true;
 }
 
