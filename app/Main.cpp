@@ -5,6 +5,6 @@
 
 int main(int argc, char** argv)
 {
-	App app(sceneEntries, gameDevices, ProgramText{ContestUsage});
+	App app(sceneEntries, gameDevices, ProgramText{ContestUsage, ContestKeptItems});
 	return app.Run(argc, argv);
 }

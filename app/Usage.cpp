@@ -1,5 +1,7 @@
 #include "app/Usage.h"
 
+#include "game/assets/MixerVolume.h"
+
 #ifndef CONTEST_INSTALLED_DATA
 #define CONTEST_INSTALLED_DATA "/usr/local/share/games/contest"
 #endif
@@ -8,7 +10,7 @@
 const char* const ContestUsage =
 	"usage: %s [--scene NUMBER|NAME] [--panel] [--window] [--keyboard] [--record FILE | --replay FILE [--fast] "
 	"[--check] [--rewrite]]\n"
-	"       [--host [[ADDR:]PORT] | --join HOST[:PORT]/SECRET|CODE-SECRET] [--secret SECRET]\n"
+	"       [--host [[ADDR:]PORT] | --join HOST[:PORT]/SECRET|CODE-SECRET | --rejoin] [--secret SECRET]\n"
 	"       [--server HOST[:PORT]] [--delay N]\n"
 	"       [--list-scenes] [--help]\n"
 	"       [freeglut options]\n"
@@ -53,6 +55,8 @@ const char* const ContestUsage =
 	"                       with --join CODE-SECRET: find the host of that code there (which\n"
 	"                       never learns the secret), then call it directly, by a\n"
 	"                       punched path or through the coordinator's relay (20 s in all)\n"
+	"  --rejoin             join the game joined last again, as the settings keep it (its invite,\n"
+	"                       and its coordinator when the invite was a code)\n"
 	"  --delay N            frames (1-15) between an input and its effect online; chosen from\n"
 	"                       the measured round trip unless given (the host's choice holds)\n"
 	"  --list-scenes        print the number and name of every scene\n"
@@ -73,4 +77,21 @@ const char* const ContestUsage =
 	"folder CONTEST_DATA names, else the working directory when it holds them, else the program's\n"
 	"own folder, else " CONTEST_INSTALLED_DATA "; when none holds them, one line says where\n"
 	"it looked and the game runs without them.\n"
+	"What a player sets is kept for the next start in $XDG_CONFIG_HOME/contest/settings.conf\n"
+	"(~/.config/contest/ unless set), written as it changes: the volumes and mutes, the rumble,\n"
+	"the physics overlay, the pads' swap, keyboard play, the step rate, the drawing switches, the\n"
+	"panel open, full screen or a window, the last game joined. An option wins for its run; a\n"
+	"replay or an online game takes from the file only what shows or sounds. A line the program\n"
+	"does not read is named on standard error and kept as it is.\n"
 	"With CONTEST_NET_LOG set, online play writes every change of its phase to standard error.\n";
+
+const std::vector<SettingsFile::Key> ContestKeptItems = {
+	{"musicVolume", 0, MixerVolume::MaxVolume, false},
+	{"musicMute", 0, 1, false},
+	{"effectsVolume", 0, MixerVolume::MaxVolume, false},
+	{"effectsMute", 0, 1, false},
+	{"rumble", 0, 1, false},
+	{"physicsOverlay", 0, 1, false},
+	{"swapPads", 0, 1, false},
+	{"keyboardPlay", 0, 1, false},
+};

@@ -25,6 +25,7 @@ void SceneHost::Build(const SceneEntry& entry)
 	currentScene.reset();
 	currentEntry = &entry;
 	currentScene.reset(entry.create());
+	++builds;
 	if (context != nullptr)
 	{
 		currentScene->UseContext(*context);

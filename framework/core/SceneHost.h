@@ -42,6 +42,8 @@ public:
 	const SceneEntry* Registry() const { return sceneRegistry; }
 	int Index() const { return sceneIndex; }
 	int Count() const { return sceneCount; }
+	// How many scenes have been built: a new count is a new scene.
+	int Builds() const { return builds; }
 
 	Settings settings;
 	// The step rate the panel sets, handed to the scene with every step.
@@ -52,6 +54,7 @@ private:
 	const SceneEntry* sceneRegistry = nullptr;
 	int sceneCount = 0;
 	int sceneIndex = 0;
+	int builds = 0;
 	const SceneEntry* currentEntry = nullptr;
 	std::unique_ptr<Test> currentScene;
 	InputDevices* devices = nullptr;

@@ -163,6 +163,7 @@ public:
 
 	// What the panel shows: the side, the partner, how the link does.
 	bool IsHost() const { return options.host; }
+	const Options& GetOptions() const { return options; }
 	bool IsPlaying() const { return lockstep.IsRunning(); }
 	const std::string& PartnerName() const { return partnerName; }
 	// How this machine reaches the partner: "direct", "punched",

@@ -53,7 +53,8 @@ App::~App()
 
 int App::Run(int argc, char** argv)
 {
-	const CommandLine commandLine = ParseCommandLine(&argc, argv, scenes);
+	kept.Load(text.keptItems, argv[0]);
+	const CommandLine commandLine = ParseCommandLine(&argc, argv, scenes, kept.LastJoin());
 	switch (commandLine.action)
 	{
 	case CommandLine::Help:
@@ -97,8 +98,9 @@ int App::Run(int argc, char** argv)
 
 // Everything before the event loop: 0 once the window is open and the first
 // scene runs, else the exit status, said on stderr.
-int App::StartedStatus(int argc, char** argv, const CommandLine& commandLine)
+int App::StartedStatus(int argc, char** argv, CommandLine commandLine)
 {
+	kept.FillStart(&commandLine);
 	const std::string display = DisplayName(argc, argv);
 	if (!DisplayOpens(display))
 	{
@@ -125,6 +127,7 @@ int App::StartedStatus(int argc, char** argv, const CommandLine& commandLine)
 		std::signal(SIGTERM, OnStopSignal);
 	}
 	StartScene(row);
+	kept.Start(scenes, router);
 	char title[TitleBufferSize];
 	std::snprintf(title, sizeof(title), "Box2D Version %d.%d.%d", b2_version.major, b2_version.minor,
 		b2_version.revision);
@@ -292,6 +295,11 @@ void App::Display()
 	if (frames.RunFrame(!area.IsWindowless()) == FrameLoop::Result::SessionOver)
 	{
 		Quit(player.Check().ExitStatus());
+		return;
+	}
+	if (window != 0)
+	{
+		kept.FrameDone(scenes, router, panel.IsOpen(), glutGet(GLUT_FULL_SCREEN) != 0);
 	}
 }
 

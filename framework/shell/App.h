@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/core/SceneContext.h"
 #include "framework/core/SceneHost.h"
@@ -15,6 +16,7 @@
 #include "framework/shell/FrameLoop.h"
 #include "framework/shell/InputRouter.h"
 #include "framework/shell/OnlineRecording.h"
+#include "framework/shell/PlayerSettings.h"
 #include "framework/shell/View.h"
 #include "framework/shell/DrawingArea.h"
 #include "framework/shell/WindowCallbacks.h"
@@ -29,6 +31,9 @@ extern const char* const ContestVersion;
 struct ProgramText
 {
 	const char* usage;
+	// The scene items a player's settings keep from one start to the next,
+	// by panel key, with their ranges.
+	std::vector<SettingsFile::Key> keptItems;
 };
 
 // The program: the one owner of the window, the view, the control panel,
@@ -39,7 +44,7 @@ struct ProgramText
 class App : public SceneContext, public WindowEvents
 {
 public:
-	App(const SceneEntry* registry, InputDevices& devices, ProgramText text = {""});
+	App(const SceneEntry* registry, InputDevices& devices, ProgramText text = {"", {}});
 	~App() override;
 	App(const App&) = delete;
 	App& operator=(const App&) = delete;
@@ -117,7 +122,7 @@ private:
 	void SessionKey(unsigned char key);
 	// Ends the session and leaves the event loop with this exit status.
 	void Quit(int status);
-	int StartedStatus(int argc, char** argv, const CommandLine& commandLine);
+	int StartedStatus(int argc, char** argv, CommandLine commandLine);
 	int RunChecked(const CommandLine& commandLine, const char* program);
 
 	InputDevices& devices;
@@ -137,5 +142,6 @@ private:
 	// The exit status Run returns once the event loop has ended.
 	int exitStatus = 0;
 	OnlineRecording onlineRecording;
+	PlayerSettings kept;
 	TextListener* textListener = nullptr;
 };

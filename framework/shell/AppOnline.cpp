@@ -65,6 +65,10 @@ void App::Noticed(const OnlineSession::Notice& notice)
 		break;
 	case OnlineSession::Notice::Kind::GameShared:
 		onlineRecording.GameStarts(notice.header, notice.before, notice.frames);
+		if (!online.IsHost())
+		{
+			kept.Joined(online.GetOptions());
+		}
 		break;
 	case OnlineSession::Notice::Kind::PartnerLeft:
 		onlineRecording.GameEnds(*scenes.Scene());

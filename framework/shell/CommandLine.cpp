@@ -419,9 +419,29 @@ bool ReadFlag(const char* arg, CommandLine* result)
 	}
 	return true;
 }
+
+// --rejoin: --join with the invite kept, through the coordinator kept when
+// the invite is a code.
+bool ReadRejoin(const KeptJoin& lastJoin, CommandLine* result, std::string* error)
+{
+	if (lastJoin.invite.empty())
+	{
+		*error = "--rejoin: no game has been joined yet (a join that played is kept in the settings)";
+		return false;
+	}
+	std::string words[] = {"--join", lastJoin.invite};
+	char* joinArgv[] = {&words[0][0], &words[1][0], nullptr};
+	int i = 0;
+	ReadOnlineOption(2, joinArgv, &i, result, error);
+	if (lastJoin.invite.find('/') == std::string::npos && result->onlineOptions.server.empty())
+	{
+		result->onlineOptions.server = lastJoin.server;
+	}
+	return error->empty();
+}
 } // namespace
 
-CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes)
+CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes, const KeptJoin& lastJoin)
 {
 	CommandLine result;
 	int kept = 1;
@@ -431,6 +451,14 @@ CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes)
 		std::string error;
 		if (ReadFlag(arg, &result))
 		{
+			continue;
+		}
+		if (std::strcmp(arg, "--rejoin") == 0)
+		{
+			if (!ReadRejoin(lastJoin, &result, &error))
+			{
+				return Fail(result, error);
+			}
 			continue;
 		}
 		if (ReadValueOption(scenes, *argc, argv, &i, &result, &error))

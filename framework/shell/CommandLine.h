@@ -6,6 +6,14 @@
 
 class SceneHost;
 
+// The last game joined, which --rejoin joins again: the invite as --join
+// takes it, and the coordinator when the invite is a code.
+struct KeptJoin
+{
+	std::string invite;
+	std::string server;
+};
+
 // What the command line asks for.
 struct CommandLine
 {
@@ -46,4 +54,5 @@ struct CommandLine
 // windowing library's own options (and their values) in place; any other
 // argument is an error. Scenes are named by the shell's registry: by
 // number, by name in any case, or by the start of only one name.
-CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes);
+// --rejoin joins the game kept as joined last.
+CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes, const KeptJoin& lastJoin = {});

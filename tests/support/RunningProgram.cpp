@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -90,6 +91,10 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 	char outputPattern[] = "/tmp/contest-stdout-XXXXXX";
 	const int outputFd = mkstemp(outputPattern);
 	outputFile = outputPattern;
+	// Each run keeps its settings to itself, in a folder of its own, unless
+	// the test names one: a run never sees what another test's run set.
+	char configPattern[] = "/tmp/contest-config-XXXXXX";
+	configFolder = mkdtemp(configPattern) != nullptr ? configPattern : "";
 
 	pid = fork();
 	if (pid == 0)
@@ -97,6 +102,7 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::
 		dup2(fd, STDERR_FILENO);
 		dup2(outputFd, STDOUT_FILENO);
 		setenv("SDL_AUDIODRIVER", audioDriver.c_str(), 1);
+		setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
 		for (const std::string& entry : environment)
 		{
 			const std::size_t equals = entry.find('=');
@@ -144,6 +150,8 @@ RunningProgram::~RunningProgram()
 	XCloseDisplay(display);
 	unlink(errorFile.c_str());
 	unlink(outputFile.c_str());
+	std::error_code ignored;
+	std::filesystem::remove_all(configFolder, ignored);
 }
 
 Window RunningProgram::WaitForWindow(const std::string& title, double seconds)

@@ -48,5 +48,6 @@ private:
 	bool running;
 	std::string errorFile;
 	std::string outputFile;
+	std::string configFolder;
 	Display* display;
 };
