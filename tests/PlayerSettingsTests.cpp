@@ -134,6 +134,14 @@ TEST(PlayerSettings, WhatThePlayerChangedComesBackAtTheNextStartAndAnOptionHolds
 	ASSERT_EQ(third.status, 0) << third.errors;
 	EXPECT_LT(third.windowWidth, screenWidth);
 	EXPECT_EQ(ReadFile(config.File()), kept);
+
+	// --rejoin reads the game kept as joined last as --join reads its
+	// invite: here one with a port out of range.
+	WriteFile(config.File(), kept + "join = 127.0.0.1:99999/" + TestSecret + "\n");
+	RunningProgram rejoin({"--rejoin"}, "dummy", 0, {config.Environment()});
+	EXPECT_EQ(rejoin.WaitForExit(ExitSeconds), 2);
+	EXPECT_NE(rejoin.ErrorOutput().find("--join needs HOST[:PORT]/SECRET or CODE-SECRET, not \"127.0.0.1:99999/"),
+		std::string::npos) << rejoin.ErrorOutput();
 }
 
 TEST(PlayerSettings, ABrokenFileIsOneLineEachAndTheGameRunsAndKeepsIt)

@@ -369,6 +369,7 @@ TEST(ReplayProgram, BadFilesAndOptionsEndWithStatusTwoBeforeAnyWindow)
 		{{"--join", "10.0.0.1"}, "--join needs the invite's secret"},
 		{{"--join", "AKMRT-HJKM-PRTW-XYAC-DEFO", "--server", "127.0.0.1"}, "an invite's secret is 16 letters"},
 		{{"--secret", "HJKM-PRTW-XYAC-DEFG"}, "--secret goes with --host or --join"},
+		{{"--rejoin"}, "--rejoin: no game has been joined yet"},
 	};
 	for (const auto& c : cases)
 	{
