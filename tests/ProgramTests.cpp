@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/SceneRegistry.h"
+#include "framework/core/Test.h"
 #include "tests/support/RunningProgram.h"
 
 namespace
@@ -409,3 +411,63 @@ TEST(ProgramTest, EachAssetThatFailsToLoadIsNamedOnceWithTheReason)
 	fs::remove_all(broken);
 }
 } // namespace
+
+namespace
+{
+// The rightmost pixel of the text rows' colour in the band of rows [top,
+// bottom]; -1 when there is none.
+int TextEnd(const std::vector<unsigned>& pixels, int width, int top, int bottom)
+{
+	const unsigned textColour = 0xE69999; // (0.9, 0.6, 0.6)
+	int end = -1;
+	for (int y = top; y <= bottom; ++y)
+	{
+		for (int x = 0; x < width; ++x)
+		{
+			const unsigned p = pixels[static_cast<std::size_t>(y * width + x)];
+			const auto near = [](unsigned a, unsigned b) { return (a > b ? a - b : b - a) <= 2; };
+			if (near(p >> 16, textColour >> 16) && near((p >> 8) & 0xFF, 0x99) && near(p & 0xFF, 0x99))
+			{
+				end = std::max(end, x);
+			}
+		}
+	}
+	return end;
+}
+} // namespace
+
+// Read back from the screen: over each demonstration's picture, its first
+// row is as long as its name (and the keys it does not name itself), and
+// its second row is the hint.
+TEST(ProgramTest, EveryDemonstrationShowsItsNameAndTheHintOverItsPicture)
+{
+	RunningProgram program({"--scene", "1"});
+	const Window window = program.WaitForWindow(Title(), 20.0);
+	ASSERT_NE(window, 0u) << program.ErrorOutput();
+	constexpr int GlyphWidth = 8;
+	constexpr int Left = 5;
+	constexpr int Slack = GlyphWidth;
+	const int hintEnd = Left + GlyphWidth * static_cast<int>(std::strlen(
+		"Drag: move a body; Shift-drag: throw a bomb; space: bomb from above; F2: panel")) - 1;
+	int shown = 0;
+	int demonstrations = 0;
+	for (const SceneEntry* entry = sceneEntries + 1; entry->create != nullptr; ++entry, ++demonstrations)
+	{
+		std::this_thread::sleep_for(std::chrono::milliseconds(400));
+		int width = 0;
+		int height = 0;
+		const std::vector<unsigned> pixels = program.Capture(window, &width, &height);
+		ASSERT_GT(height, 50);
+		const std::string title = entry->keys[0] != '\0' ? std::string(entry->name) + " - keys: " + entry->keys : entry->name;
+		const int titleEnd = Left + GlyphWidth * static_cast<int>(title.size()) - 1;
+		const int nameRow = TextEnd(pixels, width, 19, 32);
+		const int hintRow = TextEnd(pixels, width, 34, 47);
+		EXPECT_NEAR(nameRow, titleEnd, Slack) << title;
+		EXPECT_NEAR(hintRow, hintEnd, Slack) << title;
+		shown += std::abs(nameRow - titleEnd) <= Slack && std::abs(hintRow - hintEnd) <= Slack;
+		program.SendKey(window, XK_Next);
+	}
+	std::printf("%d of %d demonstrations show their name and the hint\n", shown, demonstrations);
+	program.SendKey(window, XK_Escape);
+	EXPECT_EQ(program.WaitForExit(10.0), 0);
+}

@@ -86,9 +86,13 @@ public:
 	virtual void GetPanelItems(std::vector<PanelItem>* items) const;
 	// The panel changed the item of that key to value.
 	virtual void SetPanelItem(const std::string& key, float value);
+	// The scene shows its own title and keys (a game's start screen); the
+	// shell shows every other scene's name, keys and a hint above its rows.
+	virtual bool ShowsOwnTitle() const { return false; }
 
-	// Window pixel row of the next status line; the shell resets it to 30
-	// before every step and each line adds TextLineStep.
+	// Window pixel row of the next status line; the shell sets it before
+	// every step (to 30, or below a demonstration's title rows) and each
+	// line adds TextLineStep.
 	static constexpr int FirstTextLine = 30;
 	static constexpr int TextLineStep = 15;
 	int textLine;
@@ -165,5 +169,8 @@ struct SceneEntry
 {
 	const char* name;
 	Test* (*create)();
+	// The scene's own keys that its text rows do not name, shown after its
+	// name; empty when it names them all, or has none.
+	const char* keys = "";
 };
 

@@ -29,6 +29,10 @@ constexpr std::chrono::microseconds LockstepPeriod(1000000 / 60);
 constexpr std::chrono::milliseconds CatchUpSlice(20);
 // and shows how far it is this often: the frames themselves are not drawn.
 constexpr std::chrono::milliseconds CatchUpProgressPeriod(250);
+// A demonstration's title rows: its name and keys, then the hint.
+constexpr int TitleRows = 2;
+const char* const SceneHint =
+	"Drag: move a body; Shift-drag: throw a bomb; space: bomb from above; F2: panel";
 } // namespace
 
 FrameLoop::FrameLoop(SceneHost& scenes, InputStream& stream, InputRouter& router, ControlPanel& panel, View& view,
@@ -106,16 +110,38 @@ FrameLoop::Result FrameLoop::RunFrame(bool shown)
 	return Result::Ran;
 }
 
+// A demonstration's name and the keys it does not name itself, then what
+// every scene takes: the mouse, bombs, the panel.
+void FrameLoop::DrawTitle(const SceneEntry& entry)
+{
+	const int first = Test::FirstTextLine;
+	if (entry.keys[0] != '\0')
+	{
+		shellText.DrawString(5, first, "%s - keys: %s", entry.name, entry.keys);
+	}
+	else
+	{
+		shellText.DrawString(5, first, "%s", entry.name);
+	}
+	shellText.DrawString(5, first + Test::TextLineStep, "%s", SceneHint);
+}
+
 // The scene's step with the settings; a scene that moved the camera
 // through them gets its picture projected anew.
 void FrameLoop::StepScene()
 {
 	Test& scene = *scenes.Scene();
-	scene.textLine = Test::FirstTextLine;
+	const bool titled = !scene.ShowsOwnTitle();
+	scene.textLine = Test::FirstTextLine + (titled ? TitleRows * Test::TextLineStep : 0);
 	Settings& settings = scenes.settings;
 	settings.hz = scenes.settingsHz;
 	const b2Vec2 oldCenter = settings.viewCenter;
 	scene.Step(&settings);
+	// Drawn after the step, over the picture, in the rows kept for them.
+	if (titled)
+	{
+		DrawTitle(*scenes.Entry());
+	}
 	if (online.IsOpen())
 	{
 		shellText.DrawString(5, scene.textLine, "%s", online.StatusLine().c_str());

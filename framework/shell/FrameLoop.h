@@ -5,6 +5,8 @@
 
 #include "framework/core/DebugDraw.h"
 
+struct SceneEntry;
+
 class ControlPanel;
 class SceneContext;
 class InputRouter;
@@ -60,6 +62,7 @@ private:
 	using Clock = std::chrono::steady_clock;
 
 	void StepScene();
+	void DrawTitle(const SceneEntry& entry);
 	void WaitForPartner();
 	void DrawOverLastPicture(const std::string& line);
 	// A window holding only line.
