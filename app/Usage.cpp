@@ -92,6 +92,7 @@ const std::vector<SettingsFile::Key> ContestKeptItems = {
 	{"effectsMute", 0, 1, false},
 	{"rumble", 0, 1, false},
 	{"physicsOverlay", 0, 1, false},
+	{"gameLine", 0, 1, false},
 	{"swapPads", 0, 1, false},
 	{"keyboardPlay", 0, 1, false},
 };

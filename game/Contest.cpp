@@ -28,6 +28,14 @@ struct FigureStart
 	int32_t tile;
 };
 constexpr FigureStart FigureStarts[] = {{152.0f, 10}, {104.0f, 14}};
+constexpr float Percent = 100.0f;
+
+// A fighter's harm as the game line shows it.
+template <typename Fighter>
+std::string HarmText(const Fighter& fighter)
+{
+	return fighter.Has(DyingFlag) ? "down" : std::to_string(static_cast<int>(Percent * fighter.hurt)) + "% harm";
+}
 } // namespace
 
 Contest::Contest()
@@ -156,7 +164,10 @@ void Contest::DrawPadNotice()
 	{
 		return;
 	}
-	debugDraw.DrawString(5, textLine, "%s", notice.c_str());
+	// Below the text rows, in large letters: a player looking at the arena
+	// sees which fighter the pad plays.
+	textLine += DebugDraw::NoticeRowStep - TextLineStep;
+	debugDraw.DrawNotice(5, textLine, notice);
 	textLine += TextLineStep;
 }
 
@@ -175,11 +186,24 @@ void Contest::DrawStatus(int pauseLine)
 		debugDraw.DrawString(5, textLine, "Keyboard play: Tab gives the fighters back to the pads");
 		textLine += TextLineStep;
 	}
+	if (gameLine)
+	{
+		const uint32_t left = KillCount < waveSize ? waveSize - KillCount : 0;
+		debugDraw.DrawString(5, textLine, "Zombies left: %u of %u   Knight: %s   Archer: %s", left, waveSize,
+			HarmText(*knight).c_str(), HarmText(*archer).c_str());
+		textLine += TextLineStep;
+	}
+	if (phase == Phase::Won || phase == Phase::Lost)
+	{
+		debugDraw.DrawString(5, textLine, "%s: r plays again",
+			phase == Phase::Won ? "The wave is beaten" : "Both fighters are down");
+		textLine += TextLineStep;
+	}
 }
 
 void Contest::DrawHelp()
 {
-	for (const std::string& line : ContestKeys::HelpLines(keyboardPad.IsEnabled(), swapPads))
+	for (const std::string& line : ContestKeys::HelpLines(keyboardPad.IsEnabled(), swapPads, !Context().DevicesLive()))
 	{
 		debugDraw.DrawString(5, textLine, "%s", line.c_str());
 		textLine += TextLineStep;
@@ -330,7 +354,7 @@ void Contest::StepOnce(Settings*)
 
 void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 {
-	const ContestPanel::Facts facts{IsStarted(), swapPads, physicsOverlay, waveSize, knight, archer};
+	const ContestPanel::Facts facts{IsStarted(), swapPads, physicsOverlay, gameLine, waveSize, knight, archer};
 	*items = ContestPanel::ItemsOf(facts, Context());
 }
 
@@ -348,6 +372,10 @@ void Contest::SetPanelItem(const std::string& key, float value)
 	else if (key == "physicsOverlay")
 	{
 		physicsOverlay = on;
+	}
+	else if (key == "gameLine")
+	{
+		gameLine = on;
 	}
 	else
 	{

@@ -104,6 +104,7 @@ public:
 	const ContestRenderer& GetRenderer() const { return renderer; }
 	// Outlines the physics bodies over the sprites.
 	bool ShowsPhysicsOverlay() const { return physicsOverlay; }
+	bool ShowsOwnTitle() const override { return true; }
 	const FrameProfile& GetProfile() const { return profile; }
 
 private:
@@ -156,6 +157,8 @@ private:
 	int overlays = 0;
 	// Outline the physics bodies over the sprites, with the drawing flags.
 	bool physicsOverlay = false;
+	// The text row of how the game goes: zombies left, each fighter's harm.
+	bool gameLine = true;
 	FrameProfile profile;
 	ContestRenderer renderer;
 

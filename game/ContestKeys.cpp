@@ -54,7 +54,7 @@ std::string ActionOf(const KeyboardPad::Binding& binding, int fighter)
 }
 } // namespace
 
-std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay, bool padsSwapped)
+std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay, bool padsSwapped, bool replayed)
 {
 	std::vector<std::string> lines = {
 		"Start: any pad button for a wave of 80, or a number key 1-9 for a wave of 10 to 90 zombies",
@@ -63,9 +63,13 @@ std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay, bool padsSwap
 		"The wave waits in the upper caves: climb the slopes to meet it; hold jump to jump higher, the slopes end "
 		"in a jump",
 	};
+	// A replay's keys are its viewer's: Tab does nothing there.
 	if (!keyboardPlay)
 	{
-		lines.push_back("Tab: play both fighters from the keyboard");
+		if (!replayed)
+		{
+			lines.push_back("Tab: play both fighters from the keyboard");
+		}
 		return lines;
 	}
 	const char* const names[] = {"Knight", "Archer"};
@@ -86,6 +90,9 @@ std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay, bool padsSwap
 		keys.pop_back();
 		lines.push_back(keys);
 	}
-	lines.push_back("Tab: keyboard play off (pads only)");
+	if (!replayed)
+	{
+		lines.push_back("Tab: keyboard play off (pads only)");
+	}
 	return lines;
 }

@@ -16,6 +16,7 @@ std::optional<uint32_t> WaveOf(unsigned char key);
 // are the players' then.
 bool IsOperatorLetter(unsigned char key);
 // The lines shown while the game waits for its start: how to start, the
-// pads' buttons, and the keys of keyboard play when it is on.
-std::vector<std::string> HelpLines(bool keyboardPlay, bool padsSwapped);
+// pads' buttons, and the keys of keyboard play when it is on; a replay
+// shows no Tab line, as its keys are its viewer's.
+std::vector<std::string> HelpLines(bool keyboardPlay, bool padsSwapped, bool replayed);
 } // namespace ContestKeys

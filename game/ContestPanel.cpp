@@ -73,6 +73,7 @@ std::vector<PanelItem> ContestPanel::ItemsOf(const Facts& contest, const SceneCo
 		Item(PanelItem::Switch, "keyboardPlay", "Keyboard play", keyboardPad.IsEnabled() ? 1.0f : 0.0f),
 		Local(Item(PanelItem::Switch, "rumble", "Rumble", gamePads.RumbleOn() ? 1.0f : 0.0f)),
 		Local(Item(PanelItem::Switch, "physicsOverlay", "Physics overlay", contest.physicsOverlay ? 1.0f : 0.0f)),
+		Local(Item(PanelItem::Switch, "gameLine", "Game line", contest.gameLine ? 1.0f : 0.0f)),
 		Local(Item(PanelItem::Slider, "musicVolume", "Music", static_cast<float>(mixerVolume.Music()), maxVolume)),
 		Local(Item(PanelItem::Switch, "musicMute", "Mute music", mixerVolume.MusicMuted() ? 1.0f : 0.0f)),
 		Local(Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume)),

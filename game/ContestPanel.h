@@ -22,6 +22,7 @@ struct Facts
 	bool started = false;
 	bool swapPads = false;
 	bool physicsOverlay = false;
+	bool gameLine = true;
 	uint32_t waveSize = 0;
 	const Knight* knight = nullptr;
 	const Archer* archer = nullptr;

@@ -10,7 +10,7 @@
 namespace
 {
 // How long a pad's plug-in or pull-out stays on screen.
-constexpr std::chrono::seconds PadNoticeTime(3);
+constexpr std::chrono::seconds PadNoticeTime(6);
 } // namespace
 
 void PadFeedback::Shake(const Knight& knight, const Archer& archer, bool swapPads, const SceneContext& context)

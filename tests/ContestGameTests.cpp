@@ -28,6 +28,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "game/objects/Knight.h"
 #include "game/objects/Zombie.h"
 #include "tests/support/GameHarness.h"
+#include "tests/support/TextCapture.h"
 
 namespace
 {
@@ -200,8 +201,14 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 	constexpr int MaxFrames = 60 * 240;
 	bool sawFight = false;
 	int frame = 0;
+	// The game line counts the wave down as it falls.
+	TextCapture text;
 	for (; frame < MaxFrames && (game->GetOverlays() & Contest::WinOverlay) == 0; ++frame)
 	{
+		const std::string left = text.Find("Zombies left: ");
+		ASSERT_EQ(left.substr(0, left.find("   ")),
+			frame == 0 ? "" : "Zombies left: " + std::to_string(10 - std::min(KillCount, 10u)) + " of 10");
+		text.Clear();
 		script.Frame(frame);
 		// Mid-fight, some zombies down and some still standing: the frame
 		// shows the arena and its sprites, not a cleared screen.
@@ -227,6 +234,16 @@ TEST_F(ContestGameTest, TheKnightAndTheArcherWinASmallWavePlayedFromThePads)
 	{
 		EXPECT_TRUE(Mix_PlayingMusic());
 	}
+	// Under the win: how to play again; the panel's switch takes the game
+	// line away.
+	text.Clear();
+	RunFrame();
+	EXPECT_TRUE(text.Has("The wave is beaten: r plays again"));
+	EXPECT_EQ(text.Find("Zombies left: ").substr(0, 26), "Zombies left: 0 of 10   Kn");
+	game->SetPanelItem("gameLine", 0.0f);
+	text.Clear();
+	RunFrame();
+	EXPECT_EQ(text.IndexOf("Zombies left: "), -1);
 }
 
 TEST_F(ContestGameTest, AHundredRestartsLeaveNothingBehind)

@@ -112,6 +112,8 @@ TEST_F(PauseOnX, LeavingTheGameLeavesTheNextDemoRunningUnlessThePlayerPausedOne)
 
 TEST_F(PauseOnX, APausedGameSaysSoOverItsTilesAndKeyboardPlayShowsALine)
 {
+	// Only the lines measured here: no game line.
+	CurrentGame()->SetPanelItem("gameLine", 0.0f);
 	Tap(XK_1);
 	const int playing = StatusTextPixels();
 	Tap(XK_m);

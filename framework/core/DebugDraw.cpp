@@ -16,6 +16,8 @@ constexpr int CircleSegments = 16;
 constexpr float CircleIncrement = 2.0f * b2_pi / CircleSegments;
 constexpr float TransformAxisLength = 0.4f;
 const b2Color TextColor(0.9f, 0.6f, 0.6f);
+// Brighter than the rows, so that a notice stands out from them.
+const b2Color NoticeColor(1.0f, 0.9f, 0.3f);
 constexpr float DegreesPerRadian = 57.295826f;
 
 void RimVertices(const b2Vec2& center, float radius)
@@ -196,9 +198,19 @@ void DebugDraw::DrawString(int x, int y, const char* format, ...)
 	// vsnprintf never writes past the buffer; longer text is cut.
 	vsnprintf(buffer, sizeof(buffer), format, args);
 	va_end(args);
+	DrawText(x, y, buffer, GLUT_BITMAP_8_BY_13, TextColor);
+}
+
+void DebugDraw::DrawNotice(int x, int y, const std::string& text)
+{
+	DrawText(x, y, text.c_str(), GLUT_BITMAP_HELVETICA_18, NoticeColor);
+}
+
+void DebugDraw::DrawText(int x, int y, const char* text, void* font, const b2Color& color)
+{
 	if (context != nullptr)
 	{
-		context->TextDrawn(x, y, buffer);
+		context->TextDrawn(x, y, text);
 	}
 	if (!Draws())
 	{
@@ -217,11 +229,11 @@ void DebugDraw::DrawString(int x, int y, const char* format, ...)
 	glPushMatrix();
 	glLoadIdentity();
 
-	glColor3f(TextColor.r, TextColor.g, TextColor.b);
+	glColor3f(color.r, color.g, color.b);
 	glRasterPos2i(x, y);
-	for (const char* c = buffer; *c != '\0'; ++c)
+	for (const char* c = text; *c != '\0'; ++c)
 	{
-		glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+		glutBitmapCharacter(font, *c);
 	}
 
 	glPopMatrix();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <box2d/box2d.h>
 
 class SceneContext;
@@ -25,6 +27,10 @@ public:
 	// printf-style text with its baseline at window pixel (x, y), y downward.
 	// Text beyond the buffer is cut off.
 	void DrawString(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+	// A line to be read at a glance, in larger and brighter letters than
+	// the text rows': NoticeRowStep pixels a row.
+	void DrawNotice(int x, int y, const std::string& text);
+	static constexpr int NoticeRowStep = 24;
 	void DrawAABB(const b2AABB& box, const b2Color& color);
 	// The outline of a polygon shape placed in the world by xf.
 	void DrawPolygonShape(const b2PolygonShape& shape, const b2Transform& xf, const b2Color& color);
@@ -48,5 +54,9 @@ public:
 	bool Draws() const;
 
 private:
+	// Text with its baseline at (x, y) in a GLUT bitmap font, told to the
+	// context as drawn.
+	void DrawText(int x, int y, const char* text, void* font, const b2Color& color);
+
 	const SceneContext* context = nullptr;
 };
