@@ -152,8 +152,14 @@ public:
 		ENetAddress server{0, static_cast<enet_uint16>(serverPort)};
 		enet_address_set_host_ip(&server, "127.0.0.1");
 		peer = enet_host_connect(host, &server, 1, 0);
+		// In short turns, as a game services its link: ENet resends a lost
+		// connect only between calls, and one long call would wait out a
+		// connect dropped by a full socket buffer (after a flood of noise).
 		ENetEvent event;
-		connected = enet_host_service(host, &event, 3000) > 0 && event.type == ENET_EVENT_TYPE_CONNECT;
+		for (const auto deadline = Clock::now() + std::chrono::seconds(3); !connected && Clock::now() < deadline;)
+		{
+			connected = enet_host_service(host, &event, 10) > 0 && event.type == ENET_EVENT_TYPE_CONNECT;
+		}
 	}
 	~Player()
 	{
