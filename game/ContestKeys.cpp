@@ -10,6 +10,23 @@ constexpr uint32_t WaveKeyFactor = 10;
 constexpr const char* OperatorLetters = "aklmseh";
 constexpr uint32_t SingleWaveSize = 1;
 constexpr uint32_t HordeWaveSize = 1000;
+
+// What binding's key does for fighter: its own action, or the action of the
+// same place in the other fighter's keys.
+std::string ActionOf(const KeyboardPad::Binding& binding, int fighter)
+{
+	for (int i = 0; i < KeyboardPad::bindingCount; ++i)
+	{
+		const KeyboardPad::Binding& other = KeyboardPad::bindings[i];
+		if (other.pad == fighter && other.kind == binding.kind &&
+			(other.kind != KeyboardPad::Binding::Button || other.button == binding.button))
+		{
+			return other.action;
+		}
+	}
+	// The other fighter has no such key (pause is the knight's own).
+	return binding.action;
+}
 } // namespace
 
 std::optional<uint32_t> ContestKeys::WaveOf(unsigned char key)
@@ -33,26 +50,6 @@ bool ContestKeys::IsOperatorLetter(unsigned char key)
 {
 	return key != 0 && std::strchr(OperatorLetters, key) != nullptr;
 }
-
-namespace
-{
-// What binding's key does for fighter: its own action, or the action of the
-// same place in the other fighter's keys.
-std::string ActionOf(const KeyboardPad::Binding& binding, int fighter)
-{
-	for (int i = 0; i < KeyboardPad::bindingCount; ++i)
-	{
-		const KeyboardPad::Binding& other = KeyboardPad::bindings[i];
-		if (other.pad == fighter && other.kind == binding.kind &&
-			(other.kind != KeyboardPad::Binding::Button || other.button == binding.button))
-		{
-			return other.action;
-		}
-	}
-	// The other fighter has no such key (pause is the knight's own).
-	return binding.action;
-}
-} // namespace
 
 std::vector<std::string> ContestKeys::HelpLines(bool keyboardPlay, bool padsSwapped, bool replayed)
 {

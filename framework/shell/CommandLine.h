@@ -56,3 +56,8 @@ struct CommandLine
 // number, by name in any case, or by the start of only one name.
 // --rejoin joins the game kept as joined last.
 CommandLine ParseCommandLine(int* argc, char** argv, const SceneHost& scenes, const KeptJoin& lastJoin = {});
+
+// The value of option `name` given as "--name VALUE" or "--name=VALUE" at
+// argv[*i]; null when argv[*i] is another option. Sets *missing when the
+// value is not there.
+const char* OptionValue(const char* name, int argc, char** argv, int* i, bool* missing);
