@@ -127,13 +127,14 @@ int App::StartedStatus(int argc, char** argv, CommandLine commandLine)
 		std::signal(SIGTERM, OnStopSignal);
 	}
 	StartScene(row);
-	kept.Start(scenes, router);
+	// A replay keeps the recorded window's size, which its own window lines
+	// change as they did.
+	const bool fullScreen = stream.IsLive() && !commandLine.window;
+	kept.Start(scenes, router, commandLine.panelOpen, fullScreen);
 	char title[TitleBufferSize];
 	std::snprintf(title, sizeof(title), "Box2D Version %d.%d.%d", b2_version.major, b2_version.minor,
 		b2_version.revision);
-	// A replay keeps the recorded window's size, which its own window lines
-	// change as they did.
-	OpenWindow(&argc, argv, title, stream.IsLive() && !commandLine.window);
+	OpenWindow(&argc, argv, title, fullScreen);
 	if (commandLine.panelOpen)
 	{
 		router.SetPanelOpen(true);

@@ -82,7 +82,7 @@ void PlayerSettings::FillStart(CommandLine* commandLine)
 	}
 }
 
-void PlayerSettings::Start(SceneHost& host, InputRouter& router)
+void PlayerSettings::Start(SceneHost& host, InputRouter& router, bool panelOpen, bool fullScreen)
 {
 	if (!used)
 	{
@@ -102,6 +102,9 @@ void PlayerSettings::Start(SceneHost& host, InputRouter& router)
 	}
 	builds = host.Builds();
 	GiveItems(host, router);
+	// What stands now is how this run starts: only what changes from here
+	// on is the player's doing, even a key pressed before the first frame.
+	KeepAll(host, panelOpen, fullScreen);
 }
 
 // The kept items the new scene shows and holds otherwise. Its own (how it
@@ -147,6 +150,12 @@ void PlayerSettings::FrameDone(SceneHost& host, InputRouter& router, bool panelO
 		builds = host.Builds();
 		GiveItems(host, router);
 	}
+	KeepAll(host, panelOpen, fullScreen);
+	file.Save();
+}
+
+void PlayerSettings::KeepAll(const SceneHost& host, bool panelOpen, bool fullScreen)
+{
 	Keep(PanelKey, panelOpen ? 1 : 0);
 	Keep(FullScreenKey, fullScreen ? 1 : 0);
 	if (session != Session::Replay)
@@ -161,7 +170,6 @@ void PlayerSettings::FrameDone(SceneHost& host, InputRouter& router, bool panelO
 	{
 		Keep(HzKey, host.settingsHz);
 	}
-	file.Save();
 }
 
 void PlayerSettings::KeepItems(const SceneHost& host)

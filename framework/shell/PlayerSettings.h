@@ -34,8 +34,9 @@ public:
 	void FillStart(CommandLine* commandLine);
 
 	// After the first scene is built: the step rate (through the router, so
-	// a recording holds it) and the drawing switches.
-	void Start(SceneHost& host, InputRouter& router);
+	// a recording holds it), the drawing switches and the scene's items;
+	// the panel and the window are as the run starts them.
+	void Start(SceneHost& host, InputRouter& router, bool panelOpen, bool fullScreen);
 	// After each frame: a scene built since the last frame gets the items
 	// kept for it; then what stands now is kept, and the file written when
 	// that changed it.
@@ -63,6 +64,7 @@ private:
 	};
 
 	void GiveItems(SceneHost& host, InputRouter& router) const;
+	void KeepAll(const SceneHost& host, bool panelOpen, bool fullScreen);
 	void KeepItems(const SceneHost& host);
 	void Keep(const std::string& key, double value);
 	bool Switch(const char* key, bool otherwise) const;
