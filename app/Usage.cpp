@@ -79,10 +79,10 @@ const char* const ContestUsage =
 	"it looked and the game runs without them.\n"
 	"What a player sets is kept for the next start in $XDG_CONFIG_HOME/contest/settings.conf\n"
 	"(~/.config/contest/ unless set), written as it changes: the volumes and mutes, the rumble,\n"
-	"the physics overlay, the pads' swap, keyboard play, the step rate, the drawing switches, the\n"
-	"panel open, full screen or a window, the last game joined. An option wins for its run; a\n"
-	"replay or an online game takes from the file only what shows or sounds. A line the program\n"
-	"does not read is named on standard error and kept as it is.\n"
+	"the physics overlay, the game line, the pads' swap, keyboard play, the step rate, the drawing\n"
+	"switches, the panel open, full screen or a window, the last game joined. An option wins for\n"
+	"its run; a replay or an online game takes from the file only what shows or sounds. A line\n"
+	"the program does not read is named on standard error and kept as it is.\n"
 	"With CONTEST_NET_LOG set, online play writes every change of its phase to standard error.\n";
 
 const std::vector<SettingsFile::Key> ContestKeptItems = {

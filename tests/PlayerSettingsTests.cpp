@@ -210,15 +210,33 @@ TEST(PlayerSettings, ABrokenFileIsOneLineEachAndTheGameRunsAndKeepsIt)
 	}
 }
 
-// Play-changing settings (the step rate, the pads' swap, keyboard play) would
-// take a recorded game elsewhere; a replay plays to the recorded world.
-TEST(PlayerSettings, AReplayPlaysAsRecordedWhateverTheFileSays)
+// The settings that change play (the step rate, the pads' swap, keyboard
+// play) go into a recording as it is made, and a replay takes none of them
+// from its own file: played under others, the recording and a golden one
+// made with none both come to their recorded worlds.
+TEST(PlayerSettings, ARecordingCarriesThePlayChangingSettingsAndAReplayTakesNone)
 {
-	ConfigFolder config;
-	WriteFile(config.File(), "hz = 30\nswapPads = 1\nkeyboardPlay = 0\nmusicVolume = 10\ndrawShapes = 0\n");
-	RunningProgram program({"--replay", std::string(CONTEST_SOURCE_DIR) + "/tests/replays/lost-on-keys.replay", "--fast"},
-		"dummy", 0, {config.Environment()});
-	ASSERT_EQ(program.WaitForExit(120.0), 0) << program.Output() << program.ErrorOutput();
-	EXPECT_TRUE(SettingsLines(program.ErrorOutput()).empty()) << program.ErrorOutput();
+	ConfigFolder recorder;
+	WriteFile(recorder.File(), "hz = 30\nswapPads = 1\nkeyboardPlay = 1\n");
+	const std::string recording = recorder.Folder() + "/session.replay";
+	const Ended made = Play(recorder.Environment(), {"--window", "--record", recording}, {XK_1, XK_d, XK_Right});
+	ASSERT_EQ(made.status, 0) << made.errors;
+	const std::string recorded = ReadFile(recording);
+	for (const char* line : {"\nkeyboard 1\n", " change hz ", " change item swapPads 0x1p+0\n"})
+	{
+		EXPECT_NE(recorded.find(line), std::string::npos) << line << " not in:\n" << recorded;
+	}
+
+	ConfigFolder viewer;
+	WriteFile(viewer.File(), "hz = 45\nswapPads = 0\nkeyboardPlay = 0\nmusicVolume = 10\ndrawShapes = 0\n");
+	for (const std::string& session :
+		{recording, std::string(CONTEST_SOURCE_DIR) + "/tests/replays/lost-on-keys.replay"})
+	{
+		SCOPED_TRACE(session);
+		RunningProgram replay({"--replay", session, "--fast"}, "dummy", 0, {viewer.Environment()});
+		ASSERT_EQ(replay.WaitForExit(120.0), 0) << replay.Output() << replay.ErrorOutput();
+		EXPECT_NE(replay.Output().find("digests matched"), std::string::npos) << replay.Output();
+		EXPECT_TRUE(SettingsLines(replay.ErrorOutput()).empty()) << replay.ErrorOutput();
+	}
 }
 } // namespace
