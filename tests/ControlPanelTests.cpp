@@ -426,12 +426,6 @@ TEST_F(ControlPanelTest, ACtrlClickedSliderTakesTypedKeysUntilEnterEscapeOrAClic
 	EXPECT_LT(TestApp().Scenes().settingsHz, 60.0f);
 }
 
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 // A key held for a tenth of a second, then a pause for the frames to see it.
 void Stroke(Display* display, KeySym key, int heldMilliseconds = 100)
 {
@@ -448,7 +442,7 @@ TEST(ControlPanelProgram, WithThePanelOpenTabAndTheKeysAfterItAreTheGamesAndTheF
 	char path[] = "/tmp/contest-panel-XXXXXX";
 	close(mkstemp(path));
 	RunningProgram program({"--panel", "--record", path});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 	Display* display = program.GetDisplay();
 	std::this_thread::sleep_for(std::chrono::milliseconds(800));

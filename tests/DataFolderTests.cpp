@@ -21,12 +21,6 @@ namespace
 {
 namespace fs = std::filesystem;
 
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 // An empty scratch folder, removed with everything in it.
 class Scratch
 {
@@ -93,7 +87,7 @@ TEST_F(DataFolderTest, TheFirstPlaceHoldingAnyDataIsReadFrom)
 std::string ErrorsOfAShortGame(const std::vector<std::string>& environment, const std::string& binary)
 {
 	RunningProgram program({}, "dummy", 0, environment, binary);
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	EXPECT_NE(window, 0u) << program.ErrorOutput();
 	std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 	program.SendKey(window, XK_Escape);

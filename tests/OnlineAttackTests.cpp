@@ -24,12 +24,6 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 std::string Port()
 {
 	return std::to_string(40000 + (getpid() * 7) % 20000);
@@ -122,7 +116,7 @@ class HostAttacked : public testing::TestWithParam<std::string>
 TEST_P(HostAttacked, EveryLieDropsThePartnerAndAnHonestOneStillJoins)
 {
 	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
-	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
+	ASSERT_NE(host.WaitForWindow(WindowTitle(), 30.0), 0u) << host.ErrorOutput();
 	const Lie lies[] = {
 		{"escape", "send reliable ready\\n\nsend unsequenced frames $A $D 1\\n$D key 27\\n\n"
 				   "send unsequenced frames $A $D 1\\n$D key 27\\n\n",
@@ -186,7 +180,7 @@ TEST_P(HostAttacked, EveryLieDropsThePartnerAndAnHonestOneStillJoins)
 TEST_P(HostAttacked, APartnerDroppedWithAKeyHeldLeavesAGameTheNextPartnerCatchesUpWith)
 {
 	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
-	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
+	ASSERT_NE(host.WaitForWindow(WindowTitle(), 30.0), 0u) << host.ErrorOutput();
 	// The wave starts, so the archer's walk changes the world.
 	{
 		EvilPeer starter("starter", Joined + "send reliable ready\\n\n"
@@ -217,7 +211,7 @@ TEST_P(HostAttacked, APartnerDroppedWithAKeyHeldLeavesAGameTheNextPartnerCatches
 TEST_P(HostAttacked, OnlyTheInvitedPartnerSpeaksAndWrongSecretsAreDeniedThenIgnored)
 {
 	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret}, "dummy", 0, {}, GetParam());
-	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
+	ASSERT_NE(host.WaitForWindow(WindowTitle(), 30.0), 0u) << host.ErrorOutput();
 	{
 		const std::string onPath = std::to_string(std::stoi(Port()) + 1);
 		RunningProgram forger({onPath, Port(), "--forge", "2"}, "dummy", 0, {}, CONTEST_UDPRELAY);

@@ -23,12 +23,6 @@
 
 namespace
 {
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 // A port of this test's own, so parallel runs do not meet.
 std::string Port()
 {
@@ -127,7 +121,7 @@ bool LieUntilDropped(const ENetAddress& address, const char* lie)
 TEST(OnlineProgram, AMisbehavingPartnerIsDroppedAndTheHostWaitsForTheNext)
 {
 	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
-	ASSERT_NE(host.WaitForWindow(Title(), 20.0), 0u) << host.ErrorOutput();
+	ASSERT_NE(host.WaitForWindow(WindowTitle(), 20.0), 0u) << host.ErrorOutput();
 	ASSERT_EQ(enet_initialize(), 0);
 	ENetAddress address{};
 	enet_address_set_host(&address, "127.0.0.1");
@@ -208,7 +202,7 @@ TEST(OnlineProgram, ProgramsOfDifferentVersionsRefuseToPlayAndSayWhich)
 
 	// And the other way round: a real host refuses an old joiner.
 	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
-	ASSERT_NE(host.WaitForWindow(Title(), 30.0), 0u) << host.ErrorOutput();
+	ASSERT_NE(host.WaitForWindow(WindowTitle(), 30.0), 0u) << host.ErrorOutput();
 	ENetHost* oldJoiner = enet_host_create(nullptr, 1, 1, 0, 0);
 	oldJoiner->checksum = enet_crc32;
 	enet_address_set_host(&address, "127.0.0.1");

@@ -27,12 +27,6 @@
 
 namespace
 {
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 // The number right after the first phrase at or after from in text; -1
 // without one.
 int NumberAfter(const std::string& text, const std::string& phrase, std::size_t from = 0)
@@ -55,7 +49,7 @@ std::string Port()
 TEST(OnlineProgram, TwoProgramsPlayInLockstepAndAThirdIsTurnedAway)
 {
 	RunningProgram host({"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
-	ASSERT_NE(host.WaitForWindow(Title(), 20.0), 0u) << host.ErrorOutput();
+	ASSERT_NE(host.WaitForWindow(WindowTitle(), 20.0), 0u) << host.ErrorOutput();
 	{
 		RunningProgram partner({"--join", "127.0.0.1:" + Port() + "/" + TestSecret});
 		std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -277,7 +271,7 @@ TEST_P(OnlineGame, BothFightersPlayToTheSameWorldAndBothMachinesRecordTheSameGam
 			"dummy", 0, std::vector<std::string>{}, CONTEST_UDPRELAY);
 	}
 	Player host("host", {"--host", "127.0.0.1:" + port, "--secret", TestSecret, "--record", recordings[0]});
-	const Window hostWindow = host.Program().WaitForWindow(Title(), 30.0);
+	const Window hostWindow = host.Program().WaitForWindow(WindowTitle(), 30.0);
 	ASSERT_NE(hostWindow, 0u) << host.Program().ErrorOutput();
 	Player partner("partner",
 		{"--join", "127.0.0.1:" + (throughRelay ? relayPort : port) + "/" + TestSecret, "--record", recordings[1]});
@@ -327,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(OnLoopback, OnlineGame, testing::Values(false, true),
 TEST(OnlineProgram, GamesThatPartAreCaughtOnBothMachinesAndALatePartnerCatchesUp)
 {
 	Player host("host", {"--host", "127.0.0.1:" + Port(), "--secret", TestSecret});
-	ASSERT_NE(host.Program().WaitForWindow(Title(), 30.0), 0u) << host.Program().ErrorOutput();
+	ASSERT_NE(host.Program().WaitForWindow(WindowTitle(), 30.0), 0u) << host.Program().ErrorOutput();
 	ASSERT_TRUE(host.Plug("Knight Pad"));
 	const char* const parted = "the two games differ from frame ";
 	for (const bool waveStarted : {false, true})

@@ -29,12 +29,6 @@ constexpr double ExitSeconds = 20.0;
 // A key's effect shows in the file after the frame that took it.
 constexpr auto SettleTime = std::chrono::milliseconds(600);
 
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 std::string ReadFile(const std::string& path)
 {
 	std::ifstream in(path, std::ios::binary);
@@ -91,7 +85,7 @@ struct Ended
 Ended Play(const std::string& environment, const std::vector<std::string>& args, const std::vector<unsigned long>& keys)
 {
 	RunningProgram program(args, "dummy", 0, {environment});
-	const Window window = program.WaitForWindow(Title(), WindowSeconds);
+	const Window window = program.WaitForWindow(WindowTitle(), WindowSeconds);
 	EXPECT_NE(window, 0u) << program.ErrorOutput();
 	for (unsigned long key : keys)
 	{

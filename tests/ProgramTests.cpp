@@ -29,12 +29,6 @@
 
 namespace
 {
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 // A copy of the build folder's assets that a test may break; the program
 // runs in it while the copy exists.
 class AssetCopy
@@ -108,7 +102,7 @@ XWindowAttributes SizeOnceItFits(Display* display, Window window, const std::fun
 TEST(ProgramTest, OpensAFullScreenWindowThatF11TogglesRunsFramesAndQuitsOnEscape)
 {
 	RunningProgram program({"--scene", "Tiles"});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 
 	// Full screen: the window grows to the whole screen; F11 makes it a
@@ -154,7 +148,7 @@ TEST(ProgramTest, EndsPromptlyOnTerminateAndInterrupt)
 	for (int signal : {SIGTERM, SIGINT})
 	{
 		RunningProgram program({"--scene", "Tiles"});
-		ASSERT_NE(program.WaitForWindow(Title(), 20.0), 0u) << program.ErrorOutput();
+		ASSERT_NE(program.WaitForWindow(WindowTitle(), 20.0), 0u) << program.ErrorOutput();
 		program.Signal(signal);
 		EXPECT_EQ(program.WaitForExit(3.0), 128 + signal);
 	}
@@ -174,7 +168,7 @@ TEST(ProgramTest, WithoutAnAudioDeviceItSaysSoOnceAndRunsSilent)
 	for (const std::string& driver : drivers)
 	{
 		RunningProgram program({"--scene", "Tiles"}, driver);
-		const Window window = program.WaitForWindow(Title(), 20.0);
+		const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
 		std::this_thread::sleep_for(std::chrono::milliseconds(300));
 		const std::string errors = program.ErrorOutput();
@@ -188,7 +182,7 @@ TEST(ProgramTest, WithoutAnAudioDeviceItSaysSoOnceAndRunsSilent)
 TEST(ProgramTest, StartsWithTheGameDrawnFromItsAssets)
 {
 	RunningProgram program({});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 	const std::vector<unsigned> pixels = PictureAfterAWhile(program, window);
 	ASSERT_FALSE(pixels.empty());
@@ -232,7 +226,7 @@ TEST(ProgramTest, PadMappingsSdlRejectsAreOneLineEachAndTheGameRuns)
 	{
 		RunningProgram program({"--scene", "Tiles"}, "dummy", 0,
 			{"SDL_GAMECONTROLLERCONFIG=garbage\nmore garbage"}, binary.string());
-		const Window window = program.WaitForWindow(Title(), 20.0);
+		const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
 		program.SendKey(window, XK_Escape);
 		EXPECT_EQ(program.WaitForExit(10.0), 0);
@@ -253,7 +247,7 @@ TEST(ProgramTest, TheGamesMusicReachesTheAudioDeviceCentredAndTheMaceOverItDoesN
 	const std::string path = "/tmp/contest-audio-" + std::to_string(getpid()) + ".raw";
 	{
 		RunningProgram program({"--keyboard"}, "disk", 0, {"SDL_DISKAUDIOFILE=" + path});
-		const Window window = program.WaitForWindow(Title(), 20.0);
+		const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
 		std::this_thread::sleep_for(std::chrono::seconds(2));
 		program.SendKey(window, XK_Return);
@@ -327,7 +321,7 @@ TEST(ProgramTest, AStartPictureThatFailsToLoadLeavesNoWhiteBox)
 			std::ofstream(start) << (how == "empty" ? "" : "\x89PNG\r\n\x1a\n" + std::string(2048, 'x'));
 		}
 		RunningProgram program({});
-		const Window window = program.WaitForWindow(Title(), 20.0);
+		const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
 		const std::vector<unsigned> pixels = PictureAfterAWhile(program, window);
 		ASSERT_FALSE(pixels.empty());
@@ -353,7 +347,7 @@ TEST(ProgramTest, WithoutTheSpriteSheetTheArenaAndTheFightersAreOutlined)
 	AssetCopy assets("no-sheet");
 	std::filesystem::remove(assets.Path("Textures/tiles.png"));
 	RunningProgram program({});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 	for (const bool started : {false, true})
 	{
@@ -391,7 +385,7 @@ TEST(ProgramTest, EachAssetThatFailsToLoadIsNamedOnceWithTheReason)
 	for (const bool audio : {true, false})
 	{
 		RunningProgram program({}, audio ? "dummy" : "no-such-audio-driver");
-		const Window window = program.WaitForWindow(Title(), 20.0);
+		const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 		std::this_thread::sleep_for(std::chrono::milliseconds(1000));
 		// A restart loads the sounds and the music again.
 		program.SendKey(window, XK_r);
@@ -442,7 +436,7 @@ int TextEnd(const std::vector<unsigned>& pixels, int width, int top, int bottom)
 TEST(ProgramTest, EveryDemonstrationShowsItsNameAndTheHintOverItsPicture)
 {
 	RunningProgram program({"--scene", "1"});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 	constexpr int GlyphWidth = 8;
 	constexpr int Left = 5;

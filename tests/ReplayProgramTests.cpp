@@ -21,12 +21,6 @@ namespace
 {
 constexpr unsigned LeftButton = 1;
 
-std::string Title()
-{
-	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
-		std::to_string(b2_version.revision);
-}
-
 std::string TemporaryPath()
 {
 	char pattern[] = "/tmp/contest-session-XXXXXX";
@@ -67,7 +61,7 @@ std::string RecordSession(const char* scene, int endSignal)
 {
 	const std::string path = TemporaryPath();
 	RunningProgram program({"--record", path, "--scene", scene});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	EXPECT_NE(window, 0u) << program.ErrorOutput();
 	Display* display = program.GetDisplay();
 	Pause(800);
@@ -149,7 +143,7 @@ HandedOver PlayUntilHandedOver(const std::string& path)
 {
 	HandedOver result;
 	RunningProgram player({"--replay", path, "--fast"});
-	const Window window = player.WaitForWindow(Title(), 20.0);
+	const Window window = player.WaitForWindow(WindowTitle(), 20.0);
 	EXPECT_NE(window, 0u) << player.ErrorOutput();
 	for (int wait = 0; wait < 400 && result.errors.find("the controls are yours") == std::string::npos; ++wait)
 	{
@@ -201,7 +195,7 @@ TEST(ReplayProgram, ARecordingThatCannotBeWrittenSaysSoOnceAndTheProgramFailsAtI
 	const std::string path = TemporaryPath();
 	constexpr long FileSizeLimit = 2048;
 	RunningProgram program({"--record", path, "--scene", "Vertical Stack"}, "dummy", FileSizeLimit);
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 	Display* display = program.GetDisplay();
 	Pause(800);
@@ -238,7 +232,7 @@ TEST(ReplayProgram, ClosingTheWindowEndsTheSessionAsEscapeDoes)
 	std::ofstream(path) << "contest-replay 1\nprogram x\nscene 2\nwindow 320 240\nkeyboard 0\n"
 						   "1 digest frame 0123456789abcdef\n6000 end 0123456789abcdef\n";
 	RunningProgram player({"--replay", path});
-	const Window window = player.WaitForWindow(Title(), 20.0);
+	const Window window = player.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << player.ErrorOutput();
 	// Long enough for the first frame even in the sanitizer build.
 	Pause(2000);
@@ -248,7 +242,7 @@ TEST(ReplayProgram, ClosingTheWindowEndsTheSessionAsEscapeDoes)
 
 	// A recording closed that way gets its end and plays back.
 	RunningProgram recorder({"--record", path, "--scene", "Tumbler"});
-	const Window recorded = recorder.WaitForWindow(Title(), 20.0);
+	const Window recorded = recorder.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(recorded, 0u) << recorder.ErrorOutput();
 	Pause(1000);
 	recorder.CloseWindow(recorded);
@@ -267,7 +261,7 @@ TEST(ReplayProgram, AKeyPressedJustBeforeTheEndPlaysBackInItsFrame)
 	{
 		const std::string path = TemporaryPath();
 		RunningProgram program({"--record", path, "--scene", "Tumbler"});
-		const Window window = program.WaitForWindow(Title(), 20.0);
+		const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 		ASSERT_NE(window, 0u) << program.ErrorOutput();
 		Pause(500);
 		FakeTap(program.GetDisplay(), XK_space);
@@ -292,7 +286,7 @@ TEST(ReplayProgram, ARecordingKilledMidSessionPlaysToItsLastWholeFrame)
 	// the frame it happened in.
 	const std::string path = TemporaryPath();
 	RunningProgram program({"--record", path, "--scene", "Tumbler"});
-	const Window window = program.WaitForWindow(Title(), 20.0);
+	const Window window = program.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << program.ErrorOutput();
 	Pause(2500);
 	program.Signal(SIGKILL);
@@ -336,7 +330,7 @@ TEST(ReplayProgram, ARewriteKeepsFrameOrderModeAndLinkAndReplacesOnlyAWholeRepla
 
 	// Stopped short by its viewer, it leaves the file as it was.
 	RunningProgram stopped({"--replay", path, "--rewrite"});
-	const Window window = stopped.WaitForWindow(Title(), 20.0);
+	const Window window = stopped.WaitForWindow(WindowTitle(), 20.0);
 	ASSERT_NE(window, 0u) << stopped.ErrorOutput();
 	Pause(500);
 	stopped.SendKey(window, XK_Escape);

@@ -68,6 +68,12 @@ Window FindByTitle(Display* display, Window root, const std::string& title)
 }
 } // namespace
 
+std::string WindowTitle()
+{
+	return "Box2D Version " + std::to_string(b2_version.major) + "." + std::to_string(b2_version.minor) + "." +
+		std::to_string(b2_version.revision);
+}
+
 RunningProgram::RunningProgram(const std::vector<std::string>& args, const std::string& audioDriver,
 	long fileSizeLimit, const std::vector<std::string>& environment, const std::string& binary,
 	const std::vector<std::string>& prefix)

@@ -12,6 +12,10 @@
 // and their partners are told it.
 constexpr const char* TestSecret = "ACDE-FGHJ-KMNP-RTWX";
 
+// The title of the program's window, which names the physics library's
+// version.
+std::string WindowTitle();
+
 class RunningProgram
 {
 public:
