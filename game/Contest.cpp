@@ -28,14 +28,6 @@ struct FigureStart
 	int32_t tile;
 };
 constexpr FigureStart FigureStarts[] = {{152.0f, 10}, {104.0f, 14}};
-constexpr float Percent = 100.0f;
-
-// A fighter's harm as the game line shows it.
-template <typename Fighter>
-std::string HarmText(const Fighter& fighter)
-{
-	return fighter.Has(DyingFlag) ? "down" : std::to_string(static_cast<int>(Percent * fighter.hurt)) + "% harm";
-}
 } // namespace
 
 Contest::Contest()
@@ -151,7 +143,7 @@ void Contest::Step(Settings* settings)
 
 	if (!IsStarted())
 	{
-		DrawHelp();
+		DrawRows(ContestKeys::HelpLines(keyboardPad.IsEnabled(), swapPads, !Context().DevicesLive()));
 	}
 	DrawPadNotice();
 	settings->pause = *shellPause;
@@ -181,29 +173,26 @@ void Contest::DrawStatus(int pauseLine)
 	{
 		debugDraw.DrawString(5, pauseLine, "****PAUSED****");
 	}
+	std::vector<std::string> lines;
 	if (keyboardPad.IsEnabled())
 	{
-		debugDraw.DrawString(5, textLine, "Keyboard play: Tab gives the fighters back to the pads");
-		textLine += TextLineStep;
+		lines.emplace_back("Keyboard play: Tab gives the fighters back to the pads");
 	}
 	if (gameLine)
 	{
-		const uint32_t left = KillCount < waveSize ? waveSize - KillCount : 0;
-		debugDraw.DrawString(5, textLine, "Zombies left: %u of %u   Knight: %s   Archer: %s", left, waveSize,
-			HarmText(*knight).c_str(), HarmText(*archer).c_str());
-		textLine += TextLineStep;
+		lines.push_back(ContestPanel::GameLine(PanelFacts()));
 	}
 	if (phase == Phase::Won || phase == Phase::Lost)
 	{
-		debugDraw.DrawString(5, textLine, "%s: r plays again",
-			phase == Phase::Won ? "The wave is beaten" : "Both fighters are down");
-		textLine += TextLineStep;
+		lines.push_back(std::string(phase == Phase::Won ? "The wave is beaten" : "Both fighters are down") +
+			": r plays again");
 	}
+	DrawRows(lines);
 }
 
-void Contest::DrawHelp()
+void Contest::DrawRows(const std::vector<std::string>& lines)
 {
-	for (const std::string& line : ContestKeys::HelpLines(keyboardPad.IsEnabled(), swapPads, !Context().DevicesLive()))
+	for (const std::string& line : lines)
 	{
 		debugDraw.DrawString(5, textLine, "%s", line.c_str());
 		textLine += TextLineStep;
@@ -352,10 +341,14 @@ void Contest::StepOnce(Settings*)
 	stepOnce = true;
 }
 
+ContestPanel::Facts Contest::PanelFacts() const
+{
+	return {IsStarted(), swapPads, physicsOverlay, gameLine, waveSize, knight, archer};
+}
+
 void Contest::GetPanelItems(std::vector<PanelItem>* items) const
 {
-	const ContestPanel::Facts facts{IsStarted(), swapPads, physicsOverlay, gameLine, waveSize, knight, archer};
-	*items = ContestPanel::ItemsOf(facts, Context());
+	*items = ContestPanel::ItemsOf(PanelFacts(), Context());
 }
 
 void Contest::SetPanelItem(const std::string& key, float value)

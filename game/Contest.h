@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "framework/core/Test.h"
 #include "game/ContestCamera.h"
+#include "game/ContestPanel.h"
 #include "game/ContestRenderer.h"
 #include "game/ControlState.h"
 #include "game/PadFeedback.h"
@@ -122,12 +124,16 @@ private:
 	// Decides the outcome after the frame's physics: the overlays to show,
 	// and the win music or the defeat laugh when the game first ends.
 	void DecideOutcome();
+	// What the panel and the game line show of the game as it stands.
+	ContestPanel::Facts PanelFacts() const;
 	void Draw();
-	// While waiting for the start: how to start, and the play keys.
-	void DrawHelp();
-	// In play: the pause notice on the row the demos show theirs, and a
-	// line while keyboard play is on. Drawn after the tiles, which would
-	// cover them.
+	// Text rows, one after another from textLine (the start screen's help,
+	// the status lines).
+	void DrawRows(const std::vector<std::string>& lines);
+	// In play: the pause notice on the row the demos show theirs, a line
+	// while keyboard play is on, the game line and, once the game has
+	// ended, how to play again. Drawn after the tiles, which would cover
+	// them.
 	void DrawStatus(int pauseLine);
 	// The last pad plugged in or pulled out, for a few seconds.
 	void DrawPadNotice();

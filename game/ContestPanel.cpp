@@ -25,9 +25,16 @@ PanelItem Item(PanelItem::Kind kind, const char* key, const char* label, float v
 	return item;
 }
 
+constexpr float Percent = 100.0f;
+
+std::string HarmText(float hurt, bool down)
+{
+	return down ? "down" : std::to_string(static_cast<int>(Percent * hurt)) + "%";
+}
+
 PanelItem HarmBar(const char* label, float hurt, bool down)
 {
-	return Item(PanelItem::Bar, label, label, hurt, 1.0f, down ? "down" : std::to_string(static_cast<int>(100 * hurt)) + "%");
+	return Item(PanelItem::Bar, label, label, hurt, 1.0f, HarmText(hurt, down));
 }
 
 // An item only this machine has: its rumble, what it shows and sounds.
@@ -79,6 +86,16 @@ std::vector<PanelItem> ContestPanel::ItemsOf(const Facts& contest, const SceneCo
 		Local(Item(PanelItem::Slider, "effectsVolume", "Effects", static_cast<float>(mixerVolume.Effects()), maxVolume)),
 		Local(Item(PanelItem::Switch, "effectsMute", "Mute effects", mixerVolume.EffectsMuted() ? 1.0f : 0.0f)),
 	};
+}
+
+std::string ContestPanel::GameLine(const Facts& contest)
+{
+	const Knight& knight = *contest.knight;
+	const Archer& archer = *contest.archer;
+	const uint32_t left = KillCount < contest.waveSize ? contest.waveSize - KillCount : 0;
+	const auto harm = [](float hurt, bool down) { return down ? std::string("down") : HarmText(hurt, false) + " harm"; };
+	return "Zombies left: " + std::to_string(left) + " of " + std::to_string(contest.waveSize) +
+		"   Knight: " + harm(knight.hurt, knight.Has(DyingFlag)) + "   Archer: " + harm(archer.hurt, archer.Has(DyingFlag));
 }
 
 bool ContestPanel::SetDeviceItem(const std::string& key, float value)

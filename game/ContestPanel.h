@@ -30,6 +30,9 @@ struct Facts
 
 // Every item of the contest, in the panel's order.
 std::vector<PanelItem> ItemsOf(const Facts& contest, const SceneContext& context);
+// The text row of how the game goes: the zombies left of the wave and each
+// fighter's harm, as the panel's bars show it.
+std::string GameLine(const Facts& contest);
 // Applies a change of keyboard play, the rumble or a volume item; false
 // when key names none of them.
 bool SetDeviceItem(const std::string& key, float value);
